@@ -13,8 +13,8 @@ struct MplsPlayItem
 
     friend bool operator==(const MplsPlayItem &a, const MplsPlayItem &b)
     {
-        return a.inTimeMs == b.inTimeMs && a.startMs == b.startMs &&
-               a.durationMs == b.durationMs && a.clipName == b.clipName;
+        return a.inTimeMs == b.inTimeMs && a.startMs == b.startMs && a.durationMs == b.durationMs &&
+               a.clipName == b.clipName;
     }
     friend bool operator!=(const MplsPlayItem &a, const MplsPlayItem &b) { return !(a == b); }
 };

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "MplsPlayItem.h"
+#include "MplsStream.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+#include <memory>
+
+// Reads Blu-ray playlist files: the clips a title plays, its chapter starts and the audio and
+// subtitle streams of its last clip. One reader serves a whole disc scan and keeps one large
+// buffer for all of its files.
+class MplsReader
+{
+public:
+    enum Result : int
+    {
+        Ok = 0,
+        TooShort = 1,            // fewer than 20 bytes
+        NotPlaylist = 2,         // the file does not start with "MPLS"
+        TooManyVideoStreams = 3, // the last item lists more than 3 primary video streams
+        // An offset, count or length in the file points outside it. Negative so that it
+        // never reads as one of the errno values that a failed open returns.
+        Malformed = -1,
+    };
+
+    // Larger files are cut to this size; real playlists are a few kilobytes.
+    static constexpr qint64 BufferSize = 10485760;
+
+    MplsReader();
+    ~MplsReader();
+    MplsReader(const MplsReader &) = delete;
+    MplsReader &operator=(const MplsReader &) = delete;
+
+    // Returns a Result, or the errno of a failed open. On success the outputs are replaced
+    // (the chapter marks only, when the playlist is rejected as a looping one); on any error
+    // they keep what the caller put in them.
+    int ReadPlaylist(const QString &path, QVector<MplsPlayItem> &playItemsOut,
+                     QVector<MplsStream> &subtitlesOut, QVector<MplsStream> &audioOut,
+                     QVector<quint32> &marksOut);
+    // The same for a playlist that is already in memory.
+    int ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &playItemsOut,
+                         QVector<MplsStream> &subtitlesOut, QVector<MplsStream> &audioOut,
+                         QVector<quint32> &marksOut);
+
+    // Menu name of a three-letter language code: a few known names, else the code upper-cased.
+    static QString LanguageName(QByteArrayView code);
+
+private:
+    int ParseHeader();
+    int ParsePlayList();
+    int ParsePlayItem();
+    int ParseStreamTable();
+    void ParseStreamEntry();
+    void ParseMarks();
+
+    // Bounds-checked big-endian reads. A read outside the data returns zeros and marks the
+    // whole file as malformed, so that no half-read playlist is ever handed out.
+    quint8 ByteAt(qint64 offset);
+    quint16 Word16At(qint64 offset);
+    quint32 Word32At(qint64 offset);
+    QByteArrayView BytesAt(qint64 offset, qint64 count);
+
+    QVector<MplsPlayItem> playItems;
+    QVector<quint32> marks;
+    std::unique_ptr<char[]> buffer;
+    qint64 cursor = 0;
+    qint64 playListOffset = 0;
+    qint64 markOffset = 0;
+    quint32 totalMs = 0;
+    QVector<MplsStream> pgSubtitles;
+    QVector<MplsStream> textSubtitles;
+    QVector<MplsStream> audioStreams;
+
+    // The bytes being parsed: the buffer after a file read, or the caller's bytes.
+    const uchar *data = nullptr;
+    qint64 size = 0;
+    bool outOfBounds = false;
+};
