@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+// An INI file read and written with the rules of the classic private-profile functions, which
+// the settings and language files were made for:
+//
+// - A file that starts with the UTF-16LE byte-order mark is UTF-16LE; any other file is 8-bit
+//   text in the locale's encoding (a leading UTF-8 byte-order mark, which Linux editors like
+//   to add, is dropped rather than read as part of the first line).
+// - Lines end in LF or CR LF. "[name]" opens a section; lines before the first section, blank
+//   lines and lines starting with ";" belong to no entry. Section names, keys and values lose
+//   the spaces and tabs around them.
+// - An entry reaches the caller as one string, "key=value" (or the whole line when it has no
+//   "="), and the caller splits it at the first "=".
+// - Names match exactly, letter case included: the program's own text table is case-sensitive
+//   and the reader agrees with it, so a file never yields texts that the table would not.
+// - Buffer sizes are in UTF-16 characters, as the callers' fixed buffers were. A single string
+//   is cut to size - 1 characters. A list of strings, each followed by a terminator, with one
+//   more terminator closing the list, holds only the strings that fit whole; the string that
+//   would overflow and every string after it are lost (the platform functions would hand over
+//   that string cut short, which could only name a section or text that does not exist).
+//
+// A missing or unreadable file reads as an empty one.
+class CPrivateProfile
+{
+public:
+    enum class Encoding
+    {
+        EightBit,
+        EightBitWithUtf8Mark,
+        Utf16LittleEndian,
+    };
+
+    CPrivateProfile() = default;
+    static CPrivateProfile Load(const QString &path);
+    // The same for file contents already in memory.
+    static CPrivateProfile Parse(const QByteArray &bytes);
+
+    bool IsEmpty() const { return sections.empty(); }
+    Encoding FileEncoding() const { return encoding; }
+
+    // The value of a key in the first section of that name, or defaultValue when either is
+    // absent. A value wrapped in matching single or double quotes loses them.
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue,
+                       int bufferSize) const;
+    // Every entry of the first section of that name, in file order.
+    QStringList ReadSection(const QString &section, int bufferSize) const;
+    // The section names in file order.
+    QStringList ReadSectionNames(int bufferSize) const;
+
+    // Sets key to value in the file at path, changing that one line (or adding it, and the
+    // section when needed) and leaving every other byte as it was, in the file's encoding. A
+    // missing file is created as 8-bit text. The file is replaced in one step, so a crash
+    // leaves either the old or the new file. Returns false when nothing could be written.
+    static bool WriteString(const QString &path, const QString &section, const QString &key,
+                            const QString &value);
+
+    // Splits an entry at its first "="; an entry without one is both key and text.
+    static std::pair<QString, QString> SplitEntry(const QString &entry);
+
+    // Decodes file contents by their byte-order mark, returning the encoding found.
+    static QString Decode(const QByteArray &bytes, Encoding &encodingOut);
+    static QByteArray Encode(const QString &text, Encoding encoding);
+
+private:
+    struct Section
+    {
+        QString name;
+        QStringList entries;
+    };
+
+    const Section *FindSection(const QString &name) const;
+
+    Encoding encoding = Encoding::EightBit;
+    std::vector<Section> sections;
+};
