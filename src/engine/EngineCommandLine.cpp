@@ -1,0 +1,46 @@
+#include "EngineCommandLine.h"
+
+QStringList EngineArguments(int sourceKind, const QString &path, qulonglong windowId,
+                            const QString &screenshotPrefix, bool titleChosen,
+                            std::optional<int> titleNumber)
+{
+    // The lavf demuxer is what makes the engine announce the streams of discs (", -aid ",
+    // ", -sid ") before "VIDEO: "; its own disc demuxers stay silent about them.
+    QStringList arguments{QStringLiteral("-demuxer"), QStringLiteral("lavf"),
+                          QStringLiteral("-ni"),      QStringLiteral("-slave"),
+                          QStringLiteral("-quiet"),   QStringLiteral("-wid"),
+                          QString::number(windowId)};
+    // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
+    // which scales in software only when asked to with "-zoom".
+    arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
+    arguments << QStringLiteral("-lavdopts") << QStringLiteral("threads=4");
+    arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + screenshotPrefix;
+    // Six output channels with a 5.1 dB gain and soft clipping, as on every platform.
+    arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
+
+    if (sourceKind == DvdSource) {
+        arguments << QStringLiteral("dvd://1") << QStringLiteral("-dvd-device");
+    } else if (sourceKind == BluRaySource) {
+        if (!titleChosen)
+            arguments << QStringLiteral("br://0") << QStringLiteral("-bluray-device");
+        else if (titleNumber)
+            arguments << QStringLiteral("br://%1").arg(*titleNumber)
+                      << QStringLiteral("-bluray-device");
+    }
+    arguments << path;
+    return arguments;
+}
+
+QStringList HeadlessEngineArguments(QStringList arguments)
+{
+    const qsizetype windowOption = arguments.indexOf(QStringLiteral("-wid"));
+    if (windowOption >= 0 && windowOption + 1 < arguments.size())
+        arguments.remove(windowOption, 2);
+    arguments.removeAll(QStringLiteral("-zoom"));
+    const qsizetype videoOption = arguments.indexOf(QStringLiteral("-vo"));
+    if (videoOption >= 0 && videoOption + 1 < arguments.size())
+        arguments[videoOption + 1] = QStringLiteral("null");
+    arguments.insert(videoOption >= 0 ? videoOption + 2 : 0, QStringLiteral("-ao"));
+    arguments.insert(videoOption >= 0 ? videoOption + 3 : 1, QStringLiteral("null"));
+    return arguments;
+}

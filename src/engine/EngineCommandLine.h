@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The kinds of source a playback session plays; the numbers are those the window keeps in
+// its session state and in the playlist records.
+enum SourceKind : int
+{
+    MediaFileSource = 0,
+    DvdSource = 1,
+    BluRaySource = 2,
+};
+
+// Arguments for one engine run, in the order the engine needs them:
+// fixed options, the window to draw into, the screenshot filter, then the source.
+//  - sourceKind: 0 media file, 1 DVD, 2 Blu-ray (SourceKind).
+//  - path: the file, or the disc or folder for a DVD or Blu-ray; always the last argument.
+//  - windowId: native id of the surface the engine draws into (QWidget::winId()).
+//  - screenshotPrefix: the application-data folder, ending in "/"; the engine writes its
+//    screenshot files there as PREFIX0001.png, PREFIX0002.png ...
+//  - titleChosen, titleNumber (Blu-ray only): a title picked from the title menu plays by its
+//    engine number; a title that was not picked plays the disc's longest title ("br://0").
+//    Picked but without a number (its key missing from the title map), the title argument
+//    and "-bluray-device" are left out and the engine gets the folder alone.
+QStringList EngineArguments(int sourceKind, const QString &path, qulonglong windowId,
+                            const QString &screenshotPrefix, bool titleChosen = false,
+                            std::optional<int> titleNumber = std::nullopt);
+
+// The same arguments turned into a run without a display and without sound: no window id,
+// "-vo null" and "-ao null". For tests and benchmarks that need the engine's output lines
+// but no picture.
+QStringList HeadlessEngineArguments(QStringList arguments);

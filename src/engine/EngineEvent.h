@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QString>
+
+// One engine output line that the player acts on. Lines of no interest produce no event.
+struct EngineEvent
+{
+    enum class Kind
+    {
+        PositionAnswer, // "ANS_TIME_POSITION=..." answering "get_time_pos"
+        LengthAnswer,   // "ANS_LENGTH=..." answering "get_time_length"
+        PercentAnswer,  // "ANS_PERCENT_POSITION=...": the player never asks, so never acts
+        Playing,        // "Playing ...": a file starts; stream counting starts again
+        EndOfFile,      // "(End of file)": the media played to its end
+        Quit,           // "(Quit)": the engine leaves after "q"
+        Screenshot,     // "*** screenshot '...'": the screenshot filter wrote a file
+        AudioStream,    // ", -aid ": one audio stream announced
+        SubtitleStream, // ", -sid ": one subtitle stream announced
+        VideoStarted,   // "VIDEO: ": video output starts; the stream lists are complete
+    };
+
+    Kind kind = Kind::PositionAnswer;
+
+    // Answers: the number after "=", as the engine wrote it. A malformed, negative or
+    // non-finite number leaves value 0 and valueValid false.
+    double value = 0;
+    bool valueValid = false;
+    // Answers: value truncated to whole seconds (0 when the number was malformed).
+    qint64 wholeSeconds = 0;
+
+    // Screenshot: the file name as the engine printed it. Engine output also carries the
+    // media's own metadata verbatim, so this name is untrusted until EngineScreenshot has
+    // checked it.
+    QString screenshotPath;
+
+    // The line as read, without its line end.
+    QByteArray line;
+};
+
+Q_DECLARE_METATYPE(EngineEvent)

@@ -1,0 +1,20 @@
+#include "SessionRules.h"
+
+#include "EngineCommandLine.h"
+
+QString PositionTextFromClock(qint64 clockMs)
+{
+    return QString::number(clockMs / 1000);
+}
+
+LengthDecision DecideLengthAnswer(int sourceKind, qint64 durationSec, qint64 answeredSeconds)
+{
+    if (sourceKind == DvdSource && durationSec == 0)
+        return LengthDecision{answeredSeconds, true};
+    return LengthDecision{durationSec, false};
+}
+
+int PendingTrack(const QMap<QString, int> &choices, const QString &titleKey)
+{
+    return choices.value(titleKey, -1) - 1;
+}

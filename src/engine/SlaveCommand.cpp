@@ -1,0 +1,91 @@
+#include "SlaveCommand.h"
+
+namespace SlaveCommand {
+
+namespace {
+
+QByteArray WithNumber(const char *head, int value, const char *tail)
+{
+    return QByteArray(head) + QByteArray::number(value) + QByteArray(tail);
+}
+
+} // namespace
+
+QByteArray Quit()
+{
+    return QByteArrayLiteral("q\n");
+}
+
+QByteArray Pause()
+{
+    return QByteArrayLiteral("pause\n");
+}
+
+QByteArray GetTimeLength()
+{
+    return QByteArrayLiteral("get_time_length\n");
+}
+
+QByteArray GetTimePos()
+{
+    return QByteArrayLiteral("get_time_pos\n");
+}
+
+QByteArray Seek(int seconds)
+{
+    // Mode 2 is an absolute position in seconds.
+    return WithNumber("seek ", seconds, " 2\n");
+}
+
+QByteArray Volume(int level)
+{
+    return WithNumber("volume ", level, " 2\n");
+}
+
+QByteArray VolumeKeepPause(int level)
+{
+    return WithNumber("pausing_keep volume ", level, " 100\n");
+}
+
+QByteArray Mute()
+{
+    return QByteArrayLiteral("volume 0 100\n");
+}
+
+QByteArray Unmute()
+{
+    return QByteArrayLiteral("volume 50 100\n");
+}
+
+QByteArray Screenshot()
+{
+    // 0 takes a single frame; 1 would start writing every frame.
+    return QByteArrayLiteral("screenshot 0\n");
+}
+
+QByteArray SwitchAudio(int index)
+{
+    return WithNumber("switch_audio ", index, "\n");
+}
+
+QByteArray SwitchAudioKeepPause(int index)
+{
+    return WithNumber("pausing_keep switch_audio ", index, "\n");
+}
+
+QByteArray SubDemux(int index)
+{
+    return WithNumber("sub_demux ", index, "\n");
+}
+
+QByteArray SubDemuxKeepPause(int index)
+{
+    return WithNumber("pausing_keep sub_demux ", index, "\n");
+}
+
+QByteArray Balance(int side)
+{
+    return WithNumber("pausing_keep balance ", side, " 1\n");
+}
+
+} // namespace SlaveCommand

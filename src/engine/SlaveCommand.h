@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+
+// Every command the player writes to the engine's standard input, in its wire form.
+// Nothing else may format engine input: keeping the texts here keeps the protocol in one
+// place. A command without the "pausing_keep " prefix also ends a pause in the engine.
+namespace SlaveCommand {
+
+QByteArray Quit();          // "q\n": the engine exits and prints "(Quit)"
+QByteArray Pause();         // "pause\n": toggles the engine's pause
+QByteArray GetTimeLength(); // answered by one "ANS_LENGTH=" line
+QByteArray GetTimePos();    // answered by one "ANS_TIME_POSITION=" line
+
+// Absolute seek to a position in whole seconds.
+QByteArray Seek(int seconds);
+
+// Absolute volume, 0 to 100.
+QByteArray Volume(int level);
+QByteArray VolumeKeepPause(int level);
+QByteArray Mute();   // volume 0
+QByteArray Unmute(); // back to the fixed level 50, not to the level before muting
+
+// Makes the screenshot filter write the next frame to a file.
+QByteArray Screenshot();
+
+// Audio stream index from 0; -2 selects no audio.
+QByteArray SwitchAudio(int index);
+QByteArray SwitchAudioKeepPause(int index);
+
+// Subtitle index from 0; -1 turns subtitles off.
+QByteArray SubDemux(int index);
+QByteArray SubDemuxKeepPause(int index);
+
+// Stereo balance: -1 left only, 0 both, 1 right only. The engine accepts any value, but the
+// player only ever sends these three.
+QByteArray Balance(int side);
+
+} // namespace SlaveCommand

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "EngineScreenshot.h"
+
+#include <QString>
+
+// Turns a screenshot that the engine wrote into the user's snapshot file.
+class SnapshotWriter
+{
+public:
+    enum class Result
+    {
+        Saved,
+        NotAccepted, // the screenshot did not pass EngineScreenshot::Check: nothing touched
+        LoadFailed,  // the engine's file is no image; it was removed
+        SaveFailed,  // e.g. the snapshot folder does not exist; the engine's file was removed
+    };
+
+    // Loads the engine's file, saves it as snapshotFile in the image format for format
+    // ("PNG", "BMP", anything else JPEG), then removes the engine's file whether or not the
+    // save worked: a screenshot that cannot be kept is lost rather than left behind.
+    static Result Save(const EngineScreenshot &screenshot, const QString &snapshotFile,
+                       const QString &format);
+};

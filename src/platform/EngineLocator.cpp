@@ -1,0 +1,49 @@
+#include "EngineLocator.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString BundledEngineName = QStringLiteral("Player");
+const QString SystemEngineName = QStringLiteral("mplayer");
+
+} // namespace
+
+QString EngineLocator::EnginePath()
+{
+    const QFileInfo bundled(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                            BundledEngineName);
+    if (bundled.isFile() && bundled.isExecutable())
+        return bundled.absoluteFilePath();
+    return QStandardPaths::findExecutable(SystemEngineName);
+}
+
+QString EngineLocator::EngineSearchDescription()
+{
+    return QStringLiteral("%1 beside %2, or %3 on PATH")
+        .arg(BundledEngineName, QCoreApplication::applicationDirPath(), SystemEngineName);
+}
+
+QString EngineLocator::ProbeToolSource()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tool");
+}
+
+QString EngineLocator::ProbeToolCopy(const QString &appDataFolder)
+{
+    QString path = appDataFolder + QStringLiteral("/tool.exe");
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path;
+}
+
+bool EngineLocator::PrepareProbeToolCopy(const QString &appDataFolder)
+{
+    const QString copy = ProbeToolCopy(appDataFolder);
+    if (QFileInfo::exists(copy))
+        return true;
+    // QFile::copy keeps the permissions, so the copy stays executable.
+    return QFile::copy(ProbeToolSource(), copy);
+}
