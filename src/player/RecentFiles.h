@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The recent-sources list and its file "RecentConfig.txt": one path per line, newest first,
+// 8-bit text in the system encoding, no header and no escaping.
+class RecentFiles
+{
+public:
+    static constexpr int MaxEntries = 10;
+
+    // filePath: the full path of the file, see FilePathIn().
+    explicit RecentFiles(QString filePath) : file(std::move(filePath)) {}
+
+    // "RecentConfig.txt" in the application-data folder.
+    static QString FilePathIn(const QString &appDataFolder);
+
+    // Replaces the list with the file's lines. Blank lines are skipped; a missing or
+    // unreadable file gives an empty list. A longer file than MaxEntries (written by hand)
+    // is taken whole.
+    void Load();
+
+    // Records a source that was just launched. A path already listed (exact, case-sensitive)
+    // changes nothing, not even its place. Otherwise it goes to the front, the oldest entry
+    // beyond MaxEntries drops out (one only, so a longer hand-made list keeps its length)
+    // and the file is rewritten. Returns whether the list changed.
+    bool AddRecentFile(const QString &path);
+
+    // Empties the list and deletes the file.
+    void Clear();
+
+    const QStringList &Entries() const { return entries; }
+    QString FilePath() const { return file; }
+
+private:
+    // Rewrites the file from the list; failures are not reported, the list stands anyway.
+    void Save() const;
+
+    QString file;
+    QStringList entries;
+};

@@ -1,0 +1,249 @@
+#include "EngineOutputParser.h"
+
+#include <QTest>
+
+using Kind = EngineEvent::Kind;
+Q_DECLARE_METATYPE(EngineEvent::Kind)
+
+namespace {
+
+QList<Kind> KindsOf(const QList<EngineEvent> &events)
+{
+    QList<Kind> kinds;
+    for (const EngineEvent &event : events)
+        kinds << event.kind;
+    return kinds;
+}
+
+// Output of a real engine run, with the lines that matter and some that do not.
+const QByteArray Transcript =
+    "MPlayer UNKNOWN-12 (C) 2000-2023 MPlayer Team\n"
+    "\n"
+    "Playing /media/My Films/t\xc3\xa9st.mkv.\n"
+    "[lavf] stream 0: video (h264), -vid 0\n"
+    "[lavf] stream 1: audio (aac), -aid 0\n"
+    "[lavf] stream 2: audio (aac), -aid 1\n"
+    "[lavf] stream 3: subtitle (srt), -sid 0\n"
+    "VIDEO:  [H264]  320x240  0bpp  25.000 fps    0.0 kbps ( 0.0 kbyte/s)\n"
+    "A:   0.3 V:   0.3 A-V:  0.000 ct:  0.000   8/  8 ??% ??% ??,?% 0 0 \r"
+    "ANS_LENGTH=3.02\r\n"
+    "ANS_TIME_POSITION=1.2\n"
+    "*** screenshot '/home/u/.local/share/Orvel BluRay Player/0001.png' ***\n"
+    "\n"
+    "Exiting... (End of file)\n";
+
+const QList<Kind> TranscriptKinds{Kind::Playing,        Kind::AudioStream,  Kind::AudioStream,
+                                  Kind::SubtitleStream, Kind::VideoStarted, Kind::LengthAnswer,
+                                  Kind::PositionAnswer, Kind::Screenshot,   Kind::EndOfFile};
+
+} // namespace
+
+class EngineParserTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recognisesLineKinds_data();
+    void recognisesLineKinds();
+    void ignoresLinesOfNoInterest_data();
+    void ignoresLinesOfNoInterest();
+    void readsAnswerNumbers_data();
+    void readsAnswerNumbers();
+    void extractsScreenshotName_data();
+    void extractsScreenshotName();
+    void keepsPartialLastLineForNextRead();
+    void sameEventsWhateverTheReadBoundaries();
+    void finishParsesUnterminatedLine();
+    void overlongLineDoesNotGrowWithoutBound();
+};
+
+void EngineParserTest::recognisesLineKinds_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<Kind>("kind");
+
+    QTest::newRow("position") << QByteArray("ANS_TIME_POSITION=12.3") << Kind::PositionAnswer;
+    QTest::newRow("length") << QByteArray("ANS_LENGTH=5423.6") << Kind::LengthAnswer;
+    QTest::newRow("percent") << QByteArray("ANS_PERCENT_POSITION=40") << Kind::PercentAnswer;
+    QTest::newRow("playing") << QByteArray("Playing br://3.") << Kind::Playing;
+    QTest::newRow("end of file") << QByteArray("Exiting... (End of file)") << Kind::EndOfFile;
+    QTest::newRow("quit") << QByteArray("Exiting... (Quit)") << Kind::Quit;
+    QTest::newRow("screenshot") << QByteArray("*** screenshot '/d/0001.png' ***")
+                                << Kind::Screenshot;
+    QTest::newRow("audio") << QByteArray("[lavf] stream 1: audio (ac3), -aid 0")
+                           << Kind::AudioStream;
+    QTest::newRow("audio with language")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 0, -alang und") << Kind::AudioStream;
+    QTest::newRow("subtitle") << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0")
+                              << Kind::SubtitleStream;
+    QTest::newRow("video") << QByteArray("VIDEO:  [MPG2]  720x576") << Kind::VideoStarted;
+    // Markers other than the answers may stand anywhere in the line.
+    QTest::newRow("screenshot inside a line")
+        << QByteArray(" COMMENT: y*** screenshot '/x' ***") << Kind::Screenshot;
+    // The first rule that matches decides.
+    QTest::newRow("playing before end of file")
+        << QByteArray("Playing (End of file).") << Kind::Playing;
+    QTest::newRow("quit before audio") << QByteArray("(Quit), -aid 1") << Kind::Quit;
+    QTest::newRow("audio before subtitle") << QByteArray("x, -sid 0, -aid 1") << Kind::AudioStream;
+    QTest::newRow("answer before markers")
+        << QByteArray("ANS_LENGTH=3 (End of file)") << Kind::LengthAnswer;
+}
+
+void EngineParserTest::recognisesLineKinds()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(Kind, kind);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->kind, kind);
+    QCOMPARE(event->line, line);
+}
+
+void EngineParserTest::ignoresLinesOfNoInterest_data()
+{
+    QTest::addColumn<QByteArray>("line");
+
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("banner") << QByteArray("MPlayer UNKNOWN-12 (C) 2000-2023 MPlayer Team");
+    QTest::newRow("video stream is not audio") << QByteArray("[lavf] stream 0: video, -vid 0");
+    // Answers must begin the line.
+    QTest::newRow("indented answer") << QByteArray(" ANS_LENGTH=3.02");
+    QTest::newRow("status then answer") << QByteArray("A: 1.0 ANS_TIME_POSITION=1.0");
+    // The trailing blank belongs to the marker, and case matters.
+    QTest::newRow("video without blank") << QByteArray("VIDEO:[H264]");
+    QTest::newRow("lower-case playing") << QByteArray("playing x");
+    QTest::newRow("audio without comma") << QByteArray("stream 1 -aid 0");
+    QTest::newRow("VO line") << QByteArray("VO: [null] 320x240 => 320x240 Planar 444P");
+    // The marker searches stop at a zero byte.
+    QTest::newRow("marker after zero byte") << QByteArray("abc\0VIDEO:  [H264]", 18);
+}
+
+void EngineParserTest::ignoresLinesOfNoInterest()
+{
+    QFETCH(QByteArray, line);
+    QVERIFY(!EngineOutputParser::ParseLine(line).has_value());
+}
+
+void EngineParserTest::readsAnswerNumbers_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<qint64>("wholeSeconds");
+
+    QTest::newRow("dvd length") << QByteArray("ANS_LENGTH=5423.6") << 5423.6 << true
+                                << qint64(5423);
+    QTest::newRow("short length") << QByteArray("ANS_LENGTH=3.02") << 3.02 << true << qint64(3);
+    QTest::newRow("position") << QByteArray("ANS_TIME_POSITION=12.3") << 12.3 << true << qint64(12);
+    QTest::newRow("zero") << QByteArray("ANS_LENGTH=0.00") << 0.0 << true << qint64(0);
+    QTest::newRow("trailing blanks") << QByteArray("ANS_LENGTH=7.5  ") << 7.5 << true << qint64(7);
+    QTest::newRow("empty number") << QByteArray("ANS_LENGTH=") << 0.0 << false << qint64(0);
+    QTest::newRow("no equals sign") << QByteArray("ANS_LENGTH") << 0.0 << false << qint64(0);
+    QTest::newRow("text") << QByteArray("ANS_LENGTH=unknown") << 0.0 << false << qint64(0);
+    QTest::newRow("number then text")
+        << QByteArray("ANS_LENGTH=12abc") << 0.0 << false << qint64(0);
+    QTest::newRow("negative") << QByteArray("ANS_LENGTH=-4.0") << 0.0 << false << qint64(0);
+    QTest::newRow("not a number") << QByteArray("ANS_LENGTH=nan") << 0.0 << false << qint64(0);
+    QTest::newRow("infinite") << QByteArray("ANS_TIME_POSITION=inf") << 0.0 << false << qint64(0);
+    QTest::newRow("beyond any media")
+        << QByteArray("ANS_LENGTH=1e300") << 0.0 << false << qint64(0);
+}
+
+void EngineParserTest::readsAnswerNumbers()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(double, value);
+    QFETCH(bool, valid);
+    QFETCH(qint64, wholeSeconds);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->valueValid, valid);
+    QCOMPARE(event->value, value);
+    QCOMPARE(event->wholeSeconds, wholeSeconds);
+}
+
+void EngineParserTest::extractsScreenshotName_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("engine line") << QByteArray(
+                                        "*** screenshot '/d/Orvel BluRay Player/0001.png' ***")
+                                 << QStringLiteral("/d/Orvel BluRay Player/0001.png");
+    QTest::newRow("non-ASCII") << QByteArray("*** screenshot '/d/\xc3\xa9t\xc3\xa9/0002.png' ***")
+                               << QStringLiteral("/d/\u00e9t\u00e9/0002.png");
+    QTest::newRow("no closing quote")
+        << QByteArray("*** screenshot '/d/0003.png") << QStringLiteral("/d/0003.png");
+    QTest::newRow("nothing after the quote") << QByteArray("*** screenshot '") << QString();
+    QByteArray longName(600, 'a');
+    QTest::newRow("cut to 511 bytes")
+        << QByteArray("*** screenshot '" + longName + "' ***") << QString(511, QLatin1Char('a'));
+}
+
+void EngineParserTest::extractsScreenshotName()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, name);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->kind, Kind::Screenshot);
+    QCOMPARE(event->screenshotPath, name);
+}
+
+void EngineParserTest::keepsPartialLastLineForNextRead()
+{
+    EngineOutputParser parser;
+    QList<EngineEvent> events =
+        parser.Feed("[lavf] stream 1: audio (aac), -aid 0\nVIDEO:  [H264]\nANS_LENG");
+    QCOMPARE(KindsOf(events), (QList<Kind>{Kind::AudioStream, Kind::VideoStarted}));
+
+    events = parser.Feed("TH=5423");
+    QVERIFY(events.isEmpty());
+
+    events = parser.Feed(".6\nExiting... (Quit)\n");
+    QCOMPARE(KindsOf(events), (QList<Kind>{Kind::LengthAnswer, Kind::Quit}));
+    QCOMPARE(events[0].wholeSeconds, qint64(5423));
+}
+
+void EngineParserTest::sameEventsWhateverTheReadBoundaries()
+{
+    // Every way of cutting the transcript into two reads, and byte-by-byte reads, must
+    // give the events of one read: a lost or doubled line at a boundary shows up here.
+    for (qsizetype cut = 0; cut <= Transcript.size(); ++cut) {
+        EngineOutputParser parser;
+        QList<EngineEvent> events = parser.Feed(QByteArrayView(Transcript).first(cut));
+        events << parser.Feed(QByteArrayView(Transcript).sliced(cut));
+        QVERIFY2(KindsOf(events) == TranscriptKinds, qPrintable(QString::number(cut)));
+    }
+    EngineOutputParser parser;
+    QList<EngineEvent> events;
+    for (char c : Transcript)
+        events << parser.Feed(QByteArrayView(&c, 1));
+    QCOMPARE(KindsOf(events), TranscriptKinds);
+    QCOMPARE(events[5].wholeSeconds, qint64(3));
+    QCOMPARE(events[7].screenshotPath,
+             QStringLiteral("/home/u/.local/share/Orvel BluRay Player/0001.png"));
+}
+
+void EngineParserTest::finishParsesUnterminatedLine()
+{
+    EngineOutputParser parser;
+    QVERIFY(parser.Feed("\nExiting... (End of file)").isEmpty());
+    QCOMPARE(KindsOf(parser.Finish()), QList<Kind>{Kind::EndOfFile});
+    QVERIFY(parser.Finish().isEmpty());
+}
+
+void EngineParserTest::overlongLineDoesNotGrowWithoutBound()
+{
+    LineSplitter splitter;
+    const QByteArray noise(3 * LineSplitter::MaxLineLength + 10, 'x');
+    const QList<QByteArray> lines = splitter.Feed(noise);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(splitter.PendingTail().size() <= LineSplitter::MaxLineLength);
+    // The splitter still finds the next line end afterwards.
+    const QList<QByteArray> after = splitter.Feed("\nVIDEO:  [H264]\n");
+    QCOMPARE(after.size(), 2);
+    QCOMPARE(after.last(), QByteArray("VIDEO:  [H264]"));
+}
+
+QTEST_APPLESS_MAIN(EngineParserTest)
+#include "tst_engine_parser.moc"
