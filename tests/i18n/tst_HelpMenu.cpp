@@ -100,7 +100,6 @@ private slots:
             << QVariant("help") << false << language << "help";
         QTest::newRow("submenu holder") << QVariant("Language") << true << none << "";
         QTest::newRow("no data") << QVariant() << false << none << "";
-        QTest::newRow("int data") << QVariant(3) << false << none << "";
     }
     void classify()
     {

@@ -112,7 +112,6 @@ private slots:
         QTest::newRow("single quotes dropped") << file << "Q1" << 64 << "single";
         QTest::newRow("unmatched quotes kept") << file << "Q2" << 64 << "\"mixed'";
         QTest::newRow("cut to buffer - 1") << file << "k" << 4 << "fir";
-        QTest::newRow("default cut too") << file << "none" << 4 << "def";
         QTest::newRow("value that fills the buffer") << file << "k" << 6 << "first";
         QTest::newRow("missing file") << QByteArray() << "k" << 64 << "default";
     }

@@ -1,8 +1,10 @@
 #include "CLanguageManager.h"
 #include "CWebLinks.h"
+#include "GetText.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -125,6 +127,16 @@ private slots:
                  qPrintable(manager->LanguageFilePath() + " lacks:\n  " + missing.join("\n  ")));
         // A second start looks for the running window by this exact title.
         QCOMPARE(manager->GetText("MainWnd/ProTitle"), QStringLiteral("Orvel BluRay Player"));
+    }
+
+    void programWideLookup()
+    {
+        // Keeps the process-wide store away from the real user's settings.
+        QStandardPaths::setTestModeEnabled(true);
+        QCOMPARE(CLanguageManager::Instance().SettingsPath(),
+                 QCoreApplication::applicationDirPath() + "/config.ini");
+        QVERIFY(CLanguageManager::Instance().UserSettingsPath().contains("qttest"));
+        QCOMPARE(GetText("MainWnd/ProTitle"), QStringLiteral("Orvel BluRay Player"));
     }
 
     void guidePagesExist()
