@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package the player needs to build, run and be tested.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the engine, the probe and the fonts the window asks for
+  mplayer ffmpeg fonts-crosextra-carlito
+  # tests: a headless X server, a private session bus, the reference disc parser,
+  # the DVD builder, window inspection and the fuzzer's runtime
+  xvfb xauth x11-utils dbus libbluray-dev libbluray-bin dvdauthor clang libclang-rt-14-dev
+  imagemagick
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi

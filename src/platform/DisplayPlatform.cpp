@@ -1,0 +1,12 @@
+#include "DisplayPlatform.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+void ChooseDisplayPlatform()
+{
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+    }
+}

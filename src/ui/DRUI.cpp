@@ -1,0 +1,192 @@
+// Life cycle of the main window: construction, (re)building, closing, and the Help menu.
+#include "DRUI.h"
+
+#include "CHelpMenu.h"
+#include "CLanguageManager.h"
+#include "CWebLinks.h"
+#include "EngineProcess.h"
+#include "GetText.h"
+#include "SlaveCommand.h"
+#include "WindowStyle.h"
+#include "platform/AppFolders.h"
+#include "platform/EngineLocator.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
+{
+    Q_INIT_RESOURCE(resources);
+    setObjectName(QStringLiteral("DRUIClass"));
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    resize(800, 600);
+
+    central->setStyleSheet(WindowStyle::centralGradient);
+    setWindowTitle(GetText("MainWnd/ProTitle"));
+    resize(1000, 680);
+    setAcceptDrops(true);
+    setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
+
+    refreshTimer = new QTimer(this);
+    connect(refreshTimer, &QTimer::timeout, this, &DRUI::DoRefreshGui);
+}
+
+DRUI::~DRUI()
+{
+    refreshTimer->stop();
+    delete refreshTimer;
+    refreshTimer = nullptr;
+    if (engineProcess) {
+        engineProcess->disconnect(this);
+        delete engineProcess;
+        engineProcess = nullptr;
+    }
+    for (QMenu *menu : std::as_const(ownedMenus)) {
+        delete menu;
+    }
+}
+
+void DRUI::InitMainWindow()
+{
+    // The stacked layouts are replaced first; deleting the old content stack also drops
+    // the page stack with it, since the old content widget goes with the rebuild.
+    delete contentStack;
+    contentStack = new QStackedLayout;
+    pageStack = new QStackedLayout;
+
+    BuildWindow();
+
+    contentStack->addWidget(contentWidget);
+    contentStack->setCurrentWidget(contentWidget);
+    contentStack->setContentsMargins(0, 0, 0, 0);
+    if (!centralBox) {
+        centralBox = new QVBoxLayout;
+        centralBox->setSpacing(0);
+        centralBox->setContentsMargins(0, 0, 0, 0);
+        centralWidget()->setLayout(centralBox);
+    }
+    centralBox->addLayout(contentStack);
+
+    PrepareAppDataFolder();
+    playlist.clear();
+    raise();
+}
+
+void DRUI::PrepareAppDataFolder()
+{
+    appDataFolder = AppFolders::AppDataFolder();
+    AppFolders::EnsureFolder(appDataFolder);
+
+    // An existing copy is kept even when the shipped tool is newer: the user may have put
+    // a tool of their own there.
+    EngineLocator::PrepareProbeToolCopy(appDataFolder);
+}
+
+void DRUI::ShowFromOtherInstance()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+QMenu *DRUI::BuildHelpMenu()
+{
+    helpMenu = CHelpMenu::Build(this, CLanguageManager::Instance());
+    connect(helpMenu, &QMenu::triggered, this, &DRUI::BDHelpMenu);
+    return helpMenu;
+}
+
+void DRUI::BDHelpMenu(QAction *action)
+{
+    const CHelpMenu::Selection selection = CHelpMenu::Classify(action);
+    switch (selection.choice) {
+    case CHelpMenu::Choice::Help:
+        btnHelpSlot();
+        break;
+    case CHelpMenu::Choice::Support:
+        btnSupportSlot();
+        break;
+    case CHelpMenu::Choice::Language:
+        CLanguageManager::Instance().ChangeLanguage(selection.languageName);
+        StopBtn();
+        // The menu that sent this signal is deleted by the rebuild, so the rebuild waits
+        // until the menu has finished delivering it.
+        QTimer::singleShot(0, this, [this] {
+            setWindowTitle(GetText("MainWnd/ProTitle"));
+            InitMainWindow();
+        });
+        break;
+    case CHelpMenu::Choice::None:
+        break;
+    }
+}
+
+void DRUI::btnOpenUrl(const QString &url)
+{
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void DRUI::btnHelpSlot()
+{
+    QDesktopServices::openUrl(CWebLinks::Instance().HelpUrl());
+}
+
+void DRUI::btnSupportSlot()
+{
+    QDesktopServices::openUrl(CWebLinks::Instance().SupportUrl());
+}
+
+void DRUI::btnAboutSlot()
+{
+    QDesktopServices::openUrl(CWebLinks::Instance().AboutUrl());
+}
+
+void DRUI::btnCloseSlot()
+{
+    if (engineProcess) {
+        refreshTimer->stop();
+        SendCommand(SlaveCommand::Quit());
+        isStopped = true;
+        EndEngine();
+    }
+    close();
+}
+
+void DRUI::closeEvent(QCloseEvent *event)
+{
+    // The window system's close request also ends a running engine: nothing may keep
+    // playing sound after the window is gone.
+    if (engineProcess) {
+        refreshTimer->stop();
+        EndEngine();
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void DRUI::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QMainWindow::mousePressEvent(event);
+}
+
+void DRUI::resizeEvent(QResizeEvent *event)
+{
+    centralWidget()->resize(size());
+    QMainWindow::resizeEvent(event);
+}

@@ -1,0 +1,219 @@
+// Opening media files, the playlist, drag and drop, the File menu and the recent files.
+#include "DRUI.h"
+
+#include "DurationProbe.h"
+#include "GetText.h"
+#include "PlaylistRules.h"
+#include "SlaveCommand.h"
+#include "WindowStyle.h"
+#include "platform/EngineLocator.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QTableWidget>
+#include <QUrl>
+
+namespace {
+
+const QString OpenFileFilter = QStringLiteral(
+    "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
+    "*.m4b *.mkv *.mts *.divx *.ogm *.moi *.vob *.ajp *.f4v *.mqv *.svi *.vid *.tod *.hdmov "
+    "*.mod *.mxf *.m2ts *.lrv ;;All File(*.*)");
+
+} // namespace
+
+void DRUI::OpenMediaFiles(const QStringList &files)
+{
+    if (files.isEmpty()) {
+        return;
+    }
+    QVector<PLAY_LIST_INFO> batch;
+    const QString tool = EngineLocator::ProbeToolCopy(appDataFolder);
+    for (const QString &file : files) {
+        PLAY_LIST_INFO item;
+        item.kind = 0;
+        item.reserved = 0;
+        item.path = file;
+        item.durationText = ProbeDuration(tool, file).text;
+        batch.append(item);
+    }
+    requestedPath = batch.first().path;
+    durationSec = ParseClockText(batch.first().durationText.toLocal8Bit());
+    AddToPlaylist(batch);
+    sourceKind = 0;
+    currentTitleKey.clear();
+    VideoPlay();
+}
+
+void DRUI::AddToPlaylist(const QVector<PLAY_LIST_INFO> &items)
+{
+    const QFont font = WindowStyle::Font(10, false);
+    for (const PLAY_LIST_INFO &item : items) {
+        if (PlaylistIndexOf(playlist, item.path) >= 0) {
+            continue;
+        }
+        const int row = playlistTable->rowCount();
+        playlistTable->insertRow(row);
+        auto *cell = new QTableWidgetItem(PlaylistRowText(item.path));
+        cell->setFont(font);
+        cell->setForeground(Qt::white);
+        cell->setData(Qt::UserRole, QVariant::fromValue(item));
+        playlistTable->setItem(row, 0, cell);
+        playlistTable->setRowHeight(row, 20);
+        playlist.append(item);
+    }
+}
+
+void DRUI::OpenPlaylistItem(const PLAY_LIST_INFO &item)
+{
+    // Disc folders reopen through the disc opener, which comes with disc support; until
+    // then only media files are listed.
+    if (item.kind == 0) {
+        OpenMediaFiles({item.path});
+    }
+}
+
+void DRUI::PlayListItemDoubleClick(int row, int column)
+{
+    QTableWidgetItem *cell = playlistTable->item(row, column);
+    if (!cell) {
+        return;
+    }
+    StopBtn();
+    OpenPlaylistItem(cell->data(Qt::UserRole).value<PLAY_LIST_INFO>());
+}
+
+void DRUI::PlayNext()
+{
+    ResumeSession();
+    if (!engineProcess) {
+        return;
+    }
+    if (sourceKind == 2) {
+        if (!titleChapters.contains(currentTitleKey)) {
+            return;
+        }
+        const std::optional<qint64> target = NextChapterSecond(titleChapters.value(currentTitleKey),
+                                                               qint64(positionText.toDouble()));
+        if (target) {
+            SeekTo(int(*target));
+        }
+        return;
+    }
+    const int next = NextPlaylistIndex(playlist, requestedPath);
+    if (next >= 0) {
+        StopBtn();
+        OpenPlaylistItem(playlist[next]);
+    }
+}
+
+void DRUI::PlayPre()
+{
+    ResumeSession();
+    if (!engineProcess) {
+        return;
+    }
+    if (sourceKind == 2) {
+        if (!titleChapters.contains(currentTitleKey)) {
+            return;
+        }
+        const std::optional<qint64> target = PreviousChapterSecond(
+            titleChapters.value(currentTitleKey), qint64(positionText.toDouble()));
+        if (target) {
+            SeekTo(int(*target));
+        }
+        return;
+    }
+    const int previous = PreviousPlaylistIndex(playlist, requestedPath);
+    if (previous >= 0) {
+        StopBtn();
+        OpenPlaylistItem(playlist[previous]);
+    }
+}
+
+void DRUI::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void DRUI::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty()) {
+        return;
+    }
+    // Only local files can be handed to the engine; the first one dropped is opened.
+    const QString path = urls.first().toLocalFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    OpenSourcePath(path);
+}
+
+void DRUI::OpenSourcePath(const QString &path)
+{
+    // Folders are opened as discs once disc support is in; until then they are left alone.
+    if (!QFileInfo(path).isDir()) {
+        OpenMediaFiles({path});
+    }
+}
+
+void DRUI::btnOpenFile()
+{
+    OpenMediaFiles(
+        QFileDialog::getOpenFileNames(this, QString(), QStringLiteral("."), OpenFileFilter));
+}
+
+void DRUI::LoadRecentFiles()
+{
+    recentFiles = RecentFiles(RecentFiles::FilePathIn(appDataFolder));
+    recentFiles.Load();
+}
+
+void DRUI::RebuildRecentMenu()
+{
+    recentMenu->clear();
+    for (const QString &path : recentFiles.Entries()) {
+        auto *entry = new QAction(path, recentMenu);
+        entry->setData(path);
+        recentMenu->addAction(entry);
+    }
+    auto *clear = new QAction(GetText("MainWnd/ClearMenu"), recentMenu);
+    clear->setData(QStringLiteral("Clear Menu"));
+    recentMenu->addAction(clear);
+}
+
+void DRUI::AddRecentFile(const QString &path)
+{
+    if (recentFiles.AddRecentFile(path)) {
+        RebuildRecentMenu();
+    }
+}
+
+void DRUI::ClearRecentFiles()
+{
+    recentFiles.Clear();
+    recentMenu->clear();
+}
+
+void DRUI::BDFileMenu(QAction *action)
+{
+    const QString data = action->data().toString();
+    if (data == QLatin1String("Open File")) {
+        btnOpenFile();
+    } else if (data == QLatin1String("Eject")) {
+        StopBtn();
+    } else if (data == QLatin1String("Close")) {
+        btnCloseSlot();
+    } else if (data == QLatin1String("Clear Menu")) {
+        ClearRecentFiles();
+    } else if (!data.isEmpty() && action->parentWidget() == recentMenu) {
+        StopBtn();
+        OpenSourcePath(data);
+    }
+}
