@@ -22,7 +22,7 @@ namespace {
 
 QMenu *ParentMenu(const QAction *action)
 {
-    return qobject_cast<QMenu *>(action->parentWidget());
+    return qobject_cast<QMenu *>(action->parent());
 }
 
 } // namespace

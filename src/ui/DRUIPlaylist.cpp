@@ -212,7 +212,7 @@ void DRUI::BDFileMenu(QAction *action)
         btnCloseSlot();
     } else if (data == QLatin1String("Clear Menu")) {
         ClearRecentFiles();
-    } else if (!data.isEmpty() && action->parentWidget() == recentMenu) {
+    } else if (!data.isEmpty() && action->parent() == recentMenu) {
         StopBtn();
         OpenSourcePath(data);
     }
