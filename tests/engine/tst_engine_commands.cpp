@@ -1,0 +1,119 @@
+#include "EngineCommandLine.h"
+#include "SlaveCommand.h"
+
+#include <QTest>
+
+namespace {
+
+const QStringList FixedOptions{"-demuxer",  "lavf",
+                               "-ni",       "-slave",
+                               "-quiet",    "-wid",
+                               "81788929",  "-vo",
+                               "xv,x11,",   "-zoom",
+                               "-lavdopts", "threads=4",
+                               "-vf",       "screenshot=/home/u/.local/share/Orvel BluRay Player/",
+                               "-af",       "channels=6,volume=5.1:1"};
+
+const QString Prefix = QStringLiteral("/home/u/.local/share/Orvel BluRay Player/");
+
+} // namespace
+
+class EngineCommandsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatsSlaveCommands_data();
+    void formatsSlaveCommands();
+    void buildsArgumentsPerSource_data();
+    void buildsArgumentsPerSource();
+    void headlessArgumentsDropTheWindow();
+};
+
+void EngineCommandsTest::formatsSlaveCommands_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("wire");
+
+    QTest::newRow("quit") << SlaveCommand::Quit() << QByteArray("q\n");
+    QTest::newRow("pause") << SlaveCommand::Pause() << QByteArray("pause\n");
+    QTest::newRow("length") << SlaveCommand::GetTimeLength() << QByteArray("get_time_length\n");
+    QTest::newRow("position") << SlaveCommand::GetTimePos() << QByteArray("get_time_pos\n");
+    QTest::newRow("seek") << SlaveCommand::Seek(754) << QByteArray("seek 754 2\n");
+    QTest::newRow("seek start") << SlaveCommand::Seek(0) << QByteArray("seek 0 2\n");
+    QTest::newRow("volume") << SlaveCommand::Volume(35) << QByteArray("volume 35 2\n");
+    QTest::newRow("volume keep pause")
+        << SlaveCommand::VolumeKeepPause(100) << QByteArray("pausing_keep volume 100 100\n");
+    QTest::newRow("mute") << SlaveCommand::Mute() << QByteArray("volume 0 100\n");
+    QTest::newRow("unmute") << SlaveCommand::Unmute() << QByteArray("volume 50 100\n");
+    QTest::newRow("screenshot") << SlaveCommand::Screenshot() << QByteArray("screenshot 0\n");
+    QTest::newRow("audio") << SlaveCommand::SwitchAudio(1) << QByteArray("switch_audio 1\n");
+    QTest::newRow("audio none keep pause")
+        << SlaveCommand::SwitchAudioKeepPause(-2) << QByteArray("pausing_keep switch_audio -2\n");
+    QTest::newRow("subtitle") << SlaveCommand::SubDemux(0) << QByteArray("sub_demux 0\n");
+    QTest::newRow("subtitle off keep pause")
+        << SlaveCommand::SubDemuxKeepPause(-1) << QByteArray("pausing_keep sub_demux -1\n");
+    QTest::newRow("left") << SlaveCommand::Balance(-1) << QByteArray("pausing_keep balance -1 1\n");
+    QTest::newRow("both") << SlaveCommand::Balance(0) << QByteArray("pausing_keep balance 0 1\n");
+    QTest::newRow("right") << SlaveCommand::Balance(1) << QByteArray("pausing_keep balance 1 1\n");
+}
+
+void EngineCommandsTest::formatsSlaveCommands()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, wire);
+    QCOMPARE(command, wire);
+}
+
+void EngineCommandsTest::buildsArgumentsPerSource_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("titleChosen");
+    QTest::addColumn<int>("titleNumber"); // -1: no number known for the title
+    QTest::addColumn<QStringList>("tail");
+
+    QTest::newRow("media file") << int(MediaFileSource) << "/v/My Film 'x'.mkv" << false << -1
+                                << QStringList{"/v/My Film 'x'.mkv"};
+    QTest::newRow("dvd") << int(DvdSource) << "/media/DVD" << false << -1
+                         << QStringList{"dvd://1", "-dvd-device", "/media/DVD"};
+    QTest::newRow("blu-ray title 3") << int(BluRaySource) << "/bd/DISC" << true << 3
+                                     << QStringList{"br://3", "-bluray-device", "/bd/DISC"};
+    QTest::newRow("blu-ray not chosen") << int(BluRaySource) << "/bd/DISC" << false << 3
+                                        << QStringList{"br://0", "-bluray-device", "/bd/DISC"};
+    QTest::newRow("blu-ray chosen, number unknown")
+        << int(BluRaySource) << "/bd/DISC" << true << -1 << QStringList{"/bd/DISC"};
+    // A title number only matters for a Blu-ray.
+    QTest::newRow("file ignores title")
+        << int(MediaFileSource) << "/v/a.mkv" << true << 3 << QStringList{"/v/a.mkv"};
+}
+
+void EngineCommandsTest::buildsArgumentsPerSource()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, path);
+    QFETCH(bool, titleChosen);
+    QFETCH(int, titleNumber);
+    QFETCH(QStringList, tail);
+
+    const std::optional<int> number =
+        titleNumber >= 0 ? std::optional<int>(titleNumber) : std::nullopt;
+    const QStringList arguments =
+        EngineArguments(kind, path, 81788929, Prefix, titleChosen, number);
+    QCOMPARE(arguments, FixedOptions + tail);
+}
+
+void EngineCommandsTest::headlessArgumentsDropTheWindow()
+{
+    const QStringList arguments =
+        HeadlessEngineArguments(EngineArguments(DvdSource, "/media/DVD", 42, Prefix));
+    QVERIFY(!arguments.contains("-wid"));
+    QVERIFY(!arguments.contains("42"));
+    QVERIFY(!arguments.contains("-zoom"));
+    const qsizetype video = arguments.indexOf("-vo");
+    QVERIFY(video >= 0);
+    QCOMPARE(arguments.mid(video, 4), (QStringList{"-vo", "null", "-ao", "null"}));
+    QCOMPARE(arguments.last(3), (QStringList{"dvd://1", "-dvd-device", "/media/DVD"}));
+}
+
+QTEST_APPLESS_MAIN(EngineCommandsTest)
+#include "tst_engine_commands.moc"

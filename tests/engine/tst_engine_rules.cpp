@@ -1,0 +1,149 @@
+#include "AnswerPacer.h"
+#include "EngineCommandLine.h"
+#include "FormatTime.h"
+#include "SessionRules.h"
+#include "StreamTally.h"
+
+#include <QTest>
+
+class EngineRulesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatsTime_data();
+    void formatsTime();
+    void everyFifthAnswerMovesTheSlider();
+    void onlyADvdWithoutLengthTakesTheEngineLength_data();
+    void onlyADvdWithoutLengthTakesTheEngineLength();
+    void positionTextComesFromTheClock();
+    void countsAudioOnlyBeforeTheFirstSubtitle();
+    void rebuildsMenusOnlyWhenTheyDoNotFit_data();
+    void rebuildsMenusOnlyWhenTheyDoNotFit();
+    void pendingTrackFromStoredChoice();
+};
+
+void EngineRulesTest::formatsTime_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("zero") << qint64(0) << "00:00:00";
+    QTest::newRow("59 s") << qint64(59) << "00:00:59";
+    QTest::newRow("61 s") << qint64(61) << "00:01:01";
+    QTest::newRow("last of first hour") << qint64(3599) << "00:59:59";
+    QTest::newRow("one hour") << qint64(3600) << "01:00:00";
+    QTest::newRow("dvd length") << qint64(5423) << "01:30:23";
+    QTest::newRow("100 hours") << qint64(360000) << "100:00:00";
+    QTest::newRow("negative") << qint64(-5) << "00:00:-5";
+    QTest::newRow("negative beyond a minute") << qint64(-125) << "00:00:-125";
+    // Only the low 32 bits of a negative count are shown.
+    QTest::newRow("negative, low bits") << qint64(-4294967296LL - 7) << "00:00:-7";
+}
+
+void EngineRulesTest::formatsTime()
+{
+    QFETCH(qint64, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(FormatTime(seconds), text);
+}
+
+void EngineRulesTest::everyFifthAnswerMovesTheSlider()
+{
+    AnswerPacer pacer;
+    QList<bool> moves;
+    for (int i = 0; i < 10; ++i)
+        moves << pacer.CountAnswer();
+    QCOMPARE(moves,
+             (QList<bool>{false, false, false, false, true, false, false, false, false, true}));
+    pacer.CountAnswer();
+    pacer.CountAnswer();
+    pacer.Reset(); // a new launch starts the count again
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!pacer.CountAnswer());
+    QVERIFY(pacer.CountAnswer());
+}
+
+void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint64>("before");
+    QTest::addColumn<qint64>("answered");
+    QTest::addColumn<qint64>("after");
+    QTest::addColumn<bool>("rangeChanged");
+
+    QTest::newRow("dvd, unknown length")
+        << int(DvdSource) << qint64(0) << qint64(5423) << qint64(5423) << true;
+    QTest::newRow("dvd, length known")
+        << int(DvdSource) << qint64(100) << qint64(5423) << qint64(100) << false;
+    QTest::newRow("file without probed length")
+        << int(MediaFileSource) << qint64(0) << qint64(3) << qint64(0) << false;
+    QTest::newRow("blu-ray") << int(BluRaySource) << qint64(0) << qint64(3) << qint64(0) << false;
+}
+
+void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength()
+{
+    QFETCH(int, kind);
+    QFETCH(qint64, before);
+    QFETCH(qint64, answered);
+    QFETCH(qint64, after);
+    QFETCH(bool, rangeChanged);
+    const LengthDecision decision = DecideLengthAnswer(kind, before, answered);
+    QCOMPARE(decision.durationSec, after);
+    QCOMPARE(decision.sliderRangeChanged, rangeChanged);
+}
+
+void EngineRulesTest::positionTextComesFromTheClock()
+{
+    QCOMPARE(PositionTextFromClock(9800), QStringLiteral("9"));
+    QCOMPARE(PositionTextFromClock(754000), QStringLiteral("754"));
+    QCOMPARE(PositionTextFromClock(999), QStringLiteral("0"));
+}
+
+void EngineRulesTest::countsAudioOnlyBeforeTheFirstSubtitle()
+{
+    StreamTally tally;
+    tally.OnAudioStream();
+    tally.OnAudioStream();
+    tally.OnSubtitleStream();
+    tally.OnAudioStream(); // after a subtitle: not counted
+    tally.OnSubtitleStream();
+    QCOMPARE(tally.AudioCount(), 2);
+    QCOMPARE(tally.SubtitleCount(), 2);
+
+    tally.OnPlaying();
+    tally.OnAudioStream();
+    QCOMPARE(tally.AudioCount(), 1);
+    QCOMPARE(tally.SubtitleCount(), 0);
+}
+
+void EngineRulesTest::rebuildsMenusOnlyWhenTheyDoNotFit_data()
+{
+    QTest::addColumn<int>("streams");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("rebuild");
+
+    QTest::newRow("fits") << 2 << 3 << false;
+    QTest::newRow("empty menu") << 2 << 0 << true;
+    QTest::newRow("one stream more") << 3 << 3 << true;
+    QTest::newRow("no streams keeps menu") << 0 << 3 << false;
+}
+
+void EngineRulesTest::rebuildsMenusOnlyWhenTheyDoNotFit()
+{
+    QFETCH(int, streams);
+    QFETCH(int, entries);
+    QFETCH(bool, rebuild);
+    QCOMPARE(StreamTally::MenuNeedsRebuild(streams, entries), rebuild);
+}
+
+void EngineRulesTest::pendingTrackFromStoredChoice()
+{
+    const QMap<QString, int> choices{{"/bd/PLAYLIST/00001.mpls", 0},
+                                     {"/bd/PLAYLIST/00002.mpls", 3}};
+    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00009.mpls"), -2);
+    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00001.mpls"), -1);
+    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00002.mpls"), 2);
+}
+
+QTEST_APPLESS_MAIN(EngineRulesTest)
+#include "tst_engine_rules.moc"
