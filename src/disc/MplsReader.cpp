@@ -75,6 +75,7 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
     audioStreams.clear();
     data = reinterpret_cast<const uchar *>(bytes.data());
     size = qMin<qint64>(bytes.size(), BufferSize);
+    limit = size;
     cursor = 0;
     outOfBounds = false;
 
@@ -83,6 +84,7 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
         code = Malformed;
     data = nullptr;
     size = 0;
+    limit = 0;
     if (code != Ok)
         return code;
 
@@ -152,6 +154,8 @@ int MplsReader::ParsePlayItem()
 {
     const qint64 start = cursor;
     const qint16 length = qint16(Word16At(start));
+    const qint64 end = start + 2 + length;
+    limit = qMin(size, end);
 
     MplsPlayItem item;
     const QByteArrayView name = BytesAt(start + 2, 5);
@@ -178,8 +182,9 @@ int MplsReader::ParsePlayItem()
     }
     cursor = table + 4; // past the table's length and reserved bytes
     const int code = ParseStreamTable();
+    limit = size;
     // Whatever the table held, the next item starts where this one says it ends.
-    cursor = start + 2 + length;
+    cursor = end;
     return code;
 }
 
@@ -207,6 +212,8 @@ void MplsReader::ParseStreamEntry()
     const qint64 attributesLength = ByteAt(entry + 1 + entryLength);
     const quint8 codingType = ByteAt(entry + 2 + entryLength);
     cursor = entry + 2 + entryLength + attributesLength;
+    // The whole entry has to fit, even the attribute bytes that are never looked at.
+    BytesAt(entry, cursor - entry);
     if (outOfBounds)
         return;
 
@@ -280,7 +287,7 @@ quint32 MplsReader::Word32At(qint64 offset)
 
 QByteArrayView MplsReader::BytesAt(qint64 offset, qint64 count)
 {
-    if (offset < 0 || offset > size - count) {
+    if (offset < 0 || offset > limit - count) {
         outOfBounds = true;
         return {};
     }

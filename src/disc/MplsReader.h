@@ -57,8 +57,9 @@ private:
     void ParseStreamEntry();
     void ParseMarks();
 
-    // Bounds-checked big-endian reads. A read outside the data returns zeros and marks the
-    // whole file as malformed, so that no half-read playlist is ever handed out.
+    // Bounds-checked big-endian reads. A read outside the data, or outside the play item
+    // being read, returns zeros and marks the whole file as malformed, so that no half-read
+    // playlist is ever handed out.
     quint8 ByteAt(qint64 offset);
     quint16 Word16At(qint64 offset);
     quint32 Word32At(qint64 offset);
@@ -78,5 +79,9 @@ private:
     // The bytes being parsed: the buffer after a file read, or the caller's bytes.
     const uchar *data = nullptr;
     qint64 size = 0;
+    // End of what may be read now: the data, or the declared end of the current play item.
+    // Keeping each item inside its own length stops items from overlapping, which bounds
+    // the work that any file can cause by its size.
+    qint64 limit = 0;
     bool outOfBounds = false;
 };

@@ -334,6 +334,12 @@ private slots:
         other[FirstStreamTable + 16] = char(0xFF);
         QTest::newRow("stream entry too long") << other << int(MplsReader::Malformed);
 
+        // The last entry's final attribute byte lies past the end its item declares.
+        MplsWriter overlong = FilmPlaylist();
+        overlong.items[1].lengthAdjust = -1;
+        QTest::newRow("streams past the item's end")
+            << overlong.ToBytes() << int(MplsReader::Malformed);
+
         MplsWriter video = FilmPlaylist();
         video.items[1].video = QVector<MplsWriter::Stream>(4, MplsWriter::Video());
         QTest::newRow("four video streams in the last item")
