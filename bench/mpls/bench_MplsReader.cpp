@@ -1,0 +1,151 @@
+// How long the disc scan spends in the playlist reader: a large disc read with one reader,
+// the same with a new reader per file, and the slowest file the reader can be handed.
+
+#include "MplsReader.h"
+#include "MplsWriter.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int PlaylistsPerDisc = 100;
+
+// Modelled on a large multi-angle film playlist: 37 clips, 10 audio and 26 subtitle streams.
+MplsWriter LargePlaylist(int seed)
+{
+    MplsWriter writer;
+    for (int i = 0; i < 37; ++i) {
+        MplsWriter::Item item;
+        item.clip = QByteArray::number(seed * 100 + i).rightJustified(5, '0');
+        item.inTicks = 45000 * 10;
+        item.outTicks = 45000 * quint32(10 + 60 + i);
+        item.multiAngle = i % 9 == 1;
+        item.angleCount = 4;
+        item.video = {MplsWriter::Video()};
+        for (int a = 0; a < 10; ++a)
+            item.audio << MplsWriter::Audio(a % 2 ? 0x81 : 0x86, a % 3 ? "eng" : "deu");
+        for (int s = 0; s < 26; ++s)
+            item.subtitles << MplsWriter::GraphicsSubtitle(s % 2 ? "zho" : "ces");
+        writer.items << item;
+    }
+    for (int m = 0; m < 64; ++m)
+        writer.marks << MplsWriter::Mark{quint8(m % 2 ? 1 : 2), quint16(m % 37), 45000u * 20};
+    return writer;
+}
+
+// The most work a file can ask for: as many items as fit in the reader's buffer, each with
+// full stream groups, so that nearly every byte is a stream entry to describe.
+QByteArray LargestPlaylist()
+{
+    MplsWriter writer;
+    MplsWriter::Item item;
+    item.video = QVector<MplsWriter::Stream>(3, MplsWriter::Video());
+    item.audio = QVector<MplsWriter::Stream>(127, MplsWriter::Audio(0x81, "eng"));
+    item.subtitles = QVector<MplsWriter::Stream>(127, MplsWriter::GraphicsSubtitle("jpn"));
+    for (int i = 0; i < 2500; ++i) {
+        item.clip = QByteArray::number(i).rightJustified(5, '0');
+        writer.items << item;
+    }
+    return writer.ToBytes();
+}
+
+// A file whose items each declare a length leading back to their own start: without the
+// rule that an item stays inside its length, 32767 passes over the same streams.
+QByteArray OverlappingPlaylist()
+{
+    MplsWriter writer;
+    MplsWriter::Item item;
+    item.video = QVector<MplsWriter::Stream>(3, MplsWriter::Video());
+    item.audio = QVector<MplsWriter::Stream>(127, MplsWriter::Audio(0x81, "eng"));
+    item.subtitles = QVector<MplsWriter::Stream>(127, MplsWriter::GraphicsSubtitle("jpn"));
+    writer.items = {item};
+    QByteArray bytes = writer.ToBytes();
+    const int item0 = MplsWriter::PlayListOffset + 10;
+    bytes[MplsWriter::PlayListOffset + 6] = char(0x7F);
+    bytes[MplsWriter::PlayListOffset + 7] = char(0xFF);
+    bytes[item0] = char(0xFF); // length -2
+    bytes[item0 + 1] = char(0xFE);
+    return bytes;
+}
+
+} // namespace
+
+class MplsReaderBench : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+    QStringList paths;
+
+    static void ReadAll(MplsReader &reader, const QString &path)
+    {
+        QVector<MplsPlayItem> items;
+        QVector<MplsStream> subtitles;
+        QVector<MplsStream> audio;
+        QVector<quint32> marks;
+        if (reader.ReadPlaylist(path, items, subtitles, audio, marks) != MplsReader::Ok)
+            qFatal("unreadable %s", qPrintable(path));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(folder.isValid());
+        for (int i = 0; i < PlaylistsPerDisc; ++i) {
+            paths << folder.filePath(QStringLiteral("%1.mpls").arg(i, 5, 10, QLatin1Char('0')));
+            QVERIFY(LargePlaylist(i).WriteTo(paths.last()));
+        }
+        qInfo("%d playlists of %lld bytes each", PlaylistsPerDisc,
+              qlonglong(QFileInfo(paths.first()).size()));
+    }
+
+    void discWithOneReader()
+    {
+        QBENCHMARK
+        {
+            MplsReader reader;
+            for (const QString &path : paths)
+                ReadAll(reader, path);
+        }
+    }
+
+    void discWithReaderPerFile()
+    {
+        QBENCHMARK
+        {
+            for (const QString &path : paths) {
+                MplsReader reader;
+                ReadAll(reader, path);
+            }
+        }
+    }
+
+    void worstFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("itemCount");
+        QTest::newRow("largest") << LargestPlaylist() << int(MplsReader::Ok) << 2500;
+        QTest::newRow("overlapping items")
+            << OverlappingPlaylist() << int(MplsReader::Malformed) << 0;
+    }
+    void worstFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        MplsReader reader;
+        QVector<MplsPlayItem> items;
+        QVector<MplsStream> subtitles;
+        QVector<MplsStream> audio;
+        QVector<quint32> marks;
+        QBENCHMARK
+        {
+            QTEST(reader.ReadPlaylistData(bytes, items, subtitles, audio, marks), "code");
+        }
+        QTEST(int(items.size()), "itemCount");
+    }
+};
+
+QTEST_APPLESS_MAIN(MplsReaderBench)
+#include "bench_MplsReader.moc"
