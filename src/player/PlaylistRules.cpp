@@ -83,8 +83,6 @@ std::optional<qint64> PreviousChapterSecond(const QVector<quint32> &chapterStart
         ++before;
     if (before < 2)
         return std::nullopt;
-    const qint64 target = chapterStartsMs[before - 2] / 1000;
-    if (target == positionSec)
-        return std::nullopt;
-    return target;
+    // That chapter starts before the position, so the step always moves.
+    return chapterStartsMs[before - 2] / 1000;
 }

@@ -40,7 +40,6 @@ int PreviousPlaylistIndex(const QVector<PLAY_LIST_INFO> &playlist, const QString
 std::optional<qint64> NextChapterSecond(const QVector<quint32> &chapterStartsMs,
                                         qint64 positionSec);
 // Previous: the start of the chapter before the one the position is in. Within the first
-// chapter nothing happens (there is no "back to the start of this chapter"), nor when that
-// start is exactly the position.
+// chapter nothing happens: there is no "back to the start of this chapter".
 std::optional<qint64> PreviousChapterSecond(const QVector<quint32> &chapterStartsMs,
                                             qint64 positionSec);
