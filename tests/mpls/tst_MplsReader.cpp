@@ -471,21 +471,6 @@ private slots:
         QCOMPARE(outcome.code, ENOENT);
         QVERIFY(outcome.Untouched());
     }
-
-    void playlistInMemory()
-    {
-        // The file path and the in-memory path must agree on the same bytes.
-        const QByteArray film = FilmPlaylist().ToBytes();
-        const Outcome fromFile = Read(film);
-        Outcome fromMemory;
-        fromMemory.code = reader.ReadPlaylistData(film, fromMemory.items, fromMemory.subtitles,
-                                                  fromMemory.audio, fromMemory.marks);
-        QCOMPARE(fromMemory.code, fromFile.code);
-        QCOMPARE(fromMemory.items, fromFile.items);
-        QCOMPARE(fromMemory.audio, fromFile.audio);
-        QCOMPARE(fromMemory.subtitles, fromFile.subtitles);
-        QCOMPARE(fromMemory.marks, fromFile.marks);
-    }
 };
 
 QTEST_APPLESS_MAIN(MplsReaderTest)
