@@ -15,10 +15,7 @@ private slots:
     void everyFifthAnswerMovesTheSlider();
     void onlyADvdWithoutLengthTakesTheEngineLength_data();
     void onlyADvdWithoutLengthTakesTheEngineLength();
-    void positionTextComesFromTheClock();
     void countsAudioOnlyBeforeTheFirstSubtitle();
-    void rebuildsMenusOnlyWhenTheyDoNotFit_data();
-    void rebuildsMenusOnlyWhenTheyDoNotFit();
     void pendingTrackFromStoredChoice();
 };
 
@@ -30,12 +27,10 @@ void EngineRulesTest::formatsTime_data()
     QTest::newRow("zero") << qint64(0) << "00:00:00";
     QTest::newRow("59 s") << qint64(59) << "00:00:59";
     QTest::newRow("61 s") << qint64(61) << "00:01:01";
-    QTest::newRow("last of first hour") << qint64(3599) << "00:59:59";
     QTest::newRow("one hour") << qint64(3600) << "01:00:00";
     QTest::newRow("dvd length") << qint64(5423) << "01:30:23";
     QTest::newRow("100 hours") << qint64(360000) << "100:00:00";
     QTest::newRow("negative") << qint64(-5) << "00:00:-5";
-    QTest::newRow("negative beyond a minute") << qint64(-125) << "00:00:-125";
     // Only the low 32 bits of a negative count are shown.
     QTest::newRow("negative, low bits") << qint64(-4294967296LL - 7) << "00:00:-7";
 }
@@ -92,13 +87,6 @@ void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength()
     QCOMPARE(decision.sliderRangeChanged, rangeChanged);
 }
 
-void EngineRulesTest::positionTextComesFromTheClock()
-{
-    QCOMPARE(PositionTextFromClock(9800), QStringLiteral("9"));
-    QCOMPARE(PositionTextFromClock(754000), QStringLiteral("754"));
-    QCOMPARE(PositionTextFromClock(999), QStringLiteral("0"));
-}
-
 void EngineRulesTest::countsAudioOnlyBeforeTheFirstSubtitle()
 {
     StreamTally tally;
@@ -114,26 +102,6 @@ void EngineRulesTest::countsAudioOnlyBeforeTheFirstSubtitle()
     tally.OnAudioStream();
     QCOMPARE(tally.AudioCount(), 1);
     QCOMPARE(tally.SubtitleCount(), 0);
-}
-
-void EngineRulesTest::rebuildsMenusOnlyWhenTheyDoNotFit_data()
-{
-    QTest::addColumn<int>("streams");
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<bool>("rebuild");
-
-    QTest::newRow("fits") << 2 << 3 << false;
-    QTest::newRow("empty menu") << 2 << 0 << true;
-    QTest::newRow("one stream more") << 3 << 3 << true;
-    QTest::newRow("no streams keeps menu") << 0 << 3 << false;
-}
-
-void EngineRulesTest::rebuildsMenusOnlyWhenTheyDoNotFit()
-{
-    QFETCH(int, streams);
-    QFETCH(int, entries);
-    QFETCH(bool, rebuild);
-    QCOMPARE(StreamTally::MenuNeedsRebuild(streams, entries), rebuild);
 }
 
 void EngineRulesTest::pendingTrackFromStoredChoice()
