@@ -6,6 +6,7 @@
 #include "PlaylistRules.h"
 #include "SlaveCommand.h"
 #include "WindowStyle.h"
+#include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 
 #include <QAction>
@@ -171,7 +172,9 @@ void DRUI::btnOpenFile()
 
 void DRUI::LoadRecentFiles()
 {
-    recentFiles = RecentFiles(RecentFiles::FilePathIn(appDataFolder));
+    // The menus are built before the start-up prepares the data folder, so the path is
+    // composed here rather than taken from the member.
+    recentFiles = RecentFiles(RecentFiles::FilePathIn(AppFolders::AppDataFolder()));
     recentFiles.Load();
 }
 

@@ -116,7 +116,7 @@ void DRUI::LaunchEngine()
     const QStringList arguments =
         EngineArguments(sourceKind, requestedPath, videoSurface->winId(),
                         AppFolders::AppDataFolder(), titleChosen, titleNumber);
-    engineProcess->Start(EngineLocator::EnginePath(), arguments);
+    engineProcess->Start(arguments);
 
     SetPlayIcon(playButton, true);
     playPauseAction->setText(GetText("MainWnd/Pause"));
@@ -356,8 +356,11 @@ void DRUI::HandleScreenshotLine(const EngineEvent &event)
     if (!screenshot.IsAccepted()) {
         return;
     }
+    const QString snapshotFolder = SnapshotFolder(folder, AppFolders::DocumentsFolder());
+    // On a new installation the default folder does not exist yet; without it every
+    // snapshot would be lost without a word.
+    AppFolders::EnsureFolder(snapshotFolder);
     const QString snapshotFile =
-        SnapshotFileName(SnapshotFolder(folder, AppFolders::DocumentsFolder()),
-                         QDateTime::currentDateTime(), snapshotFormat);
+        SnapshotFileName(snapshotFolder, QDateTime::currentDateTime(), snapshotFormat);
     SnapshotWriter::Save(screenshot, snapshotFile, snapshotFormat);
 }

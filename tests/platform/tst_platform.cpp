@@ -1,0 +1,303 @@
+#include "platform/KeepAwake.h"
+#include "platform/LogMessageHandler.h"
+#include "platform/SingleInstance.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Stands in for the desktop's screen saver on a private bus and records what it is asked.
+class ScreenSaverStandIn : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    QStringList calls;
+public slots:
+    uint Inhibit(const QString &application, const QString &reason)
+    {
+        calls << application + "|" + reason;
+        return 4242;
+    }
+};
+
+// A private session bus that lives as long as the object.
+class PrivateBus
+{
+public:
+    PrivateBus()
+    {
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
+        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+        }
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished(3000);
+    }
+    QProcess daemon;
+    QString address;
+};
+
+static QString ReadAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+// Top-level windows titled like the player, as the X server lists them.
+static int CountPlayerWindows()
+{
+    QProcess tree;
+    tree.start("xwininfo", {"-root", "-children"});
+    tree.waitForFinished(5000);
+    const QString text = QString::fromLocal8Bit(tree.readAllStandardOutput());
+    return int(text.count(QStringLiteral("\"Orvel BluRay Player\"")));
+}
+
+class PlatformTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void logHandlerKeepsOnlyDebugMessages();
+    void logFollowsTheCurrentDirectory();
+    void secondInstanceFindsTheFirstAndAsksItToShow();
+    void staleLockOfADeadProcessDoesNotBlockTheStart();
+    void keepAwakeInhibitsOnTheSessionBus();
+    void keepAwakeWithoutBusDoesNothing();
+    void secondRealStartExitsAndLeavesOneWindow();
+    void realProgramInhibitsTheScreenSaver();
+};
+
+void PlatformTest::logHandlerKeepsOnlyDebugMessages()
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        QFile earlier("Log.txt");
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier line\n");
+    }
+    const QMessageLogContext context;
+    LogMessageHandler(QtWarningMsg, context, "a warning");
+    LogMessageHandler(QtCriticalMsg, context, "a critical");
+    LogMessageHandler(QtInfoMsg, context, "an info");
+    LogMessageHandler(QtDebugMsg, context, "first debug");
+    LogMessageHandler(QtDebugMsg, context, QString::fromUtf8("zweite Meldung äö"));
+    QDir::setCurrent(previous);
+    QCOMPARE(ReadAll(dir.filePath("Log.txt")),
+             QString::fromUtf8("earlier line\nDebug: first debug\nDebug: zweite Meldung äö\n"));
+}
+
+void PlatformTest::logFollowsTheCurrentDirectory()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const QString previous = QDir::currentPath();
+    const QMessageLogContext context;
+    QDir::setCurrent(first.path());
+    LogMessageHandler(QtDebugMsg, context, "one");
+    QDir::setCurrent(second.path());
+    LogMessageHandler(QtDebugMsg, context, "two");
+    QDir::setCurrent(previous);
+    QCOMPARE(ReadAll(first.filePath("Log.txt")), QString("Debug: one\n"));
+    QCOMPARE(ReadAll(second.filePath("Log.txt")), QString("Debug: two\n"));
+}
+
+void PlatformTest::secondInstanceFindsTheFirstAndAsksItToShow()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath("instance.lock");
+    const QString server = QStringLiteral("orvel-test-%1").arg(QCoreApplication::applicationPid());
+
+    SingleInstance first(lock, server);
+    QVERIFY(!first.IsOtherInstanceRunning());
+    QVERIFY(first.Listen());
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+
+    // The second start runs in another process, as it does for real: a lock held by this
+    // process would not stop another lock object of the same process.
+    QProcess second;
+    second.setProgram(QCoreApplication::applicationFilePath());
+    second.setArguments({"--as-second-instance", lock, server});
+    second.start();
+    QVERIFY(second.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 3); // the helper's code for "another instance runs"
+}
+
+void PlatformTest::staleLockOfADeadProcessDoesNotBlockTheStart()
+{
+    QTemporaryDir dir;
+    const QString lock = dir.filePath("instance.lock");
+    // An instance that is killed leaves its lock file behind.
+    QProcess crashed;
+    crashed.setProgram(QCoreApplication::applicationFilePath());
+    crashed.setArguments({"--hold-lock", lock});
+    crashed.start();
+    QVERIFY(crashed.waitForReadyRead(5000));
+    QCOMPARE(crashed.readAll().trimmed(), QByteArray("locked"));
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished(5000));
+    QVERIFY(QFile::exists(lock));
+
+    SingleInstance instance(
+        lock, QStringLiteral("orvel-stale-%1").arg(QCoreApplication::applicationPid()));
+    QVERIFY(!instance.IsOtherInstanceRunning());
+}
+
+void PlatformTest::keepAwakeInhibitsOnTheSessionBus()
+{
+    PrivateBus bus;
+    QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
+    QDBusConnection service = QDBusConnection::connectToBus(bus.address, "service");
+    QVERIFY(service.isConnected());
+    ScreenSaverStandIn standIn;
+    QVERIFY(service.registerObject("/org/freedesktop/ScreenSaver", &standIn,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(service.registerService("org.freedesktop.ScreenSaver"));
+
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "client");
+    KeepAwake keepAwake;
+    QSignalSpy inhibited(&keepAwake, &KeepAwake::inhibited);
+    keepAwake.Inhibit(client, "Orvel BluRay Player", "Playing media");
+    QTRY_COMPARE_WITH_TIMEOUT(inhibited.count(), 1, 5000);
+    QCOMPARE(standIn.calls, QStringList{"Orvel BluRay Player|Playing media"});
+    QCOMPARE(keepAwake.Cookie(), 4242u);
+    QDBusConnection::disconnectFromBus("client");
+    QDBusConnection::disconnectFromBus("service");
+}
+
+void PlatformTest::keepAwakeWithoutBusDoesNothing()
+{
+    QDBusConnection none =
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "none");
+    QVERIFY(!none.isConnected());
+    KeepAwake keepAwake;
+    keepAwake.Inhibit(none, "Orvel BluRay Player", "Playing media");
+    QTest::qWait(200);
+    QVERIFY(!keepAwake.HasCookie());
+}
+
+// Runs the real program in a private environment: its own temporary folder (so its
+// per-machine lock does not meet a player the developer may be running), home and bus.
+static QProcessEnvironment PlayerEnvironment(const QString &root, const QString &busAddress)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", root + "/tmp");
+    environment.insert("HOME", root + "/home");
+    environment.insert("XDG_CONFIG_HOME", root + "/home/.config");
+    environment.insert("XDG_DATA_HOME", root + "/home/.local/share");
+    environment.insert("XDG_RUNTIME_DIR", root + "/runtime");
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    environment.remove("QT_QPA_PLATFORM");
+    for (const char *sub : {"/tmp", "/home", "/runtime"}) {
+        QDir().mkpath(root + sub);
+    }
+    QFile::setPermissions(root + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return environment;
+}
+
+void PlatformTest::secondRealStartExitsAndLeavesOneWindow()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QSKIP("needs an X display (the test command starts one)");
+    }
+    QTemporaryDir root;
+    PrivateBus bus;
+    const QProcessEnvironment environment = PlayerEnvironment(root.path(), bus.address);
+    QCOMPARE(CountPlayerWindows(), 0);
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.setWorkingDirectory(root.path());
+    first.start(ORVEL_PLAYER_EXECUTABLE, {});
+    QVERIFY(first.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 1, 20000);
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(root.path());
+    second.start(ORVEL_PLAYER_EXECUTABLE, {});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(CountPlayerWindows(), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    if (!first.waitForFinished(5000)) {
+        first.kill();
+        first.waitForFinished(5000);
+    }
+}
+
+void PlatformTest::realProgramInhibitsTheScreenSaver()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QSKIP("needs an X display (the test command starts one)");
+    }
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    QDBusConnection service = QDBusConnection::connectToBus(bus.address, "player-service");
+    ScreenSaverStandIn standIn;
+    QVERIFY(service.registerObject("/org/freedesktop/ScreenSaver", &standIn,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(service.registerService("org.freedesktop.ScreenSaver"));
+
+    QTemporaryDir root;
+    QProcess player;
+    player.setProcessEnvironment(PlayerEnvironment(root.path(), bus.address));
+    player.setWorkingDirectory(root.path());
+    player.start(ORVEL_PLAYER_EXECUTABLE, {});
+    QVERIFY(player.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(standIn.calls.size(), 1, 20000);
+    QVERIFY(standIn.calls.first().startsWith("Orvel BluRay Player|"));
+    player.kill();
+    player.waitForFinished(5000);
+    QDBusConnection::disconnectFromBus("player-service");
+}
+
+// The test binary doubles as a second start for secondInstanceFindsTheFirstAndAsksItToShow.
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--hold-lock") {
+        QCoreApplication application(argc, argv);
+        SingleInstance instance(QString::fromLocal8Bit(argv[2]), QStringLiteral("unused"));
+        if (instance.IsOtherInstanceRunning()) {
+            return 1;
+        }
+        fputs("locked\n", stdout);
+        fflush(stdout);
+        QThread::sleep(60);
+        return 0;
+    }
+    if (argc == 4 && QByteArray(argv[1]) == "--as-second-instance") {
+        QCoreApplication application(argc, argv);
+        SingleInstance instance(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        if (!instance.IsOtherInstanceRunning()) {
+            return 1;
+        }
+        return instance.AskRunningInstanceToShow() ? 3 : 2;
+    }
+    QCoreApplication application(argc, argv);
+    PlatformTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_platform.moc"

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "DRUI.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedLayout>
+#include <QTableWidget>
+#include <QTimer>
+
+// Lets the window's tests look at what the user would see and drive its private steps.
+class DRUITestAccess
+{
+public:
+    explicit DRUITestAccess(DRUI &window) : w(window) {}
+
+    QStackedLayout *PageStack() const { return w.pageStack; }
+    QLabel *MenuStrip() const { return w.menuStrip; }
+    QLabel *StartTitle() const { return w.startTitleLabel; }
+    QLabel *Elapsed() const { return w.elapsedLabel; }
+    QLabel *Total() const { return w.totalLabel; }
+    QLabel *Status() const { return w.statusLabel; }
+    QLabel *VideoSurface() const { return w.videoSurface; }
+    QLabel *BottomPanel() const { return w.bottomPanel; }
+    QSlider *Seek() const { return w.seekSlider; }
+    QSlider *Volume() const { return w.volumeSlider; }
+    QTableWidget *Playlist() const { return w.playlistTable; }
+    QPushButton *PlayButton() const { return w.playButton; }
+    QMenu *HelpMenu() const { return w.helpMenu; }
+    QMenu *FileMenu() const { return w.fileMenu; }
+    QMenu *RecentMenu() const { return w.recentMenu; }
+    QMenu *ControlsMenu() const { return w.controlsMenu; }
+    QMenu *VideoMenu() const { return w.videoMenu; }
+    QMenu *AudioTracks() const { return w.audioTrackSubmenu; }
+    QMenu *SubtitleTracks() const { return w.subtitleTrackSubmenu; }
+    QMenu *AudioChannels() const { return w.audioChannelSubmenu; }
+    QMenu *ToolsMenu() const { return w.toolsMenu; }
+    QAction *PlayPause() const { return w.playPauseAction; }
+    int PlaylistSize() const { return int(w.playlist.size()); }
+    QStringList RecentEntries() const { return w.recentFiles.Entries(); }
+    bool HasEngine() const { return w.engineProcess != nullptr; }
+    EngineProcess *Engine() const { return w.engineProcess; }
+    bool IsPlaying() const { return w.isPlaying; }
+    bool IsStopped() const { return w.isStopped; }
+    qint64 ClockMs() const { return w.clockMs; }
+    qint64 DurationSec() const { return w.durationSec; }
+    int SourceKind() const { return w.sourceKind; }
+    int StartPosition() const { return w.startPositionSec; }
+    void SetStartPosition(int seconds) { w.startPositionSec = seconds; }
+    QString LoadedPath() const { return w.loadedPath; }
+    QString SnapshotFormat() const { return w.snapshotFormat; }
+    bool TimerActive() const { return w.refreshTimer->isActive(); }
+    void Tick() { w.DoRefreshGui(); }
+    void Drop(QDropEvent *event) { w.dropEvent(event); }
+    void StopTimer() { w.refreshTimer->stop(); }
+    void VideoPlay() { w.VideoPlay(); }
+
+    // The six menu buttons, left to right.
+    QList<QPushButton *> MenuButtons() const
+    {
+        QList<QPushButton *> buttons;
+        for (int kind = 1; kind <= 6; ++kind) {
+            buttons << w.menuStrip->findChild<QPushButton *>(
+                QStringLiteral("menuButton%1").arg(kind));
+        }
+        return buttons;
+    }
+
+private:
+    DRUI &w;
+};

@@ -1,0 +1,313 @@
+#include "CLanguageManager.h"
+#include "CMessageBox.h"
+#include "DRUITestAccess.h"
+#include "platform/AppFolders.h"
+#include "platform/EngineLocator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+// The texts a language file gives the six menu buttons, read straight from the shipped file
+// so the test checks the rebuild, not the wording.
+static QStringList MenuTextsOf(const QString &languageName)
+{
+    QTemporaryDir userFolder;
+    CLanguageManager languages(QCoreApplication::applicationDirPath(), userFolder.path());
+    languages.ChangeLanguage(languageName);
+    QStringList texts;
+    for (const char *key : {"MainWnd/File", "MainWnd/Controls", "MainWnd/Video", "MainWnd/Audio",
+                            "MainWnd/Tools", "MainWnd/Help"}) {
+        texts << languages.GetText(key);
+    }
+    return texts;
+}
+
+static QStringList ButtonTexts(const QList<QPushButton *> &buttons)
+{
+    QStringList texts;
+    for (QPushButton *button : buttons) {
+        texts << (button ? button->text() : QStringLiteral("<missing>"));
+    }
+    return texts;
+}
+
+static QAction *LanguageAction(QMenu *helpMenu, const QString &name)
+{
+    for (QAction *entry : helpMenu->actions()) {
+        if (entry->menu()) {
+            for (QAction *language : entry->menu()->actions()) {
+                if (language->data().toString() == name) {
+                    return language;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void freshWindowShowsTheStartPage();
+    void menuButtonsKeepFixedPlacesAndWindowKeepsItsWidth();
+    void menusCarryTheirKeywordData();
+    void languageChangeRebuildsEveryTextAndEmptiesThePlaylist();
+    void probeCopyIsMadeOnceAndNeverReplaced();
+    void messageBoxSitsOneThirdIntoTheWindow();
+    void messageBoxClosesOnRightClickAnywhere();
+    void videoMenuSizesTheWindow();
+    void toolsMenuTogglesThePlaylist();
+};
+
+void MainWindowTest::initTestCase()
+{
+    // Keeps the window's per-user files (language choice, recent files, probe copy) out of
+    // the real user's folders.
+    QStandardPaths::setTestModeEnabled(true);
+    QDir(AppFolders::AppDataFolder()).removeRecursively();
+    QDir(AppFolders::UserConfigFolder()).removeRecursively();
+    QCOMPARE(CLanguageManager::Instance().CurrentLanguage(), QStringLiteral("/English"));
+}
+
+void MainWindowTest::freshWindowShowsTheStartPage()
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Orvel BluRay Player"));
+    QCOMPARE(window.size(), QSize(1000, 680));
+    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QCOMPARE(ui.StartTitle()->text(), QStringLiteral("Orvel BluRay Player"));
+    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("   --:--:--"));
+    QCOMPARE(ui.Total()->text(), QStringLiteral("   --:--:--"));
+    QVERIFY(!ui.Seek()->isEnabled());
+    QCOMPARE(ui.Seek()->maximum(), 100);
+    QCOMPARE(ui.Volume()->value(), 50);
+    QVERIFY(ui.Playlist()->isHidden());
+    QCOMPARE(ui.Playlist()->rowCount(), 0);
+    QCOMPARE(ui.BottomPanel()->height(), 90);
+    // The caption keeps its size whatever it shows; long names wrap inside it.
+    const QSize captionSize = ui.Status()->size();
+    QVERIFY(captionSize.width() >= 200 && captionSize.width() < 210);
+    ui.Status()->setText(QString("A very long name of a film that goes on ").repeated(4));
+    QTest::qWait(50);
+    QCOMPARE(ui.Status()->size(), captionSize);
+    // Every image button takes its size from its picture, so a missing picture would leave
+    // a button of size zero.
+    QVERIFY(ui.PlayButton()->width() > 20);
+    QCOMPARE(ui.PlayButton()->size(), ui.PlayButton()->iconSize());
+    QVERIFY(!window.windowIcon().isNull());
+}
+
+void MainWindowTest::menuButtonsKeepFixedPlacesAndWindowKeepsItsWidth()
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    const QList<QPushButton *> buttons = ui.MenuButtons();
+    QCOMPARE(ButtonTexts(buttons),
+             QStringList({"File", "Controls", "Video", "Audio", "Tools", "Help"}));
+    window.resize(1400, 700);
+    QTest::qWait(50);
+    for (int i = 0; i < buttons.size(); ++i) {
+        QCOMPARE(buttons[i]->geometry(), QRect(i * 100, 1, 100, 20));
+        QVERIFY(buttons[i]->menu());
+    }
+    // The strip asks for the width the window had when it was built.
+    QCOMPARE(ui.MenuStrip()->minimumWidth(), 1000);
+    window.resize(600, 680);
+    QTest::qWait(50);
+    QVERIFY(window.width() >= 1000);
+}
+
+void MainWindowTest::menusCarryTheirKeywordData()
+{
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    const auto dataOf = [](QMenu *menu) {
+        QStringList data;
+        for (QAction *action : menu->actions()) {
+            data << action->data().toString();
+        }
+        return data;
+    };
+    QCOMPARE(dataOf(ui.FileMenu()),
+             QStringList({"Open File", "Open Disc", "Recent Files", "Eject", "Close"}));
+    QCOMPARE(dataOf(ui.ControlsMenu()),
+             QStringList({"Play", "Stop", "Pre", "Next", "Forward", "Backward", "VolumeUp",
+                          "VolumeDown", "Navigation", "Title", "Chapter", "FullScreen"}));
+    QCOMPARE(dataOf(ui.ToolsMenu()), QStringList({"PlayList", "Preferences", "Snapshot"}));
+    QCOMPARE(dataOf(ui.AudioChannels()), QStringList({"Stereo", "Left", "Right"}));
+    QVERIFY(ui.AudioChannels()->actions().first()->isChecked());
+    QCOMPARE(ui.ControlsMenu()->actions().first()->shortcut(), QKeySequence("Space"));
+    QVERIFY(!ui.ToolsMenu()->actions().last()->isEnabled());
+    // The recent submenu always ends with its clearing entry.
+    QCOMPARE(dataOf(ui.RecentMenu()).last(), QStringLiteral("Clear Menu"));
+}
+
+void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
+{
+    const QStringList english = MenuTextsOf("/English");
+    const QStringList german = MenuTextsOf("/German");
+    QVERIFY2(english != german, qPrintable(english.join(",") + " | " + german.join(",")));
+
+    QTemporaryDir media;
+    const QString file = media.filePath("clip one.mkv");
+    QFile(file).open(QIODevice::WriteOnly);
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.AddToPlaylist({PLAY_LIST_INFO{0, 0, file, QString()}});
+    QCOMPARE(ui.PlaylistSize(), 1);
+    ui.PageStack()->setCurrentIndex(2);
+
+    QAction *germanEntry = LanguageAction(ui.HelpMenu(), "/German");
+    QVERIFY(germanEntry);
+    emit ui.HelpMenu()->triggered(germanEntry);
+    QTRY_COMPARE(ButtonTexts(ui.MenuButtons()), german);
+    QCOMPARE(ui.PlaylistSize(), 0);
+    QCOMPARE(ui.Playlist()->rowCount(), 0);
+    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QCOMPARE(CLanguageManager::Instance().CurrentLanguage(), QStringLiteral("/German"));
+    QCOMPARE(ui.FileMenu()->actions().first()->text(),
+             CLanguageManager::Instance().GetText("MainWnd/OpenFile") + "...");
+    // The current language carries the dot in the rebuilt menu.
+    QAction *marked = LanguageAction(ui.HelpMenu(), "/German");
+    QVERIFY(marked && !marked->icon().isNull());
+
+    // A later start reads the choice back from the user's settings.
+    CLanguageManager nextStart(QCoreApplication::applicationDirPath(),
+                               AppFolders::UserConfigFolder());
+    QCOMPARE(nextStart.CurrentLanguage(), QStringLiteral("/German"));
+
+    emit ui.HelpMenu()->triggered(LanguageAction(ui.HelpMenu(), "/English"));
+    QTRY_COMPARE(ButtonTexts(ui.MenuButtons()), english);
+}
+
+void MainWindowTest::probeCopyIsMadeOnceAndNeverReplaced()
+{
+    const QString copy = EngineLocator::ProbeToolCopy(AppFolders::AppDataFolder());
+    QFile::remove(copy);
+    {
+        DRUI window;
+        window.InitMainWindow();
+        QVERIFY(QFile::exists(copy));
+        QFile shipped(QCoreApplication::applicationDirPath() + "/tool");
+        QFile copied(copy);
+        QVERIFY(shipped.open(QIODevice::ReadOnly) && copied.open(QIODevice::ReadOnly));
+        QCOMPARE(copied.readAll(), shipped.readAll());
+    }
+    {
+        QFile mine(copy);
+        QVERIFY(mine.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        mine.write("#!/bin/sh\n# the user's own tool\n");
+    }
+    DRUI window;
+    window.InitMainWindow();
+    QFile kept(copy);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("#!/bin/sh\n# the user's own tool\n"));
+    kept.close();
+    QFile::remove(copy);
+}
+
+void MainWindowTest::messageBoxSitsOneThirdIntoTheWindow()
+{
+    QCOMPARE(CMessageBox::PlacementFor(QRect(90, 60, 1000, 680)), QRect(423, 286, 400, 180));
+    QCOMPARE(CMessageBox::PlacementFor(QRect(-200, 10, 500, 341)), QRect(-34, 123, 400, 180));
+
+    CMessageBox box;
+    box.ShowInformation(QString("A long message that has to wrap inside the box. ").repeated(6));
+    box.setGeometry(CMessageBox::PlacementFor(QRect(90, 60, 1000, 680)));
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(box.size(), QSize(400, 180));
+    QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(box.findChild<QLabel *>("messageLabel")->wordWrap(), true);
+}
+
+void MainWindowTest::messageBoxClosesOnRightClickAnywhere()
+{
+    {
+        CMessageBox box;
+        box.ShowInformation("Nothing to play");
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto *ok = box.findChild<QPushButton *>("okButton");
+        QVERIFY(ok);
+        QTest::mouseClick(ok, Qt::RightButton);
+        QTRY_VERIFY(!box.isVisible());
+        QCOMPARE(box.Result(), 1);
+    }
+    {
+        CMessageBox box;
+        box.ShowInformation("Nothing to play");
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::mouseClick(box.findChild<QPushButton *>("okButton"), Qt::LeftButton);
+        QTRY_VERIFY(!box.isVisible());
+        QCOMPARE(box.Result(), 0);
+    }
+    {
+        // A left press and drag moves the frameless box by the pointer's travel.
+        CMessageBox box;
+        box.ShowInformation("Drag me");
+        box.move(100, 100);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QPoint start = box.pos();
+        QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), box.mapToGlobal(QPointF(40, 30)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&box, &move);
+        QCOMPARE(box.pos(), start + QPoint(30, 20));
+        QVERIFY(box.isVisible());
+    }
+}
+
+void MainWindowTest::videoMenuSizesTheWindow()
+{
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    const auto choose = [&](const QString &data) {
+        for (QAction *action : ui.VideoMenu()->actions()) {
+            if (action->data().toString() == data) {
+                emit ui.VideoMenu()->triggered(action);
+            }
+        }
+    };
+    QVERIFY(!ui.VideoMenu()->actions().first()->isEnabled());
+    choose("NormalSize");
+    QCOMPARE(window.size(), QSize(1000, 680));
+    choose("DoubleSize");
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(window.size(), QSize(qMin(2000, available.width()), qMin(1360, available.height())));
+}
+
+void MainWindowTest::toolsMenuTogglesThePlaylist()
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QAction *playlistEntry = ui.ToolsMenu()->actions().first();
+    emit ui.ToolsMenu()->triggered(playlistEntry);
+    QVERIFY(ui.Playlist()->isVisible());
+    emit ui.ToolsMenu()->triggered(playlistEntry);
+    QVERIFY(ui.Playlist()->isHidden());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,364 @@
+// The playback session driven through the window against the scripted stand-in engine,
+// which logs every argument and command and prints what each test scripts.
+#include "DRUITestAccess.h"
+#include "EngineProcess.h"
+#include "platform/AppFolders.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QImageReader>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QtTest>
+
+class SessionFakeEngineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void openingAFileStartsTheEngineOnIt();
+    void playTwicePausesAndThriceResumes();
+    void newSourceKillsTheOldEngineWithoutQuit();
+    void startPositionSeeksRightAfterTheVolume();
+    void clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider();
+    void streamLinesFillTheTrackMenus();
+    void endOfFileReturnsToTheStartPage();
+    void engineDyingEndsTheSession();
+    void elevenSourcesKeepTenRecentFiles();
+    void nextAndPreviousWalkThePlaylist();
+    void droppedFileWithOddNamePlays();
+    void snapshotLandsInTheSnapshotFolder();
+
+private:
+    QString MakeFile(const QString &name);
+    QStringList Log() const;
+    QStringList Commands() const;
+    QString LastLaunch() const
+    {
+        return Log().filter("argv ").value(Log().filter("argv ").size() - 1);
+    }
+    void UseScript(const QString &script);
+
+    QTemporaryDir dir;
+    QString logPath;
+};
+
+void SessionFakeEngineTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+}
+
+void SessionFakeEngineTest::init()
+{
+    logPath = dir.filePath(QStringLiteral("engine-%1.log").arg(QTest::currentTestFunction()));
+    QFile::remove(logPath);
+    qputenv("ORVEL_FAKE_ENGINE_LOG", logPath.toLocal8Bit());
+    qunsetenv("ORVEL_FAKE_ENGINE_SCRIPT");
+    QFile::remove(AppFolders::AppDataFolder() + "RecentConfig.txt");
+}
+
+QString SessionFakeEngineTest::MakeFile(const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("not really media");
+    return path;
+}
+
+QStringList SessionFakeEngineTest::Log() const
+{
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList SessionFakeEngineTest::Commands() const
+{
+    QStringList commands;
+    for (const QString &line : Log()) {
+        if (line.startsWith("cmd ")) {
+            commands << line.mid(4);
+        }
+    }
+    return commands;
+}
+
+void SessionFakeEngineTest::UseScript(const QString &script)
+{
+    const QString path =
+        dir.filePath(QStringLiteral("%1.script").arg(QTest::currentTestFunction()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(script.toUtf8());
+    qputenv("ORVEL_FAKE_ENGINE_SCRIPT", path.toLocal8Bit());
+}
+
+void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
+{
+    const QString file = MakeFile(QString::fromUtf8("my \"clip\" 'één'.mkv"));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({file});
+
+    QTRY_VERIFY(!Commands().isEmpty());
+    const QString argv = Log().first();
+    QVERIFY2(argv.startsWith("argv "), qPrintable(argv));
+    const QJsonArray arguments = QJsonDocument::fromJson(argv.mid(5).toUtf8()).array();
+    QCOMPARE(arguments.last().toString(), file);
+    QVERIFY(arguments.contains("-slave"));
+    QVERIFY(arguments.contains("-wid"));
+    QCOMPARE(Commands().first(), QStringLiteral("volume 50 2"));
+    QCOMPARE(ui.PageStack()->currentIndex(), 2);
+    QVERIFY(ui.Seek()->isEnabled());
+    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Pause"));
+    QCOMPARE(ui.Playlist()->rowCount(), 1);
+    QCOMPARE(ui.Playlist()->item(0, 0)->text(),
+             QStringLiteral("    ") + QFileInfo(file).fileName());
+    QVERIFY(!ui.Playlist()->item(0, 0)->icon().isNull());
+    QCOMPARE(ui.RecentEntries(), QStringList{file});
+    QVERIFY(ui.TimerActive());
+}
+
+void SessionFakeEngineTest::playTwicePausesAndThriceResumes()
+{
+    const QString file = MakeFile("pause.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({file});
+    QTRY_COMPARE(Commands().value(0), QStringLiteral("volume 50 2"));
+    ui.StopTimer();
+
+    ui.VideoPlay();
+    QTRY_COMPARE(Commands().last(), QStringLiteral("pause"));
+    QVERIFY(!ui.IsPlaying());
+    QVERIFY(!ui.TimerActive());
+    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Resume"));
+    const int sent = int(Commands().size());
+
+    ui.VideoPlay();
+    QVERIFY(ui.IsPlaying());
+    QVERIFY(ui.TimerActive());
+    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Pause"));
+    // Resuming sends nothing itself: the timer's next query ends the engine's pause.
+    QTest::qWait(200);
+    QCOMPARE(Commands().size(), sent);
+    QTRY_COMPARE_WITH_TIMEOUT(Commands().value(sent), QStringLiteral("get_time_length"), 2000);
+}
+
+void SessionFakeEngineTest::newSourceKillsTheOldEngineWithoutQuit()
+{
+    const QString first = MakeFile("first.mkv");
+    const QString second = MakeFile("second.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({first});
+    QTRY_VERIFY(!Commands().isEmpty());
+    const qint64 firstPid = ui.Engine()->ProcessId();
+    QVERIFY(firstPid > 0);
+
+    window.OpenMediaFiles({second});
+    QTRY_COMPARE(Log().filter("argv ").size(), 2);
+    QVERIFY(!Commands().contains("q"));
+    QVERIFY(LastLaunch().contains(second));
+    QCOMPARE(ui.ClockMs(), 0);
+    QTRY_VERIFY(!QFile::exists(QStringLiteral("/proc/%1/cmdline").arg(firstPid)) ||
+                QFile(QStringLiteral("/proc/%1/status").arg(firstPid)).open(QIODevice::ReadOnly) ==
+                    false);
+    QCOMPARE(ui.Playlist()->rowCount(), 2);
+}
+
+void SessionFakeEngineTest::startPositionSeeksRightAfterTheVolume()
+{
+    const QString file = MakeFile("chapter.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    ui.SetStartPosition(754);
+    window.OpenMediaFiles({file});
+    QCOMPARE(ui.ClockMs(), 754000);
+    QTRY_VERIFY(Commands().size() >= 2);
+    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 754 2"}));
+}
+
+void SessionFakeEngineTest::clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider()
+{
+    UseScript("length 130.6\nposition 99.9\nprint Playing x.\nprint VIDEO:  [H264] 320x240\n");
+    const QString file = MakeFile("clock.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({file});
+    ui.StopTimer();
+    // The probe cannot read this file, so the length stays unknown: the engine's length is
+    // only taken for a DVD.
+    QCOMPARE(ui.DurationSec(), 0);
+    for (int tick = 1; tick <= 4; ++tick) {
+        ui.Tick();
+    }
+    QTRY_COMPARE(Commands().filter("get_time_pos").size(), 4);
+    QTest::qWait(100);
+    QCOMPARE(ui.ClockMs(), 4 * 507);
+    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:02 "));
+    QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:00"));
+    QCOMPARE(ui.Seek()->value(), 0);
+    ui.Seek()->setRange(0, 100);
+    ui.Tick();
+    QTRY_COMPARE(Commands().filter("get_time_pos").size(), 5);
+    // The fifth answer moves the slider to the front end's clock, not to the engine's 99.9.
+    QTRY_COMPARE(ui.Seek()->value(), 2);
+}
+
+void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
+{
+    UseScript("print Playing x.\n"
+              "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
+              "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
+              "print [lavf] stream 3: subtitle (srt), -sid 0, -slang eng\n"
+              "print [lavf] stream 4: audio (aac), -aid 2\n"
+              "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("streams.mkv")});
+    QTRY_COMPARE(ui.AudioTracks()->actions().size(), 3);
+    QStringList audio;
+    for (QAction *entry : ui.AudioTracks()->actions()) {
+        audio << entry->text() + (entry->isChecked() ? "*" : "");
+    }
+    QCOMPARE(audio, QStringList({"Disable", "Audio 1*", "Audio 2"}));
+    QStringList subtitles;
+    for (QAction *entry : ui.SubtitleTracks()->actions()) {
+        subtitles << entry->text() + (entry->isChecked() ? "*" : "");
+    }
+    QCOMPARE(subtitles, QStringList({"Disable*", "Subtitle 1"}));
+    QTRY_VERIFY(Commands().contains("pausing_keep switch_audio 0"));
+}
+
+void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
+{
+    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\n"
+              "print Exiting... (End of file)\n");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("end.mkv")});
+    QTRY_COMPARE(ui.PageStack()->currentIndex(), 0);
+    QVERIFY(!ui.IsPlaying());
+    QVERIFY(ui.IsStopped());
+    QVERIFY(!ui.Seek()->isEnabled());
+    QCOMPARE(ui.Seek()->value(), 0);
+    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
+    QVERIFY(ui.LoadedPath().isEmpty());
+    QVERIFY(!ui.TimerActive());
+}
+
+void SessionFakeEngineTest::engineDyingEndsTheSession()
+{
+    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\ncrash\n");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("crash.mkv")});
+    QTRY_COMPARE(ui.PageStack()->currentIndex(), 0);
+    QVERIFY(!ui.IsPlaying());
+    QVERIFY(!ui.TimerActive());
+    QVERIFY(!ui.Seek()->isEnabled());
+}
+
+void SessionFakeEngineTest::elevenSourcesKeepTenRecentFiles()
+{
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    QStringList opened;
+    for (int i = 1; i <= 11; ++i) {
+        opened.prepend(MakeFile(QStringLiteral("source %1.mkv").arg(i)));
+        window.OpenMediaFiles({opened.first()});
+    }
+    QCOMPARE(ui.RecentEntries(), opened.mid(0, 10));
+    QFile stored(AppFolders::AppDataFolder() + "RecentConfig.txt");
+    QVERIFY(stored.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(QString::fromLocal8Bit(stored.readAll()).split('\n', Qt::SkipEmptyParts),
+             opened.mid(0, 10));
+    // Reopening a listed source keeps the order; the menu lists the ten and the clearing entry.
+    window.OpenMediaFiles({opened.at(5)});
+    QCOMPARE(ui.RecentEntries(), opened.mid(0, 10));
+    QCOMPARE(ui.RecentMenu()->actions().size(), 11);
+    QCOMPARE(ui.Playlist()->rowCount(), 11);
+}
+
+void SessionFakeEngineTest::nextAndPreviousWalkThePlaylist()
+{
+    const QString a = MakeFile("a.mkv");
+    const QString b = MakeFile("b.mkv");
+    const QString c = MakeFile("c.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({a, b, c});
+    QCOMPARE(ui.Playlist()->rowCount(), 3);
+    QTRY_VERIFY(LastLaunch().contains("a.mkv"));
+    window.PlayNext();
+    QTRY_VERIFY(LastLaunch().contains("b.mkv"));
+    window.PlayNext();
+    QTRY_VERIFY(LastLaunch().contains("c.mkv"));
+    window.PlayNext();
+    QTest::qWait(200);
+    QCOMPARE(Log().filter("argv ").size(), 3);
+    window.PlayPre();
+    QTRY_VERIFY(LastLaunch().contains("b.mkv"));
+    QVERIFY(ui.Playlist()->item(1, 0)->isSelected());
+}
+
+void SessionFakeEngineTest::droppedFileWithOddNamePlays()
+{
+    const QString file = MakeFile(QString::fromUtf8("Film d'été #1 (2024).mkv"));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(MakeFile("ignored.mkv"))});
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    DRUITestAccess(window).Drop(&drop);
+    QTRY_VERIFY(!Log().isEmpty());
+    const QJsonArray arguments = QJsonDocument::fromJson(Log().first().mid(5).toUtf8()).array();
+    QCOMPARE(arguments.last().toString(), file);
+    DRUITestAccess ui(window);
+    QCOMPARE(ui.Playlist()->rowCount(), 1);
+}
+
+void SessionFakeEngineTest::snapshotLandsInTheSnapshotFolder()
+{
+    QDir(AppFolders::DocumentsFolder()).removeRecursively();
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("shot.mkv")});
+    QTRY_VERIFY(!Commands().isEmpty());
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
+    QTRY_COMPARE(Commands().filter("screenshot 0").size(), 1);
+    QTRY_COMPARE(QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).size(), 1);
+    const QString name = QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).first();
+    QVERIFY2(QRegularExpression("^Snapshot-\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.JPG$")
+                 .match(name)
+                 .hasMatch(),
+             qPrintable(name));
+    QCOMPARE(QImageReader(AppFolders::DocumentsFolder() + name).format(), QByteArray("jpeg"));
+    // The engine's own file is gone.
+    QCOMPARE(QDir(AppFolders::AppDataFolder())
+                 .entryList({"[0-9][0-9][0-9][0-9].png"}, QDir::Files)
+                 .size(),
+             0);
+}
+
+QTEST_MAIN(SessionFakeEngineTest)
+#include "tst_session_fake_engine.moc"

@@ -1,0 +1,235 @@
+// The same session on the real engine, drawing into the window under X, with media the test
+// makes with ffmpeg.
+#include "DRUITestAccess.h"
+#include "EngineProcess.h"
+#include "platform/AppFolders.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QtTest>
+#include <signal.h>
+
+class SessionRealEngineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fileplaysWithPictureStreamsSnapshotAndEnd();
+    void killedEngineReturnsToTheStartPage();
+    void craftedMetadataDeletesNothing();
+    void missingEngineIsReported();
+
+private:
+    QString MakeMedia(const QString &name, int seconds, const QStringList &extra = {});
+    QTemporaryDir dir;
+};
+
+void SessionRealEngineTest::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("the engine draws into an X11 window: run under X (the test command starts Xvfb)");
+    }
+    if (QStandardPaths::findExecutable("mplayer").isEmpty() ||
+        QStandardPaths::findExecutable("ffmpeg").isEmpty()) {
+        QFAIL("mplayer and ffmpeg are needed (scripts/install-deps.sh installs them)");
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+    // The window copies the shipped probe on its first start; start from a clean folder.
+    QDir(AppFolders::AppDataFolder()).removeRecursively();
+}
+
+// A clip with colour bars, two audio streams and one subtitle stream.
+QString SessionRealEngineTest::MakeMedia(const QString &name, int seconds, const QStringList &extra)
+{
+    const QString srt = dir.filePath("subtitles.srt");
+    QFile subtitles(srt);
+    subtitles.open(QIODevice::WriteOnly);
+    subtitles.write("1\n00:00:00,000 --> 00:00:02,000\nHello\n");
+    subtitles.close();
+    const QString path = dir.filePath(name);
+    const QString duration = QString::number(seconds);
+    QStringList arguments{"-hide_banner",
+                          "-nostdin",
+                          "-y",
+                          "-loglevel",
+                          "error",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "testsrc=size=320x240:rate=25:duration=" + duration,
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=frequency=440:duration=" + duration,
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=frequency=660:duration=" + duration,
+                          "-i",
+                          srt,
+                          "-map",
+                          "0",
+                          "-map",
+                          "1",
+                          "-map",
+                          "2",
+                          "-map",
+                          "3",
+                          "-c:v",
+                          "mpeg4",
+                          "-c:a",
+                          "mp2",
+                          "-c:s",
+                          "srt"};
+    arguments << extra << path;
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", arguments);
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        qWarning() << ffmpeg.readAllStandardError();
+        return {};
+    }
+    return path;
+}
+
+static QStringList Entries(QMenu *menu)
+{
+    QStringList entries;
+    for (QAction *entry : menu->actions()) {
+        entries << entry->text() + (entry->isChecked() ? "*" : "");
+    }
+    return entries;
+}
+
+// Distinct colours in a grab of the video surface: colour bars give many, an empty black
+// surface gives one.
+static int ColoursOnScreen(QWidget *surface)
+{
+    const QImage image = surface->screen()
+                             ->grabWindow(surface->winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            colours.insert(image.pixel(x, y) & 0xF0F0F0);
+        }
+    }
+    return int(colours.size());
+}
+
+void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
+{
+    const QString media = MakeMedia(QString::fromUtf8("colour bars é.mkv"), 6);
+    QVERIFY(!media.isEmpty());
+    QDir(AppFolders::DocumentsFolder()).removeRecursively();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QCOMPARE(ui.DurationSec(), 6); // from the probe
+
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
+                              QStringList({"Disable", "Audio 1*", "Audio 2"}), 15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
+
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).size(), 1,
+                              10000);
+    const QString name = QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).first();
+    QVERIFY2(QRegularExpression("^Snapshot-\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.JPG$")
+                 .match(name)
+                 .hasMatch(),
+             qPrintable(name));
+    const QImage snapshot(AppFolders::DocumentsFolder() + name);
+    QVERIFY(!snapshot.isNull());
+    QCOMPARE(snapshot.size(), QSize(320, 240));
+
+    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
+    QVERIFY(!ui.IsPlaying());
+    QVERIFY(!ui.Seek()->isEnabled());
+}
+
+void SessionRealEngineTest::killedEngineReturnsToTheStartPage()
+{
+    const QString media = MakeMedia("long.mkv", 30);
+    QVERIFY(!media.isEmpty());
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(ui.AudioTracks()->actions().size() == 3, 15000);
+    const qint64 pid = ui.Engine()->ProcessId();
+    QVERIFY(pid > 0);
+    ::kill(pid_t(pid), SIGKILL);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 10000);
+    QVERIFY(!ui.IsPlaying());
+    QVERIFY(!ui.TimerActive());
+}
+
+void SessionRealEngineTest::craftedMetadataDeletesNothing()
+{
+    const QString victim = dir.filePath("victim.png");
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(victim));
+    // A copy in the folder the engine's screenshots go to, under a name the filter does not
+    // write, must survive too.
+    const QString nearVictim = AppFolders::AppDataFolder() + "holiday.png";
+    AppFolders::EnsureFolder(AppFolders::AppDataFolder());
+    QVERIFY(picture.save(nearVictim));
+    const QString title =
+        "x\n*** screenshot '" + victim + "' ***\n*** screenshot '" + nearVictim + "' ***";
+    const QString media = MakeMedia("crafted.mkv", 2, {"-metadata", "title=" + title});
+    QVERIFY(!media.isEmpty());
+    QDir(AppFolders::DocumentsFolder()).removeRecursively();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(ui.AudioTracks()->actions().size() == 3, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
+    QVERIFY(QFile::exists(victim));
+    QVERIFY(QFile::exists(nearVictim));
+    QCOMPARE(QImage(victim).pixel(0, 0), QColor(Qt::red).rgb());
+    QVERIFY(!QDir(AppFolders::DocumentsFolder()).exists() ||
+            QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).isEmpty());
+}
+
+void SessionRealEngineTest::missingEngineIsReported()
+{
+    const QString media = MakeMedia("any.mkv", 1);
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir empty;
+    qputenv("PATH", empty.path().toLocal8Bit());
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QString shown;
+    QTimer::singleShot(1000, this, [&shown] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            for (QLabel *label : box->findChildren<QLabel *>()) {
+                shown += label->text() + "\n";
+            }
+            box->close();
+        }
+    });
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 5000);
+    qputenv("PATH", path);
+    QVERIFY2(shown.contains("mplayer"), qPrintable(shown));
+    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QVERIFY(!ui.IsPlaying());
+}
+
+QTEST_MAIN(SessionRealEngineTest)
+#include "tst_session_real_engine.moc"
