@@ -15,7 +15,7 @@ QStringList EngineArguments(int sourceKind, const QString &path, qulonglong wind
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
     arguments << QStringLiteral("-lavdopts") << QStringLiteral("threads=4");
     arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + screenshotPrefix;
-    // Six output channels with a 5.1 dB gain and soft clipping, as on every platform.
+    // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
 
     if (sourceKind == DvdSource) {

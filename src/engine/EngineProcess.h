@@ -19,7 +19,8 @@
 //
 // Reading can be switched off (setReading(false)) while the session is paused: output then
 // stays in the process's buffer, unparsed, and is parsed in one batch once reading is on
-// again. The end of the process is reported only after every event before it.
+// again. The end of the process is reported only after every event before it, so while
+// reading is off an engine that ends is not reported either until reading resumes.
 class EngineProcess : public QObject
 {
     Q_OBJECT
