@@ -34,15 +34,22 @@ MplsWriter LargePlaylist(int seed)
     return writer;
 }
 
+// An item with every stream group as full as its count byte allows.
+MplsWriter::Item FullItem()
+{
+    MplsWriter::Item item;
+    item.video = QVector<MplsWriter::Stream>(3, MplsWriter::Video());
+    item.audio = QVector<MplsWriter::Stream>(127, MplsWriter::Audio(0x81, "eng"));
+    item.subtitles = QVector<MplsWriter::Stream>(127, MplsWriter::GraphicsSubtitle("jpn"));
+    return item;
+}
+
 // The most work a file can ask for: as many items as fit in the reader's buffer, each with
 // full stream groups, so that nearly every byte is a stream entry to describe.
 QByteArray LargestPlaylist()
 {
     MplsWriter writer;
-    MplsWriter::Item item;
-    item.video = QVector<MplsWriter::Stream>(3, MplsWriter::Video());
-    item.audio = QVector<MplsWriter::Stream>(127, MplsWriter::Audio(0x81, "eng"));
-    item.subtitles = QVector<MplsWriter::Stream>(127, MplsWriter::GraphicsSubtitle("jpn"));
+    MplsWriter::Item item = FullItem();
     for (int i = 0; i < 2500; ++i) {
         item.clip = QByteArray::number(i).rightJustified(5, '0');
         writer.items << item;
@@ -55,11 +62,7 @@ QByteArray LargestPlaylist()
 QByteArray OverlappingPlaylist()
 {
     MplsWriter writer;
-    MplsWriter::Item item;
-    item.video = QVector<MplsWriter::Stream>(3, MplsWriter::Video());
-    item.audio = QVector<MplsWriter::Stream>(127, MplsWriter::Audio(0x81, "eng"));
-    item.subtitles = QVector<MplsWriter::Stream>(127, MplsWriter::GraphicsSubtitle("jpn"));
-    writer.items = {item};
+    writer.items = {FullItem()};
     QByteArray bytes = writer.ToBytes();
     const int item0 = MplsWriter::PlayListOffset + 10;
     bytes[MplsWriter::PlayListOffset + 6] = char(0x7F);
