@@ -19,6 +19,7 @@ private slots:
     void killedEngineReturnsToTheStartPage();
     void craftedMetadataDeletesNothing();
     void missingEngineIsReported();
+    void engineDiesWithThePlayer();
 
 private:
     QString MakeMedia(const QString &name, int seconds, const QStringList &extra = {});
@@ -231,5 +232,62 @@ void SessionRealEngineTest::missingEngineIsReported()
     QVERIFY(!ui.IsPlaying());
 }
 
-QTEST_MAIN(SessionRealEngineTest)
+void SessionRealEngineTest::engineDiesWithThePlayer()
+{
+    const QString media = MakeMedia("outlive.mkv", 30);
+    QVERIFY(!media.isEmpty());
+    // A player process of its own, killed without any chance to clean up.
+    QProcess player;
+    player.start(QCoreApplication::applicationFilePath(), {"--play", media});
+    QVERIFY(player.waitForStarted(5000));
+    QVERIFY(player.waitForReadyRead(20000));
+    const qint64 enginePid = player.readLine().trimmed().toLongLong();
+    QVERIFY(enginePid > 0);
+    QVERIFY(QFile::exists(QStringLiteral("/proc/%1").arg(enginePid)));
+    player.kill();
+    QVERIFY(player.waitForFinished(5000));
+    // A zombie left for its parent counts as ended: its state reads "Z".
+    const auto engineAlive = [enginePid] {
+        QFile status(QStringLiteral("/proc/%1/status").arg(enginePid));
+        if (!status.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        return !status.readAll().contains("State:\tZ");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!engineAlive(), 5000);
+}
+
+// "--play FILE": plays the file in a window and prints the engine's process id, for
+// engineDiesWithThePlayer.
+static int PlayAndWait(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({QString::fromLocal8Bit(argv[2])});
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (ui.Engine() && ui.Engine()->ProcessId() > 0 && ui.AudioTracks()->actions().size() > 0) {
+            printf("%lld\n", ui.Engine()->ProcessId());
+            fflush(stdout);
+            poll.stop();
+        }
+    });
+    poll.start(50);
+    return application.exec();
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--play") {
+        return PlayAndWait(argc, argv);
+    }
+    QApplication application(argc, argv);
+    SessionRealEngineTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_session_real_engine.moc"
