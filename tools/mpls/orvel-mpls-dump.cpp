@@ -1,0 +1,112 @@
+// Prints what the player's playlist reader hands out for each playlist file named on the
+// command line: one JSON object per file and line, so that scripts and other readers can
+// be compared with it line by line.
+//
+//   orvel-mpls-dump FILE...
+//
+// The keys always come in the same order and numbers are plain integers, so two dumps can
+// be compared as text. Exit code 0 once every file has been tried, whatever each file's
+// result; 2 when no file is named.
+
+#include "MplsReader.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+// JSON string text: quotes, backslashes and control characters escaped, everything else
+// left as UTF-8 so that clip names and paths stay readable.
+void AppendString(QByteArray &out, const QString &text)
+{
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(byte));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
+{
+    out += '[';
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        AppendString(out, streams[i].description);
+    }
+    out += ']';
+}
+
+QByteArray DumpLine(MplsReader &reader, const QString &path)
+{
+    QVector<MplsPlayItem> items;
+    QVector<MplsStream> subtitles;
+    QVector<MplsStream> audio;
+    QVector<quint32> marks;
+    const int code = reader.ReadPlaylist(path, items, subtitles, audio, marks);
+
+    QByteArray out = "{\"file\":";
+    AppendString(out, path);
+    out += ",\"code\":" + QByteArray::number(code) + ",\"items\":[";
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const MplsPlayItem &item = items[i];
+        if (i > 0)
+            out += ',';
+        out += "{\"clip\":";
+        AppendString(out, item.clipName);
+        out += ",\"inMs\":" + QByteArray::number(item.inTimeMs) +
+               ",\"startMs\":" + QByteArray::number(item.startMs) +
+               ",\"durationMs\":" + QByteArray::number(item.durationMs) + '}';
+    }
+    out += "],\"marks\":[";
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += QByteArray::number(marks[i]);
+    }
+    out += "],\"audio\":";
+    AppendStreams(out, audio);
+    out += ",\"subtitles\":";
+    AppendStreams(out, subtitles);
+    out += "}\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList paths = app.arguments().mid(1);
+    if (paths.isEmpty()) {
+        std::fputs("usage: orvel-mpls-dump PLAYLIST-FILE...\n", stderr);
+        return 2;
+    }
+    // One reader for all files, as a disc scan uses it; the outputs start empty for every
+    // file, so a refused file shows empty arrays rather than the previous file's results.
+    MplsReader reader;
+    for (const QString &path : paths) {
+        const QByteArray line = DumpLine(reader, path);
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
