@@ -122,6 +122,7 @@ private:
     void RebuildRecentMenu();
     void ClearRecentFiles();
     void OpenSourcePath(const QString &path);
+    void StepThroughSources(bool forward);
 
     // Widgets, rebuilt from scratch by every BuildWindow().
     QWidget *contentWidget = nullptr;

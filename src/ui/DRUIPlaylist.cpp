@@ -91,49 +91,39 @@ void DRUI::PlayListItemDoubleClick(int row, int column)
 
 void DRUI::PlayNext()
 {
-    ResumeSession();
-    if (!engineProcess) {
-        return;
-    }
-    if (sourceKind == 2) {
-        if (!titleChapters.contains(currentTitleKey)) {
-            return;
-        }
-        const std::optional<qint64> target = NextChapterSecond(titleChapters.value(currentTitleKey),
-                                                               qint64(positionText.toDouble()));
-        if (target) {
-            SeekTo(int(*target));
-        }
-        return;
-    }
-    const int next = NextPlaylistIndex(playlist, requestedPath);
-    if (next >= 0) {
-        StopBtn();
-        OpenPlaylistItem(playlist[next]);
-    }
+    StepThroughSources(true);
 }
 
 void DRUI::PlayPre()
+{
+    StepThroughSources(false);
+}
+
+void DRUI::StepThroughSources(bool forward)
 {
     ResumeSession();
     if (!engineProcess) {
         return;
     }
+    // A Blu-ray title steps between its chapters; everything else between playlist entries.
     if (sourceKind == 2) {
         if (!titleChapters.contains(currentTitleKey)) {
             return;
         }
-        const std::optional<qint64> target = PreviousChapterSecond(
-            titleChapters.value(currentTitleKey), qint64(positionText.toDouble()));
+        const QVector<quint32> chapters = titleChapters.value(currentTitleKey);
+        const qint64 position = qint64(positionText.toDouble());
+        const std::optional<qint64> target = forward ? NextChapterSecond(chapters, position)
+                                                     : PreviousChapterSecond(chapters, position);
         if (target) {
             SeekTo(int(*target));
         }
         return;
     }
-    const int previous = PreviousPlaylistIndex(playlist, requestedPath);
-    if (previous >= 0) {
+    const int index = forward ? NextPlaylistIndex(playlist, requestedPath)
+                              : PreviousPlaylistIndex(playlist, requestedPath);
+    if (index >= 0) {
         StopBtn();
-        OpenPlaylistItem(playlist[previous]);
+        OpenPlaylistItem(playlist[index]);
     }
 }
 
