@@ -51,9 +51,8 @@ struct AudioSuffix
 };
 // The menu names the player gives to audio codings; any other audio is not listed.
 constexpr AudioSuffix audioSuffixes[] = {
-    {0x80, " LPCM"}, {0x81, " AC3"},    {0x82, " DTS"},        {0x83, " TRUEHD"},
-    {0x84, " EAC3"}, {0x85, " DTS HD"}, {0x86, " DTS HD XLL"}, {0xA1, " EAC3"},
-    {0xA2, ""},
+    {0x80, " LPCM"},   {0x81, " AC3"},        {0x82, " DTS"},  {0x83, " TRUEHD"}, {0x84, " EAC3"},
+    {0x85, " DTS HD"}, {0x86, " DTS HD XLL"}, {0xA1, " EAC3"}, {0xA2, ""},
 };
 
 QString Quoted(const QStringList &texts)
@@ -71,8 +70,7 @@ QStringList Descriptions(const QVector<MplsStream> &streams)
 
 QString Language(const BLURAY_STREAM_INFO &stream)
 {
-    return MplsReader::LanguageName(
-        QByteArrayView(reinterpret_cast<const char *>(stream.lang), 3));
+    return MplsReader::LanguageName(QByteArrayView(reinterpret_cast<const char *>(stream.lang), 3));
 }
 
 QStringList ExpectedAudio(const BLURAY_CLIP_INFO &clip, int *unnamed)
@@ -121,7 +119,12 @@ using TitleInfo = std::unique_ptr<BLURAY_TITLE_INFO, TitleInfoDeleter>;
 
 struct Verdict
 {
-    enum Kind { Match, Differ, Skip } kind = Match;
+    enum Kind
+    {
+        Match,
+        Differ,
+        Skip
+    } kind = Match;
     QStringList details; // differences, the skip reason, or the rules that were applied
 };
 
@@ -178,7 +181,8 @@ Verdict Compare(MplsReader &reader, const QString &path)
                                    .arg(info ? QStringLiteral("an empty playlist") : problem);
         } else {
             verdict.kind = Verdict::Skip;
-            verdict.details << QStringLiteral("%1; ours reads %2 items").arg(problem).arg(items.size());
+            verdict.details
+                << QStringLiteral("%1; ours reads %2 items").arg(problem).arg(items.size());
         }
         return verdict;
     }
@@ -206,7 +210,8 @@ Verdict Compare(MplsReader &reader, const QString &path)
     }
 
     // A playlist that loops one clip is handed out without items and streams.
-    const bool looping = clipCount > 2 && qstrcmp(info->clips[1].clip_id, info->clips[2].clip_id) == 0;
+    const bool looping =
+        clipCount > 2 && qstrcmp(info->clips[1].clip_id, info->clips[2].clip_id) == 0;
     if (looping) {
         verdict.details << QStringLiteral("looping: items and streams withheld");
         if (!items.isEmpty() || !audio.isEmpty() || !subtitles.isEmpty())
@@ -268,8 +273,8 @@ Verdict Compare(MplsReader &reader, const QString &path)
         int unnamed = 0;
         const QStringList expectedAudio = ExpectedAudio(*lastClip, &unnamed);
         if (unnamed > 0)
-            verdict.details << QStringLiteral("%1 audio stream(s) of an unnamed coding left out")
-                                   .arg(unnamed);
+            verdict.details
+                << QStringLiteral("%1 audio stream(s) of an unnamed coding left out").arg(unnamed);
         if (Descriptions(audio) != expectedAudio)
             differ(QStringLiteral("audio"), Quoted(Descriptions(audio)), Quoted(expectedAudio));
         const QStringList expectedSubtitles = ExpectedSubtitles(*lastClip);
@@ -333,9 +338,11 @@ int main(int argc, char **argv)
     for (const QString &file : files) {
         const Verdict verdict = Compare(reader, file);
         ++counts[verdict.kind];
-        QString line = QStringLiteral("%1 %2").arg(QLatin1String(names[verdict.kind]), -6).arg(file);
+        QString line =
+            QStringLiteral("%1 %2").arg(QLatin1String(names[verdict.kind]), -6).arg(file);
         if (!verdict.details.isEmpty())
-            line += QStringLiteral("  (") + verdict.details.join(QStringLiteral("; ")) + QLatin1Char(')');
+            line += QStringLiteral("  (") + verdict.details.join(QStringLiteral("; ")) +
+                    QLatin1Char(')');
         std::printf("%s\n", line.toUtf8().constData());
     }
     std::printf("files %lld: %d match, %d differ, %d skipped\n", qlonglong(files.size()),
