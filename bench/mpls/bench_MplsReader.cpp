@@ -1,13 +1,69 @@
 // How long the disc scan spends in the playlist reader: a large disc read with one reader,
-// the same with a new reader per file, and the slowest file the reader can be handed.
+// the same with a new reader per file, the slowest file the reader can be handed, and the
+// time per file next to libbluray's playlist parser.
+//
+//   bench_mplsreader [FOLDER...] [QtTest options]
+//
+// Each FOLDER is searched for *.mpls files, which are timed against libbluray as well.
 
 #include "MplsReader.h"
 #include "MplsWriter.h"
 
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef ORVEL_HAVE_LIBBLURAY
+#include <libbluray/bluray.h>
+#include <libbluray/log_control.h>
+#endif
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 namespace {
+
+// Folders named on the command line, for the comparison with libbluray.
+QStringList extraFolders;
+
+// Rounds over the whole set of files; each round is timed on its own and the best and the
+// median rounds are reported, so that a stray pause on a shared machine does not count.
+constexpr int Rounds = 201;
+
+struct PerFile
+{
+    double bestUs = 0;
+    double medianUs = 0;
+};
+
+template <typename ReadOne> PerFile TimePerFile(int fileCount, ReadOne readOne)
+{
+    for (int i = 0; i < fileCount; ++i) // warm the page cache and the allocator
+        readOne(i);
+    std::vector<double> rounds;
+    rounds.reserve(Rounds);
+    QElapsedTimer timer;
+    for (int round = 0; round < Rounds; ++round) {
+        timer.start();
+        for (int i = 0; i < fileCount; ++i)
+            readOne(i);
+        rounds.push_back(double(timer.nsecsElapsed()) / 1000.0 / fileCount);
+    }
+    std::sort(rounds.begin(), rounds.end());
+    return {rounds.front(), rounds[rounds.size() / 2]};
+}
+
+QStringList PlaylistsUnder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, {QStringLiteral("*.mpls")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    return files;
+}
 
 constexpr int PlaylistsPerDisc = 100;
 
@@ -148,7 +204,62 @@ private slots:
         }
         QTEST(int(items.size()), "itemCount");
     }
+
+    // Both parsers read each file from disk into their own structures and free them again;
+    // the player's reader is kept across files, as the disc scan keeps it.
+    void againstLibbluray()
+    {
+#ifdef ORVEL_HAVE_LIBBLURAY
+        bd_set_debug_mask(0);
+        QVector<QPair<QString, QStringList>> sets{{ QStringLiteral("written"), paths }};
+        for (const QString &folder : extraFolders)
+            sets.append({folder, PlaylistsUnder(folder)});
+        std::printf("%-44s %6s %22s %22s %9s\n", "set", "files", "ours us/file best/med",
+                    "libbluray best/med", "ours/lib");
+        for (const auto &set : sets) {
+            const QStringList &files = set.second;
+            if (files.isEmpty()) {
+                std::printf("%-44s %6d  no playlists\n", qPrintable(set.first), 0);
+                continue;
+            }
+            QVector<QByteArray> encoded;
+            for (const QString &file : files)
+                encoded << QFile::encodeName(file);
+            MplsReader reader;
+            QVector<MplsPlayItem> items;
+            QVector<MplsStream> subtitles;
+            QVector<MplsStream> audio;
+            QVector<quint32> marks;
+            const PerFile ours = TimePerFile(int(files.size()), [&](int i) {
+                reader.ReadPlaylist(files[i], items, subtitles, audio, marks);
+            });
+            const PerFile theirs = TimePerFile(int(files.size()), [&](int i) {
+                if (struct mpls_pl *playlist = bd_read_mpls(encoded[i].constData()))
+                    bd_free_mpls(playlist);
+            });
+            std::printf("%-44s %6lld %10.2f /%10.2f %10.2f /%10.2f %9.2f\n",
+                        qPrintable(set.first.right(44)), qlonglong(files.size()), ours.bestUs,
+                        ours.medianUs, theirs.bestUs, theirs.medianUs,
+                        ours.medianUs / theirs.medianUs);
+        }
+#else
+        QSKIP("built without libbluray");
+#endif
+    }
 };
 
-QTEST_APPLESS_MAIN(MplsReaderBench)
+int main(int argc, char **argv)
+{
+    // Folders go to the comparison with libbluray, everything else to QtTest.
+    QStringList testArguments;
+    for (int i = 0; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (i > 0 && !argument.startsWith(QLatin1Char('-')) && QFileInfo(argument).isDir())
+            extraFolders << argument;
+        else
+            testArguments << argument;
+    }
+    MplsReaderBench bench;
+    return QTest::qExec(&bench, testArguments);
+}
 #include "bench_MplsReader.moc"
