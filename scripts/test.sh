@@ -23,7 +23,9 @@ for n in 5 6 7 8 9 4 3 2 1; do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "no free X display number below 10" >&2; exit 1; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+# -noreset: without it the server restarts whenever its last client leaves, and a client
+# that connects in that moment (a test starting the player) is turned away.
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 export DISPLAY="$display"
@@ -39,6 +41,10 @@ export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$scratch/bus")"
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
   XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# A short coverage-guided run of the playlist reader under the address and undefined-
+# behaviour checkers, in a build of its own made with clang.
+BUILD_DIR="$here/build-fuzz" bash "$here/fuzz/run-short.sh" 30
 
 cd "$build"
 ctest --output-on-failure --timeout 600
