@@ -145,6 +145,9 @@ int MplsReader::ParsePlayList()
         pgSubtitles.clear();
         textSubtitles.clear();
         audioStreams.clear();
+        // Earlier items' streams are still walked, so that a damaged table anywhere refuses
+        // the file, but naming them would be work thrown away.
+        describeStreams = i == itemCount - 1;
         code = ParsePlayItem();
     }
     return code;
@@ -214,7 +217,7 @@ void MplsReader::ParseStreamEntry()
     cursor = entry + 2 + entryLength + attributesLength;
     // The whole entry has to fit, even the attribute bytes that are never looked at.
     BytesAt(entry, cursor - entry);
-    if (outOfBounds)
+    if (outOfBounds || !describeStreams)
         return;
 
     if (codingType == GraphicsSubtitle || codingType == InteractiveGraphics) {

@@ -84,4 +84,5 @@ private:
     // the work that any file can cause by its size.
     qint64 limit = 0;
     bool outOfBounds = false;
+    bool describeStreams = false;
 };
