@@ -53,15 +53,13 @@ DRUI::~DRUI()
         delete engineProcess;
         engineProcess = nullptr;
     }
-    for (QMenu *menu : std::as_const(ownedMenus)) {
-        delete menu;
-    }
+    DeleteMenus();
 }
 
 void DRUI::InitMainWindow()
 {
-    // The stacked layouts are replaced first; deleting the old content stack also drops
-    // the page stack with it, since the old content widget goes with the rebuild.
+    // The stacked layouts are replaced first. The old page stack needs no deleting here: it
+    // lives inside the old content widget, which the build deletes.
     delete contentStack;
     contentStack = new QStackedLayout;
     pageStack = new QStackedLayout;

@@ -97,6 +97,7 @@ private:
     QMenu *BuildAudioMenu();
     QMenu *BuildToolsMenu();
     QMenu *BuildHelpMenu();
+    void DeleteMenus();
     void SetUpPlaylistTable();
     void ConnectControls();
     void PrepareAppDataFolder();

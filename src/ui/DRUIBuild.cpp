@@ -55,13 +55,9 @@ QMenu *NavigationSubmenu(QWidget *owner)
 void DRUI::BuildWindow()
 {
     delete contentWidget;
-    for (QMenu *menu : std::as_const(ownedMenus)) {
-        delete menu;
-    }
-    ownedMenus.clear();
+    DeleteMenus();
     contentWidget = new QWidget(this);
 
-    const QFont menuFont = WindowStyle::Font(11, false);
     const QFont titleFont = WindowStyle::Font(40, false);
     const QFont bigBoldFont = WindowStyle::Font(20, true);
     const QFont timeFont = WindowStyle::Font(10, false);
@@ -279,6 +275,20 @@ void DRUI::BuildWindow()
     videoSurface->installEventFilter(this);
     seekSlider->installEventFilter(this);
     volumeSlider->installEventFilter(this);
+}
+
+void DRUI::DeleteMenus()
+{
+    // Submenus that belong to the window would otherwise pile up with every rebuild.
+    for (QMenu *menu : std::as_const(ownedMenus)) {
+        for (QAction *action : menu->actions()) {
+            if (action->menu() && action->menu()->parent() == this) {
+                delete action->menu();
+            }
+        }
+    }
+    qDeleteAll(ownedMenus);
+    ownedMenus.clear();
 }
 
 QPushButton *DRUI::BuildMenuButton(int kind, int x, QWidget *parent)

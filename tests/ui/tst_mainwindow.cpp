@@ -172,6 +172,7 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     QCOMPARE(ui.PlaylistSize(), 1);
     ui.PageStack()->setCurrentIndex(2);
 
+    const qsizetype menusBefore = window.findChildren<QMenu *>().size();
     QAction *germanEntry = LanguageAction(ui.HelpMenu(), "/German");
     QVERIFY(germanEntry);
     emit ui.HelpMenu()->triggered(germanEntry);
@@ -179,6 +180,8 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     QCOMPARE(ui.PlaylistSize(), 0);
     QCOMPARE(ui.Playlist()->rowCount(), 0);
     QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    // The rebuild replaces the window's menus instead of adding to them.
+    QCOMPARE(window.findChildren<QMenu *>().size(), menusBefore);
     QCOMPARE(CLanguageManager::Instance().CurrentLanguage(), QStringLiteral("/German"));
     QCOMPARE(ui.FileMenu()->actions().first()->text(),
              CLanguageManager::Instance().GetText("MainWnd/OpenFile") + "...");
