@@ -1,8 +1,10 @@
 #pragma once
 
+#include "AnswerPacer.h"
 #include "EngineEvent.h"
 #include "PlayListInfo.h"
 #include "RecentFiles.h"
+#include "StreamTally.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -191,10 +193,10 @@ private:
     int startPositionSec = 0;
     qint64 clockMs = 0;
     QString positionText;
-    int answerCount = 0;
+    // Position answers since the slider last moved, and the streams the engine announced.
+    AnswerPacer answerPacer;
     int seekTargetSec = 0;
-    int audioTrackCount = 0;
-    int subtitleTrackCount = 0;
+    StreamTally streamTally;
     int pendingAudioTrack = -1;
     int pendingSubtitleTrack = -1;
     bool titleChosen = false;

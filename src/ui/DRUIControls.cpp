@@ -97,7 +97,7 @@ void DRUI::BDControlsMenu(QAction *action)
         ResumeSession();
         if (engineProcess) {
             qint64 target = seekSlider->value() + (data == QLatin1String("Forward") ? 60 : -60);
-            answerCount = 0;
+            answerPacer.Reset();
             if (target > durationSec) {
                 target = durationSec - 4;
             }
@@ -117,7 +117,7 @@ void DRUI::BDControlsMenu(QAction *action)
 
 void DRUI::SliderPress()
 {
-    answerCount = 0;
+    answerPacer.Reset();
 }
 
 void DRUI::SliderSeek(int value)
@@ -134,7 +134,7 @@ void DRUI::SliderRelease()
         elapsedLabel->setText(FormatTime(seekTargetSec));
         ResumeSession();
     }
-    answerCount = 0;
+    answerPacer.Reset();
 }
 
 void DRUI::SliderMouseLButtonPress(QObject *slider, QEvent *event)
@@ -212,7 +212,7 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
         FullScreenBtn();
     } else if (watched == seekSlider && event->type() == QEvent::MouseButtonPress &&
                engineProcess && !isStopped) {
-        answerCount = 0;
+        answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
     } else if (watched == volumeSlider && event->type() == QEvent::MouseButtonPress &&
                engineProcess && !isStopped) {

@@ -2,7 +2,6 @@
 // engine's output does to the window.
 #include "DRUI.h"
 
-#include "AnswerPacer.h"
 #include "CMessageBox.h"
 #include "EngineCommandLine.h"
 #include "EngineProcess.h"
@@ -13,7 +12,6 @@
 #include "SlaveCommand.h"
 #include "SnapshotNaming.h"
 #include "SnapshotWriter.h"
-#include "StreamTally.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 
@@ -90,7 +88,7 @@ void DRUI::LaunchEngine()
     seekSlider->setEnabled(true);
     seekSlider->setRange(0, int(durationSec));
     seekSlider->setValue(0);
-    answerCount = 0;
+    answerPacer.Reset();
     seekTargetSec = 0;
     isStopped = false;
     if (sourceKind != 2) {
@@ -104,8 +102,7 @@ void DRUI::LaunchEngine()
     connect(engineProcess, &EngineProcess::finished, this, &DRUI::EngineEnded);
 
     AddRecentFile(requestedPath);
-    audioTrackCount = 0;
-    subtitleTrackCount = 0;
+    streamTally.OnPlaying();
     clockMs = 0;
     ResetAudioChannelMenu();
 
@@ -220,9 +217,8 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
     case EngineEvent::Kind::PositionAnswer:
         // The answer only paces the display; the position shown is the front end's clock.
         positionText = PositionTextFromClock(clockMs);
-        if (++answerCount >= AnswerPacer::AnswersPerSliderUpdate) {
+        if (answerPacer.CountAnswer()) {
             seekSlider->setValue(positionText.toInt());
-            answerCount = 0;
         }
         break;
     case EngineEvent::Kind::LengthAnswer: {
@@ -239,8 +235,7 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
     case EngineEvent::Kind::PercentAnswer:
         break;
     case EngineEvent::Kind::Playing:
-        audioTrackCount = 0;
-        subtitleTrackCount = 0;
+        streamTally.OnPlaying();
         break;
     case EngineEvent::Kind::EndOfFile:
     case EngineEvent::Kind::Quit:
@@ -250,12 +245,10 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
         HandleScreenshotLine(event);
         break;
     case EngineEvent::Kind::AudioStream:
-        if (subtitleTrackCount == 0) {
-            ++audioTrackCount;
-        }
+        streamTally.OnAudioStream();
         break;
     case EngineEvent::Kind::SubtitleStream:
-        ++subtitleTrackCount;
+        streamTally.OnSubtitleStream();
         break;
     case EngineEvent::Kind::VideoStarted:
         ApplyStreamMenus();
@@ -315,12 +308,13 @@ void DRUI::ApplyStreamMenus()
         SendCommand(SlaveCommand::SwitchAudio(pendingAudioTrack));
         SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
     }
-    if (StreamTally::MenuNeedsRebuild(audioTrackCount, int(audioTrackSubmenu->actions().size()))) {
+    if (StreamTally::MenuNeedsRebuild(streamTally.AudioCount(),
+                                      int(audioTrackSubmenu->actions().size()))) {
         audioTrackSubmenu->clear();
         auto *off = new QAction(QStringLiteral("Disable"), audioTrackSubmenu);
         off->setData(0);
         audioTrackSubmenu->addAction(off);
-        for (int n = 1; n <= audioTrackCount; ++n) {
+        for (int n = 1; n <= streamTally.AudioCount(); ++n) {
             auto *entry = new QAction(QStringLiteral("Audio %1").arg(n), audioTrackSubmenu);
             entry->setData(n);
             if (n == 1) {
@@ -331,7 +325,7 @@ void DRUI::ApplyStreamMenus()
         }
         SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
     }
-    if (StreamTally::MenuNeedsRebuild(subtitleTrackCount,
+    if (StreamTally::MenuNeedsRebuild(streamTally.SubtitleCount(),
                                       int(subtitleTrackSubmenu->actions().size()))) {
         subtitleTrackSubmenu->clear();
         auto *off = new QAction(QStringLiteral("Disable"), subtitleTrackSubmenu);
@@ -339,7 +333,7 @@ void DRUI::ApplyStreamMenus()
         off->setCheckable(true);
         off->setChecked(true);
         subtitleTrackSubmenu->addAction(off);
-        for (int n = 1; n <= subtitleTrackCount; ++n) {
+        for (int n = 1; n <= streamTally.SubtitleCount(); ++n) {
             auto *entry = new QAction(QStringLiteral("Subtitle %1").arg(n), subtitleTrackSubmenu);
             entry->setData(n);
             subtitleTrackSubmenu->addAction(entry);
