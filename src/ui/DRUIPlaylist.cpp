@@ -54,10 +54,7 @@ void DRUI::OpenMediaFiles(const QStringList &files)
 void DRUI::AddToPlaylist(const QVector<PLAY_LIST_INFO> &items)
 {
     const QFont font = WindowStyle::Font(10, false);
-    for (const PLAY_LIST_INFO &item : items) {
-        if (PlaylistIndexOf(playlist, item.path) >= 0) {
-            continue;
-        }
+    for (const PLAY_LIST_INFO &item : PlaylistItemsToAppend(playlist, items)) {
         const int row = playlistTable->rowCount();
         playlistTable->insertRow(row);
         auto *cell = new QTableWidgetItem(PlaylistRowText(item.path));

@@ -8,6 +8,7 @@
 #include "EngineScreenshot.h"
 #include "FormatTime.h"
 #include "GetText.h"
+#include "PlaylistRules.h"
 #include "SessionRules.h"
 #include "SlaveCommand.h"
 #include "SnapshotNaming.h"
@@ -130,17 +131,16 @@ void DRUI::LaunchEngine()
 
 void DRUI::MarkPlayingRow()
 {
-    for (int row = 0; row < playlist.size() && row < playlistTable->rowCount(); ++row) {
-        QTableWidgetItem *item = playlistTable->item(row, 0);
-        if (!item) {
-            continue;
+    for (int row = 0; row < playlistTable->rowCount(); ++row) {
+        if (QTableWidgetItem *item = playlistTable->item(row, 0)) {
+            item->setIcon(QIcon());
         }
-        if (playlist[row].path == requestedPath) {
+    }
+    for (int row : PlaylistRowsMatching(playlist, requestedPath)) {
+        if (QTableWidgetItem *item = playlistTable->item(row, 0)) {
             playlistTable->selectRow(row);
             playlistTable->setFocus();
             item->setIcon(QIcon(QStringLiteral(":/image/playstatus.png")));
-        } else {
-            item->setIcon(QIcon());
         }
     }
 }
