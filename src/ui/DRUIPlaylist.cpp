@@ -34,17 +34,17 @@ void DRUI::OpenMediaFiles(const QStringList &files)
         return;
     }
     QVector<PLAY_LIST_INFO> batch;
+    qint64 firstSeconds = 0;
     const QString tool = EngineLocator::ProbeToolCopy(appDataFolder);
     for (const QString &file : files) {
-        PLAY_LIST_INFO item;
-        item.kind = 0;
-        item.reserved = 0;
-        item.path = file;
-        item.durationText = ProbeDuration(tool, file).text;
-        batch.append(item);
+        const ProbedDuration probed = ProbeDuration(tool, file);
+        if (batch.isEmpty()) {
+            firstSeconds = probed.seconds;
+        }
+        batch.append(PLAY_LIST_INFO{0, 0, file, probed.text});
     }
     requestedPath = batch.first().path;
-    durationSec = ParseClockText(batch.first().durationText.toLocal8Bit());
+    durationSec = firstSeconds;
     AddToPlaylist(batch);
     sourceKind = 0;
     currentTitleKey.clear();
