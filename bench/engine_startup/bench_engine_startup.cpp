@@ -3,8 +3,8 @@
 // runs. Not a test: run by hand, e.g.  build/bin/bench_engine_startup 15
 // Needs mplayer (or a "Player" beside the program) and ffmpeg; no display.
 
-#include "EngineCommandLine.h"
-#include "EngineProcess.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/EngineProcess.h"
 #include "platform/EngineLocator.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 //
 // Each FOLDER is searched for *.mpls files, which are timed against libbluray as well.
 
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 #include "MplsWriter.h"
 
 #include <QDirIterator>

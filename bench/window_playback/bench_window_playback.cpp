@@ -5,9 +5,9 @@
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
 #include "DRUITestAccess.h"
-#include "DurationProbe.h"
-#include "EngineCommandLine.h"
-#include "EngineProcess.h"
+#include "disc/DurationProbe.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 

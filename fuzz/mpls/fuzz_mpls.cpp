@@ -2,7 +2,7 @@
 // an error leaves the outputs alone, item start times add up, and one reader kept across
 // inputs gives the same answer twice.
 
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 
 #include <cstdint>
 #include <cstdlib>

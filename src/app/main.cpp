@@ -1,4 +1,4 @@
-#include "DRUI.h"
+#include "ui/DRUI.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"

@@ -1,4 +1,4 @@
-#include "DurationProbe.h"
+#include "disc/DurationProbe.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

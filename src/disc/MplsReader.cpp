@@ -1,6 +1,6 @@
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 
-#include "ReadOnlyFile.h"
+#include "disc/ReadOnlyFile.h"
 
 #include <cstring>
 

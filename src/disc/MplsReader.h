@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MplsPlayItem.h"
-#include "MplsStream.h"
+#include "disc/MplsPlayItem.h"
+#include "disc/MplsStream.h"
 
 #include <QByteArrayView>
 #include <QString>

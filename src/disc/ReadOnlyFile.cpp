@@ -1,4 +1,4 @@
-#include "ReadOnlyFile.h"
+#include "disc/ReadOnlyFile.h"
 
 #include <QFile>
 

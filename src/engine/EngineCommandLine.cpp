@@ -1,4 +1,4 @@
-#include "EngineCommandLine.h"
+#include "engine/EngineCommandLine.h"
 
 QStringList EngineArguments(int sourceKind, const QString &path, qulonglong windowId,
                             const QString &screenshotPrefix, bool titleChosen,

@@ -1,4 +1,4 @@
-#include "EngineOutputParser.h"
+#include "engine/EngineOutputParser.h"
 
 #include <cmath>
 

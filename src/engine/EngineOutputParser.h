@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EngineEvent.h"
-#include "LineSplitter.h"
+#include "engine/EngineEvent.h"
+#include "engine/LineSplitter.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "EngineProcess.h"
+#include "engine/EngineProcess.h"
 
 #include "platform/ChildProcess.h"
 #include "platform/EngineLocator.h"

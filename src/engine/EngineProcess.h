@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EngineEvent.h"
-#include "EngineOutputParser.h"
+#include "engine/EngineEvent.h"
+#include "engine/EngineOutputParser.h"
 
 #include <QByteArray>
 #include <QList>

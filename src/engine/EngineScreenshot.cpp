@@ -1,4 +1,4 @@
-#include "EngineScreenshot.h"
+#include "engine/EngineScreenshot.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "FormatTime.h"
+#include "engine/FormatTime.h"
 
 namespace {
 

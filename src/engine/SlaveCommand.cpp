@@ -1,4 +1,4 @@
-#include "SlaveCommand.h"
+#include "engine/SlaveCommand.h"
 
 namespace SlaveCommand {
 

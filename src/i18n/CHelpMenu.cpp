@@ -1,6 +1,6 @@
-#include "CHelpMenu.h"
+#include "i18n/CHelpMenu.h"
 
-#include "CLanguageManager.h"
+#include "i18n/CLanguageManager.h"
 
 #include <QAction>
 #include <QIcon>

@@ -1,6 +1,6 @@
-#include "CLanguageManager.h"
+#include "i18n/CLanguageManager.h"
 
-#include "CPrivateProfile.h"
+#include "i18n/CPrivateProfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

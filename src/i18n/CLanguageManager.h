@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LanguageEntry.h"
+#include "i18n/LanguageEntry.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "CPrivateProfile.h"
+#include "i18n/CPrivateProfile.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "CWebLinks.h"
+#include "i18n/CWebLinks.h"
 
 #include <QCoreApplication>
 

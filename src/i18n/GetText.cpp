@@ -1,6 +1,6 @@
-#include "GetText.h"
+#include "i18n/GetText.h"
 
-#include "CLanguageManager.h"
+#include "i18n/CLanguageManager.h"
 
 QString GetText(const char *key)
 {

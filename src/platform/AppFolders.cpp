@@ -1,4 +1,4 @@
-#include "AppFolders.h"
+#include "platform/AppFolders.h"
 
 #include <QDir>
 #include <QStandardPaths>

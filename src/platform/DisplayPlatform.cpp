@@ -1,4 +1,4 @@
-#include "DisplayPlatform.h"
+#include "platform/DisplayPlatform.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,4 +1,4 @@
-#include "EngineLocator.h"
+#include "platform/EngineLocator.h"
 
 #include <QCoreApplication>
 #include <QFile>

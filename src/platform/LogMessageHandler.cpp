@@ -1,4 +1,4 @@
-#include "LogMessageHandler.h"
+#include "platform/LogMessageHandler.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "PlaylistRules.h"
+#include "player/PlaylistRules.h"
 
 #include <QFileInfo>
 #include <QSet>

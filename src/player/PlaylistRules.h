@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayListInfo.h"
+#include "player/PlayListInfo.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "CMessageBox.h"
+#include "ui/CMessageBox.h"
 
-#include "GetText.h"
-#include "WindowStyle.h"
+#include "i18n/GetText.h"
+#include "ui/WindowStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

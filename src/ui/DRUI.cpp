@@ -1,13 +1,13 @@
 // Life cycle of the main window: construction, (re)building, closing, and the Help menu.
-#include "DRUI.h"
+#include "ui/DRUI.h"
 
-#include "CHelpMenu.h"
-#include "CLanguageManager.h"
-#include "CWebLinks.h"
-#include "EngineProcess.h"
-#include "GetText.h"
-#include "SlaveCommand.h"
-#include "WindowStyle.h"
+#include "i18n/CHelpMenu.h"
+#include "i18n/CLanguageManager.h"
+#include "i18n/CWebLinks.h"
+#include "engine/EngineProcess.h"
+#include "i18n/GetText.h"
+#include "engine/SlaveCommand.h"
+#include "ui/WindowStyle.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 

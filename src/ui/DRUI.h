@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AnswerPacer.h"
-#include "EngineEvent.h"
-#include "PlayListInfo.h"
-#include "RecentFiles.h"
-#include "StreamTally.h"
+#include "player/AnswerPacer.h"
+#include "engine/EngineEvent.h"
+#include "player/PlayListInfo.h"
+#include "player/RecentFiles.h"
+#include "player/StreamTally.h"
 
 #include <QMainWindow>
 #include <QMap>

@@ -1,7 +1,7 @@
 // The widget tree of the main window and its menus.
-#include "DRUI.h"
-#include "GetText.h"
-#include "WindowStyle.h"
+#include "ui/DRUI.h"
+#include "i18n/GetText.h"
+#include "ui/WindowStyle.h"
 
 #include <QAction>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 // Transport controls, keyboard, the Video, Audio and Tools menus.
-#include "DRUI.h"
+#include "ui/DRUI.h"
 
-#include "FormatTime.h"
-#include "SlaveCommand.h"
+#include "engine/FormatTime.h"
+#include "engine/SlaveCommand.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // Opening media files, the playlist, drag and drop, the File menu and the recent files.
-#include "DRUI.h"
+#include "ui/DRUI.h"
 
-#include "DurationProbe.h"
-#include "GetText.h"
-#include "PlaylistRules.h"
-#include "SlaveCommand.h"
-#include "WindowStyle.h"
+#include "disc/DurationProbe.h"
+#include "i18n/GetText.h"
+#include "player/PlaylistRules.h"
+#include "engine/SlaveCommand.h"
+#include "ui/WindowStyle.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 

@@ -1,5 +1,5 @@
-#include "EngineCommandLine.h"
-#include "SlaveCommand.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/SlaveCommand.h"
 
 #include <QTest>
 

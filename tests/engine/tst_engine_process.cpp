@@ -1,5 +1,5 @@
-#include "EngineProcess.h"
-#include "SlaveCommand.h"
+#include "engine/EngineProcess.h"
+#include "engine/SlaveCommand.h"
 #include "platform/EngineLocator.h"
 
 #include <QCoreApplication>

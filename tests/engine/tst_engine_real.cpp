@@ -1,9 +1,9 @@
-#include "EngineCommandLine.h"
-#include "EngineProcess.h"
-#include "EngineScreenshot.h"
-#include "SlaveCommand.h"
-#include "SnapshotNaming.h"
-#include "SnapshotWriter.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/EngineProcess.h"
+#include "engine/EngineScreenshot.h"
+#include "engine/SlaveCommand.h"
+#include "player/SnapshotNaming.h"
+#include "player/SnapshotWriter.h"
 
 #include <QDir>
 #include <QFile>

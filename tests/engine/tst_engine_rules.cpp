@@ -1,8 +1,8 @@
-#include "AnswerPacer.h"
-#include "EngineCommandLine.h"
-#include "FormatTime.h"
-#include "SessionRules.h"
-#include "StreamTally.h"
+#include "player/AnswerPacer.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/FormatTime.h"
+#include "player/SessionRules.h"
+#include "player/StreamTally.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "EngineScreenshot.h"
-#include "SnapshotNaming.h"
-#include "SnapshotWriter.h"
+#include "engine/EngineScreenshot.h"
+#include "player/SnapshotNaming.h"
+#include "player/SnapshotWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "CHelpMenu.h"
-#include "CLanguageManager.h"
+#include "i18n/CHelpMenu.h"
+#include "i18n/CLanguageManager.h"
 
 #include <QAction>
 #include <QMenu>

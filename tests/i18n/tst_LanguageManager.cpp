@@ -1,4 +1,4 @@
-#include "CLanguageManager.h"
+#include "i18n/CLanguageManager.h"
 
 #include <QDir>
 #include <QStringEncoder>

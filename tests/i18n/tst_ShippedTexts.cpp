@@ -1,6 +1,6 @@
-#include "CLanguageManager.h"
-#include "CWebLinks.h"
-#include "GetText.h"
+#include "i18n/CLanguageManager.h"
+#include "i18n/CWebLinks.h"
+#include "i18n/GetText.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 #include "MplsWriter.h"
 
 #include <QTemporaryDir>

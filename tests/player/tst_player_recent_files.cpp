@@ -1,4 +1,4 @@
-#include "RecentFiles.h"
+#include "player/RecentFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

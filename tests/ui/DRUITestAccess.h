@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DRUI.h"
+#include "ui/DRUI.h"
 
 #include <QAction>
 #include <QLabel>

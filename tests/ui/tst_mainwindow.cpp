@@ -1,5 +1,5 @@
-#include "CLanguageManager.h"
-#include "CMessageBox.h"
+#include "i18n/CLanguageManager.h"
+#include "ui/CMessageBox.h"
 #include "DRUITestAccess.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"

@@ -1,7 +1,7 @@
 // The playback session driven through the window against the scripted stand-in engine,
 // which logs every argument and command and prints what each test scripts.
 #include "DRUITestAccess.h"
-#include "EngineProcess.h"
+#include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The same session on the real engine, drawing into the window under X, with media the test
 // makes with ffmpeg.
 #include "DRUITestAccess.h"
-#include "EngineProcess.h"
+#include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 
 #include <QApplication>

@@ -24,7 +24,7 @@
 // get a playlist's information; a CLIPINF folder beside the file's folder is linked in
 // when there is one, so that files from a disc folder are read with their clip info.
 
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 
 #include <QCoreApplication>
 #include <QDir>

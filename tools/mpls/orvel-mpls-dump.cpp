@@ -8,7 +8,7 @@
 // be compared as text. Exit code 0 once every file has been tried, whatever each file's
 // result; 2 when no file is named.
 
-#include "MplsReader.h"
+#include "disc/MplsReader.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "SnapshotNaming.h"
+#include "player/SnapshotNaming.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineScreenshot.h"
+#include "engine/EngineScreenshot.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "SnapshotWriter.h"
+#include "player/SnapshotWriter.h"
 
-#include "SnapshotNaming.h"
+#include "player/SnapshotNaming.h"
 
 #include <QFile>
 #include <QImage>

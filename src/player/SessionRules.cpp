@@ -1,6 +1,6 @@
-#include "SessionRules.h"
+#include "player/SessionRules.h"
 
-#include "EngineCommandLine.h"
+#include "engine/EngineCommandLine.h"
 
 QString PositionTextFromClock(qint64 clockMs)
 {
