@@ -102,7 +102,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const QStringList arguments = HeadlessEngineArguments(
-        EngineArguments(MediaFileSource, media, 0, folder.path() + QLatin1Char('/')));
+        EngineArguments(EngineSource::MediaFile, media, 0, folder.path() + QLatin1Char('/')));
 
     std::printf("engine: %s\nruns: %d\n", qPrintable(program), runs);
     QList<double> wrapped;

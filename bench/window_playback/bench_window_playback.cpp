@@ -119,7 +119,7 @@ Startup Bare(const QString &media, QWidget *surface)
     QTimer::singleShot(TimeoutMs, &loop, &QEventLoop::quit);
     clock.start();
     engine.start(EngineLocator::EnginePath(),
-                 EngineArguments(0, media, surface->winId(), AppFolders::AppDataFolder()));
+                 EngineArguments(EngineSource::MediaFile, media, surface->winId(), AppFolders::AppDataFolder()));
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
     engine.kill();

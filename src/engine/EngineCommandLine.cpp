@@ -1,6 +1,6 @@
 #include "engine/EngineCommandLine.h"
 
-QStringList EngineArguments(int sourceKind, const QString &path, qulonglong windowId,
+QStringList EngineArguments(EngineSource source, const QString &path, qulonglong windowId,
                             const QString &screenshotPrefix, bool titleChosen,
                             std::optional<int> titleNumber)
 {
@@ -18,9 +18,9 @@ QStringList EngineArguments(int sourceKind, const QString &path, qulonglong wind
     // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
 
-    if (sourceKind == DvdSource) {
+    if (source == EngineSource::DvdFolder) {
         arguments << QStringLiteral("dvd://1") << QStringLiteral("-dvd-device");
-    } else if (sourceKind == BluRaySource) {
+    } else if (source == EngineSource::BluRayFolder) {
         if (!titleChosen)
             arguments << QStringLiteral("br://0") << QStringLiteral("-bluray-device");
         else if (titleNumber)

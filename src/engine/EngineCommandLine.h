@@ -5,18 +5,18 @@
 
 #include <optional>
 
-// The kinds of source a playback session plays; the numbers are those the window keeps in
-// its session state and in the playlist records.
-enum SourceKind : int
+// How the engine opens the path it is given: as a file, or as a disc folder through its DVD
+// or Blu-ray protocol.
+enum class EngineSource
 {
-    MediaFileSource = 0,
-    DvdSource = 1,
-    BluRaySource = 2,
+    MediaFile,
+    DvdFolder,
+    BluRayFolder,
 };
 
 // Arguments for one engine run, in the order the engine needs them:
 // fixed options, the window to draw into, the screenshot filter, then the source.
-//  - sourceKind: 0 media file, 1 DVD, 2 Blu-ray (SourceKind).
+//  - source: how the engine opens the path.
 //  - path: the file, or the disc or folder for a DVD or Blu-ray; always the last argument.
 //  - windowId: native id of the surface the engine draws into (QWidget::winId()).
 //  - screenshotPrefix: the application-data folder, ending in "/"; the engine writes its
@@ -25,7 +25,7 @@ enum SourceKind : int
 //    engine number; a title that was not picked plays the disc's longest title ("br://0").
 //    Picked but without a number (its key missing from the title map), the title argument
 //    and "-bluray-device" are left out and the engine gets the folder alone.
-QStringList EngineArguments(int sourceKind, const QString &path, qulonglong windowId,
+QStringList EngineArguments(EngineSource source, const QString &path, qulonglong windowId,
                             const QString &screenshotPrefix, bool titleChosen = false,
                             std::optional<int> titleNumber = std::nullopt);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/SourceKind.h"
+
 #include <QMetaType>
 #include <QString>
 #include <QtGlobal>
@@ -8,7 +10,7 @@
 // of its table row and of the Blu-ray title menu entries, so it is a registered metatype.
 struct PLAY_LIST_INFO
 {
-    int kind = 0;         // SourceKind: 0 media file, 1 DVD, 2 Blu-ray
+    SourceKind kind = SourceKind::MediaFile;
     qint64 reserved = 0;  // always 0; nothing reads it
     QString path;         // file, DVD folder, Blu-ray disc folder (or title key in menus)
     QString durationText; // "hh:mm:ss" from the probe or the title length; may be empty

@@ -1,15 +1,13 @@
 #include "player/SessionRules.h"
 
-#include "engine/EngineCommandLine.h"
-
 QString PositionTextFromClock(qint64 clockMs)
 {
     return QString::number(clockMs / 1000);
 }
 
-LengthDecision DecideLengthAnswer(int sourceKind, qint64 durationSec, qint64 answeredSeconds)
+LengthDecision DecideLengthAnswer(SourceKind sourceKind, qint64 durationSec, qint64 answeredSeconds)
 {
-    if (sourceKind == DvdSource && durationSec == 0)
+    if (sourceKind == SourceKind::Dvd && durationSec == 0)
         return LengthDecision{answeredSeconds, true};
     return LengthDecision{durationSec, false};
 }

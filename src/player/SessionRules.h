@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/SourceKind.h"
+
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
@@ -18,7 +20,8 @@ struct LengthDecision
     qint64 durationSec = 0;          // the session's length after the answer
     bool sliderRangeChanged = false; // the seek slider's range becomes 0 .. durationSec
 };
-LengthDecision DecideLengthAnswer(int sourceKind, qint64 durationSec, qint64 answeredSeconds);
+LengthDecision DecideLengthAnswer(SourceKind sourceKind, qint64 durationSec,
+                                  qint64 answeredSeconds);
 
 // The engine track to select once the video runs, from the stored menu choice of a title
 // (0 for the disabling entry, n for track n): choice - 1, with a missing choice counting as

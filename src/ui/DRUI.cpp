@@ -1,15 +1,15 @@
 // Life cycle of the main window: construction, (re)building, closing, and the Help menu.
 #include "ui/DRUI.h"
 
+#include "engine/EngineProcess.h"
+#include "engine/SlaveCommand.h"
 #include "i18n/CHelpMenu.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/CWebLinks.h"
-#include "engine/EngineProcess.h"
 #include "i18n/GetText.h"
-#include "engine/SlaveCommand.h"
-#include "ui/WindowStyle.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/WindowStyle.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "player/AnswerPacer.h"
 #include "engine/EngineEvent.h"
+#include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
 #include "player/RecentFiles.h"
+#include "player/SourceKind.h"
 #include "player/StreamTally.h"
 
 #include <QMainWindow>
@@ -103,6 +104,8 @@ private:
     void SetUpPlaylistTable();
     void ConnectControls();
     void PrepareAppDataFolder();
+    Page CurrentPage() const;
+    void ShowPage(Page page);
 
     // Session helpers.
     void LaunchEngine();
@@ -188,7 +191,7 @@ private:
     bool isStopped = false;
     bool isFullScreen = false;
     bool isMuted = false;
-    int sourceKind = 2;
+    SourceKind sourceKind = SourceKind::BluRay;
     qint64 durationSec = 0;
     int startPositionSec = 0;
     qint64 clockMs = 0;

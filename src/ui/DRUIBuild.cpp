@@ -1,6 +1,6 @@
 // The widget tree of the main window and its menus.
-#include "ui/DRUI.h"
 #include "i18n/GetText.h"
+#include "ui/DRUI.h"
 #include "ui/WindowStyle.h"
 
 #include <QAction>
@@ -188,7 +188,7 @@ void DRUI::BuildWindow()
     pageStack->addWidget(discPage);
     pageStack->addWidget(videoPage);
     pageStack->setContentsMargins(0, 0, 0, 0);
-    pageStack->setCurrentIndex(0);
+    ShowPage(Page::Start);
 
     SetUpPlaylistTable();
     auto *centralRow = new QHBoxLayout;
@@ -476,4 +476,14 @@ void DRUI::SetUpPlaylistTable()
     playlistTable->setMouseTracking(true);
     playlistTable->setStyleSheet(WindowStyle::playlistTable);
     connect(playlistTable, &QTableWidget::cellDoubleClicked, this, &DRUI::PlayListItemDoubleClick);
+}
+
+Page DRUI::CurrentPage() const
+{
+    return Page(pageStack->currentIndex());
+}
+
+void DRUI::ShowPage(Page page)
+{
+    pageStack->setCurrentIndex(int(page));
 }

@@ -76,7 +76,7 @@ void DRUI::BDControlsMenu(QAction *action)
     if (data == QLatin1String("Play")) {
         // A Blu-ray title starts from the disc page; until one is loaded there is nothing
         // of that kind to start here.
-        if (sourceKind != 2) {
+        if (sourceKind != SourceKind::BluRay) {
             if (!requestedPath.isEmpty()) {
                 OpenMediaFiles({requestedPath});
             } else {
@@ -301,10 +301,10 @@ void DRUI::BDToolMenu(QAction *action)
 
 void DRUI::paintEvent(QPaintEvent *event)
 {
-    if (pageStack && pageStack->currentIndex() == 2) {
+    if (pageStack && CurrentPage() == Page::Video) {
         for (QAction *action : controlsMenu->actions()) {
             action->setEnabled(action->data().toString() != QLatin1String("Navigation") ||
-                               sourceKind == 2);
+                               sourceKind == SourceKind::BluRay);
         }
         for (QMenu *menu : {videoMenu, audioMenu, toolsMenu}) {
             for (QAction *action : menu->actions()) {
@@ -312,10 +312,10 @@ void DRUI::paintEvent(QPaintEvent *event)
             }
         }
         snapshotAction->setEnabled(true);
-        const QString name =
-            sourceKind == 2 ? discNameLabel->text() : QFileInfo(requestedPath).fileName();
+        const QString name = sourceKind == SourceKind::BluRay ? discNameLabel->text()
+                                                              : QFileInfo(requestedPath).fileName();
         statusLabel->setText(QStringLiteral("    ") + name);
-    } else if (pageStack && pageStack->currentIndex() == 1 && sourceKind == 2) {
+    } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }
     QMainWindow::paintEvent(event);

@@ -2,12 +2,12 @@
 #include "ui/DRUI.h"
 
 #include "disc/DurationProbe.h"
-#include "i18n/GetText.h"
-#include "player/PlaylistRules.h"
 #include "engine/SlaveCommand.h"
-#include "ui/WindowStyle.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "player/PlaylistRules.h"
+#include "ui/WindowStyle.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -41,12 +41,12 @@ void DRUI::OpenMediaFiles(const QStringList &files)
         if (batch.isEmpty()) {
             firstSeconds = probed.seconds;
         }
-        batch.append(PLAY_LIST_INFO{0, 0, file, probed.text});
+        batch.append(PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, probed.text});
     }
     requestedPath = batch.first().path;
     durationSec = firstSeconds;
     AddToPlaylist(batch);
-    sourceKind = 0;
+    sourceKind = SourceKind::MediaFile;
     currentTitleKey.clear();
     VideoPlay();
 }
@@ -71,7 +71,7 @@ void DRUI::OpenPlaylistItem(const PLAY_LIST_INFO &item)
 {
     // Disc folders reopen through the disc opener, which comes with disc support; until
     // then only media files are listed.
-    if (item.kind == 0) {
+    if (item.kind == SourceKind::MediaFile) {
         OpenMediaFiles({item.path});
     }
 }
@@ -103,7 +103,7 @@ void DRUI::StepThroughSources(bool forward)
         return;
     }
     // A Blu-ray title steps between its chapters; everything else between playlist entries.
-    if (sourceKind == 2) {
+    if (sourceKind == SourceKind::BluRay) {
         if (!titleChapters.contains(currentTitleKey)) {
             return;
         }

@@ -2,19 +2,19 @@
 // engine's output does to the window.
 #include "ui/DRUI.h"
 
-#include "ui/CMessageBox.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "engine/EngineScreenshot.h"
 #include "engine/FormatTime.h"
-#include "i18n/GetText.h"
-#include "player/PlaylistRules.h"
-#include "player/SessionRules.h"
 #include "engine/SlaveCommand.h"
-#include "player/SnapshotNaming.h"
-#include "player/SnapshotWriter.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "player/PlaylistRules.h"
+#include "player/SessionRules.h"
+#include "player/SnapshotNaming.h"
+#include "player/SnapshotWriter.h"
+#include "ui/CMessageBox.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -85,14 +85,14 @@ void DRUI::LaunchEngine()
     pendingAudioTrack = PendingTrack(audioChoices, currentTitleKey);
     pendingSubtitleTrack = PendingTrack(subtitleChoices, currentTitleKey);
 
-    pageStack->setCurrentIndex(2);
+    ShowPage(Page::Video);
     seekSlider->setEnabled(true);
     seekSlider->setRange(0, int(durationSec));
     seekSlider->setValue(0);
     answerPacer.Reset();
     seekTargetSec = 0;
     isStopped = false;
-    if (sourceKind != 2) {
+    if (sourceKind != SourceKind::BluRay) {
         titleSubmenu->clear();
         chapterSubmenu->clear();
     }
@@ -112,7 +112,7 @@ void DRUI::LaunchEngine()
         titleNumber = titleNumbers.value(currentTitleKey);
     }
     const QStringList arguments =
-        EngineArguments(sourceKind, requestedPath, videoSurface->winId(),
+        EngineArguments(EngineSourceFor(sourceKind), requestedPath, videoSurface->winId(),
                         AppFolders::AppDataFolder(), titleChosen, titleNumber);
     engineProcess->Start(arguments);
 
@@ -193,8 +193,8 @@ void DRUI::StopBtn()
     isStopped = true;
     statusLabel->clear();
     loadedPath.clear();
-    if (pageStack->currentIndex() == 2) {
-        pageStack->setCurrentIndex(0);
+    if (CurrentPage() == Page::Video) {
+        ShowPage(Page::Start);
     }
     seekSlider->setValue(0);
     seekSlider->setEnabled(false);
@@ -208,7 +208,7 @@ void DRUI::Navigation()
         isStopped = true;
     }
     loadedPath.clear();
-    pageStack->setCurrentIndex(sourceKind == 2 ? 1 : 0);
+    ShowPage(sourceKind == SourceKind::BluRay ? Page::Disc : Page::Start);
 }
 
 void DRUI::MPlayerDataRecieve(const EngineEvent &event)
@@ -271,7 +271,7 @@ void DRUI::EngineEnded()
 {
     // An engine that crashed, was killed or could not play the file never prints its
     // closing line; its end still ends the session, or the window would go on "playing".
-    if (!isStopped || pageStack->currentIndex() == 2) {
+    if (!isStopped || CurrentPage() == Page::Video) {
         EndSessionDisplay();
     }
 }

@@ -72,19 +72,19 @@ void EngineCommandsTest::buildsArgumentsPerSource_data()
     QTest::addColumn<int>("titleNumber"); // -1: no number known for the title
     QTest::addColumn<QStringList>("tail");
 
-    QTest::newRow("media file") << int(MediaFileSource) << "/v/My Film 'x'.mkv" << false << -1
-                                << QStringList{"/v/My Film 'x'.mkv"};
-    QTest::newRow("dvd") << int(DvdSource) << "/media/DVD" << false << -1
+    QTest::newRow("media file") << int(EngineSource::MediaFile) << "/v/My Film 'x'.mkv" << false
+                                << -1 << QStringList{"/v/My Film 'x'.mkv"};
+    QTest::newRow("dvd") << int(EngineSource::DvdFolder) << "/media/DVD" << false << -1
                          << QStringList{"dvd://1", "-dvd-device", "/media/DVD"};
-    QTest::newRow("blu-ray title 3") << int(BluRaySource) << "/bd/DISC" << true << 3
+    QTest::newRow("blu-ray title 3") << int(EngineSource::BluRayFolder) << "/bd/DISC" << true << 3
                                      << QStringList{"br://3", "-bluray-device", "/bd/DISC"};
-    QTest::newRow("blu-ray not chosen") << int(BluRaySource) << "/bd/DISC" << false << 3
-                                        << QStringList{"br://0", "-bluray-device", "/bd/DISC"};
+    QTest::newRow("blu-ray not chosen") << int(EngineSource::BluRayFolder) << "/bd/DISC" << false
+                                        << 3 << QStringList{"br://0", "-bluray-device", "/bd/DISC"};
     QTest::newRow("blu-ray chosen, number unknown")
-        << int(BluRaySource) << "/bd/DISC" << true << -1 << QStringList{"/bd/DISC"};
+        << int(EngineSource::BluRayFolder) << "/bd/DISC" << true << -1 << QStringList{"/bd/DISC"};
     // A title number only matters for a Blu-ray.
     QTest::newRow("file ignores title")
-        << int(MediaFileSource) << "/v/a.mkv" << true << 3 << QStringList{"/v/a.mkv"};
+        << int(EngineSource::MediaFile) << "/v/a.mkv" << true << 3 << QStringList{"/v/a.mkv"};
 }
 
 void EngineCommandsTest::buildsArgumentsPerSource()
@@ -98,14 +98,14 @@ void EngineCommandsTest::buildsArgumentsPerSource()
     const std::optional<int> number =
         titleNumber >= 0 ? std::optional<int>(titleNumber) : std::nullopt;
     const QStringList arguments =
-        EngineArguments(kind, path, 81788929, Prefix, titleChosen, number);
+        EngineArguments(EngineSource(kind), path, 81788929, Prefix, titleChosen, number);
     QCOMPARE(arguments, FixedOptions + tail);
 }
 
 void EngineCommandsTest::headlessArgumentsDropTheWindow()
 {
     const QStringList arguments =
-        HeadlessEngineArguments(EngineArguments(DvdSource, "/media/DVD", 42, Prefix));
+        HeadlessEngineArguments(EngineArguments(EngineSource::DvdFolder, "/media/DVD", 42, Prefix));
     QVERIFY(!arguments.contains("-wid"));
     QVERIFY(!arguments.contains("42"));
     QVERIFY(!arguments.contains("-zoom"));

@@ -1,6 +1,6 @@
-#include "player/AnswerPacer.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/FormatTime.h"
+#include "player/AnswerPacer.h"
 #include "player/SessionRules.h"
 #include "player/StreamTally.h"
 
@@ -67,12 +67,13 @@ void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength_data()
     QTest::addColumn<bool>("rangeChanged");
 
     QTest::newRow("dvd, unknown length")
-        << int(DvdSource) << qint64(0) << qint64(5423) << qint64(5423) << true;
+        << int(SourceKind::Dvd) << qint64(0) << qint64(5423) << qint64(5423) << true;
     QTest::newRow("dvd, length known")
-        << int(DvdSource) << qint64(100) << qint64(5423) << qint64(100) << false;
+        << int(SourceKind::Dvd) << qint64(100) << qint64(5423) << qint64(100) << false;
     QTest::newRow("file without probed length")
-        << int(MediaFileSource) << qint64(0) << qint64(3) << qint64(0) << false;
-    QTest::newRow("blu-ray") << int(BluRaySource) << qint64(0) << qint64(3) << qint64(0) << false;
+        << int(SourceKind::MediaFile) << qint64(0) << qint64(3) << qint64(0) << false;
+    QTest::newRow("blu-ray") << int(SourceKind::BluRay) << qint64(0) << qint64(3) << qint64(0)
+                             << false;
 }
 
 void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength()
@@ -82,7 +83,7 @@ void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength()
     QFETCH(qint64, answered);
     QFETCH(qint64, after);
     QFETCH(bool, rangeChanged);
-    const LengthDecision decision = DecideLengthAnswer(kind, before, answered);
+    const LengthDecision decision = DecideLengthAnswer(SourceKind(kind), before, answered);
     QCOMPARE(decision.durationSec, after);
     QCOMPARE(decision.sliderRangeChanged, rangeChanged);
 }

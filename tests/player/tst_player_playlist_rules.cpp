@@ -5,7 +5,7 @@
 
 namespace {
 
-PLAY_LIST_INFO Item(const QString &path, int kind = 0)
+PLAY_LIST_INFO Item(const QString &path, SourceKind kind = SourceKind::MediaFile)
 {
     PLAY_LIST_INFO item;
     item.kind = kind;
@@ -13,7 +13,8 @@ PLAY_LIST_INFO Item(const QString &path, int kind = 0)
     return item;
 }
 
-const QVector<PLAY_LIST_INFO> ThreeItems{Item("/v/a.mkv"), Item("/media/DVD", 1), Item("/v/c.mkv")};
+const QVector<PLAY_LIST_INFO> ThreeItems{Item("/v/a.mkv"), Item("/media/DVD", SourceKind::Dvd),
+                                         Item("/v/c.mkv")};
 const QVector<quint32> Chapters{0, 300000, 600000};
 
 } // namespace
@@ -34,7 +35,7 @@ private slots:
 
 void PlaylistRulesTest::recordTravelsInVariant()
 {
-    PLAY_LIST_INFO item = Item("/bd/PLAYLIST/00800.mpls", 2);
+    PLAY_LIST_INFO item = Item("/bd/PLAYLIST/00800.mpls", SourceKind::BluRay);
     item.durationText = QStringLiteral("01:42:07");
     const QVariant data = QVariant::fromValue(item);
     QVERIFY(data.canConvert<PLAY_LIST_INFO>());

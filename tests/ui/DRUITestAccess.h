@@ -47,7 +47,9 @@ public:
     bool IsStopped() const { return w.isStopped; }
     qint64 ClockMs() const { return w.clockMs; }
     qint64 DurationSec() const { return w.durationSec; }
-    int SourceKind() const { return w.sourceKind; }
+    ::SourceKind Kind() const { return w.sourceKind; }
+    Page CurrentPage() const { return w.CurrentPage(); }
+    void ShowPage(Page page) { w.ShowPage(page); }
     int StartPosition() const { return w.startPositionSec; }
     void SetStartPosition(int seconds) { w.startPositionSec = seconds; }
     QString LoadedPath() const { return w.loadedPath; }

@@ -1,8 +1,8 @@
-#include "i18n/CLanguageManager.h"
-#include "ui/CMessageBox.h"
 #include "DRUITestAccess.h"
+#include "i18n/CLanguageManager.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/CMessageBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -83,7 +83,7 @@ void MainWindowTest::freshWindowShowsTheStartPage()
     DRUITestAccess ui(window);
     QCOMPARE(window.windowTitle(), QStringLiteral("Orvel BluRay Player"));
     QCOMPARE(window.size(), QSize(1000, 680));
-    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
     QCOMPARE(ui.StartTitle()->text(), QStringLiteral("Orvel BluRay Player"));
     QCOMPARE(ui.Elapsed()->text(), QStringLiteral("   --:--:--"));
     QCOMPARE(ui.Total()->text(), QStringLiteral("   --:--:--"));
@@ -168,9 +168,9 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
-    window.AddToPlaylist({PLAY_LIST_INFO{0, 0, file, QString()}});
+    window.AddToPlaylist({PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()}});
     QCOMPARE(ui.PlaylistSize(), 1);
-    ui.PageStack()->setCurrentIndex(2);
+    ui.ShowPage(Page::Video);
 
     const qsizetype menusBefore = window.findChildren<QMenu *>().size();
     QAction *germanEntry = LanguageAction(ui.HelpMenu(), "/German");
@@ -179,7 +179,7 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     QTRY_COMPARE(ButtonTexts(ui.MenuButtons()), german);
     QCOMPARE(ui.PlaylistSize(), 0);
     QCOMPARE(ui.Playlist()->rowCount(), 0);
-    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
     // The rebuild replaces the window's menus instead of adding to them.
     QCOMPARE(window.findChildren<QMenu *>().size(), menusBefore);
     QCOMPARE(CLanguageManager::Instance().CurrentLanguage(), QStringLiteral("/German"));

@@ -115,7 +115,7 @@ void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
     QVERIFY(arguments.contains("-slave"));
     QVERIFY(arguments.contains("-wid"));
     QCOMPARE(Commands().first(), QStringLiteral("volume 50 2"));
-    QCOMPARE(ui.PageStack()->currentIndex(), 2);
+    QCOMPARE(ui.CurrentPage(), Page::Video);
     QVERIFY(ui.Seek()->isEnabled());
     QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Pause"));
     QCOMPARE(ui.Playlist()->rowCount(), 1);
@@ -251,7 +251,7 @@ void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
     window.InitMainWindow();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({MakeFile("end.mkv")});
-    QTRY_COMPARE(ui.PageStack()->currentIndex(), 0);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(ui.IsStopped());
     QVERIFY(!ui.Seek()->isEnabled());
@@ -268,7 +268,7 @@ void SessionFakeEngineTest::engineDyingEndsTheSession()
     window.InitMainWindow();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({MakeFile("crash.mkv")});
-    QTRY_COMPARE(ui.PageStack()->currentIndex(), 0);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(!ui.TimerActive());
     QVERIFY(!ui.Seek()->isEnabled());

@@ -151,7 +151,7 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QVERIFY(!snapshot.isNull());
     QCOMPARE(snapshot.size(), QSize(320, 240));
 
-    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 20000);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(!ui.Seek()->isEnabled());
 }
@@ -169,7 +169,7 @@ void SessionRealEngineTest::killedEngineReturnsToTheStartPage()
     const qint64 pid = ui.Engine()->ProcessId();
     QVERIFY(pid > 0);
     ::kill(pid_t(pid), SIGKILL);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 10000);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(!ui.TimerActive());
 }
@@ -197,7 +197,7 @@ void SessionRealEngineTest::craftedMetadataDeletesNothing()
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
     QTRY_VERIFY_WITH_TIMEOUT(ui.AudioTracks()->actions().size() == 3, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 20000);
     QVERIFY(QFile::exists(victim));
     QVERIFY(QFile::exists(nearVictim));
     QCOMPARE(QImage(victim).pixel(0, 0), QColor(Qt::red).rgb());
@@ -228,7 +228,7 @@ void SessionRealEngineTest::missingEngineIsReported()
     QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 5000);
     qputenv("PATH", path);
     QVERIFY2(shown.contains("mplayer"), qPrintable(shown));
-    QCOMPARE(ui.PageStack()->currentIndex(), 0);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
 }
 
