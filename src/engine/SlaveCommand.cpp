@@ -47,16 +47,6 @@ QByteArray VolumeKeepPause(int level)
     return WithNumber("pausing_keep volume ", level, " 100\n");
 }
 
-QByteArray Mute()
-{
-    return QByteArrayLiteral("volume 0 100\n");
-}
-
-QByteArray Unmute()
-{
-    return QByteArrayLiteral("volume 50 100\n");
-}
-
 QByteArray Screenshot()
 {
     // 0 takes a single frame; 1 would start writing every frame.

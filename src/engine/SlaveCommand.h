@@ -18,8 +18,6 @@ QByteArray Seek(int seconds);
 // Absolute volume, 0 to 100.
 QByteArray Volume(int level);
 QByteArray VolumeKeepPause(int level);
-QByteArray Mute();   // volume 0
-QByteArray Unmute(); // back to the fixed level 50, not to the level before muting
 
 // Makes the screenshot filter write the next frame to a file.
 QByteArray Screenshot();

@@ -12,6 +12,15 @@
 // "Orvel BluRay Player/").
 QString SnapshotFolder(const QString &appDataFolder, const QString &defaultFolder);
 
+// Stores the snapshot folder in "OutputPath.txt", in the locale's 8-bit encoding and ending
+// in "/". The file is replaced as a whole, so a crash while writing leaves the old folder
+// or the new one, never a cut or empty file. False when it could not be written.
+bool WriteSnapshotFolder(const QString &appDataFolder, const QString &folder);
+
+// A name for a new snapshot that no file has yet: the wanted name, or, when a snapshot of
+// the same second exists, the name with " (2)", " (3)" ... before the extension.
+QString FreeSnapshotFileName(const QString &wantedPath);
+
 // snapshotFolder + "Snapshot-YYYY-MM-DD hh-mm-ss." + format, the format as the user chose
 // it (so "JPG" gives ".JPG"), with every "\" of the whole path turned into "/".
 QString SnapshotFileName(const QString &snapshotFolder, const QDateTime &when,

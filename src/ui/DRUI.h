@@ -1,11 +1,15 @@
 #pragma once
 
+#include "disc/MplsPlayItem.h"
+#include "disc/MplsStream.h"
 #include "engine/EngineEvent.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
 #include "player/RecentFiles.h"
+#include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamTally.h"
+#include "ui/MenuTable.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -79,6 +83,7 @@ public slots:
     void SliderRelease();
     void SliderMouseLButtonPress(QObject *slider, QEvent *event);
     void VolumeSliderSeek(int value);
+    void btnOpenSnapshotFolder();
     void PlayListItemDoubleClick(int row, int column);
 
 protected:
@@ -94,6 +99,12 @@ protected:
 private:
     void BuildWindow();
     QPushButton *BuildMenuButton(int kind, int x, QWidget *parent);
+    // One table per menu builds it and dispatches its actions.
+    static MenuTable<DRUI> FileMenuTable();
+    static MenuTable<DRUI> ControlsMenuTable();
+    static MenuTable<DRUI> VideoMenuTable();
+    static MenuTable<DRUI> AudioMenuTable();
+    static MenuTable<DRUI> ToolsMenuTable();
     QMenu *BuildFileMenu();
     QMenu *BuildControlsMenu();
     QMenu *BuildVideoMenu();
@@ -107,6 +118,24 @@ private:
     Page CurrentPage() const;
     void ShowPage(Page page);
 
+    // What the menu entries and their keys do.
+    void PlayFromControls();
+    void PlayBluRayTitle();
+    void OpenDvdFolder(const QString &folder);
+    void StepForward();
+    void StepBackward();
+    void StepSeek(int seconds);
+    void VolumeUp();
+    void VolumeDown();
+    void ResizeToHalfSize();
+    void ResizeToNormalSize();
+    void ResizeToDoubleSize();
+    void FitToScreen();
+    void ResizeWithinScreen(int width, int height);
+    void TogglePlaylist();
+    void ShowPreferences();
+    void TakeSnapshot();
+
     // Session helpers.
     void LaunchEngine();
     void EndEngine();
@@ -114,6 +143,7 @@ private:
     void SeekTo(int second);
     void MarkPlayingRow();
     void EndSessionDisplay();
+    void ShowPlayEntry();
     void EngineEnded();
     void EngineFailedToStart(const QString &program);
     void ApplyStreamMenus();
@@ -194,7 +224,8 @@ private:
     SourceKind sourceKind = SourceKind::BluRay;
     qint64 durationSec = 0;
     int startPositionSec = 0;
-    qint64 clockMs = 0;
+    qint64 clockMs = 0; // the shown position; follows sessionClock at every tick and seek
+    SessionClock sessionClock;
     QString positionText;
     // Position answers since the slider last moved, and the streams the engine announced.
     AnswerPacer answerPacer;
@@ -208,6 +239,10 @@ private:
     QMap<QString, int> audioChoices;
     QMap<QString, int> subtitleChoices;
     QMap<QString, QVector<quint32>> titleChapters;
+    QMap<QString, QString> titleDiscFolders;
+    QMap<QString, QVector<MplsPlayItem>> titlePlayItems;
+    QMap<QString, QVector<MplsStream>> titleSubtitles;
+    QMap<QString, QVector<MplsStream>> titleAudioStreams;
     QString snapshotFormat = QStringLiteral("JPG");
     int snapshotFormatIndex = 0;
     QString appDataFolder;

@@ -3,8 +3,15 @@
 
 #include "engine/FormatTime.h"
 #include "engine/SlaveCommand.h"
+#include "platform/AppFolders.h"
+#include "player/SnapshotNaming.h"
+#include "player/TransportRules.h"
+#include "ui/CProcessUI.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -17,12 +24,14 @@
 #include <QStackedLayout>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
-QMenu *ParentMenu(const QAction *action)
+QSize FitWithin(QSize wanted, QSize limit)
 {
-    return qobject_cast<QMenu *>(action->parent());
+    return QSize(qMin(wanted.width(), qMax(limit.width(), 1)),
+                 qMin(wanted.height(), qMax(limit.height(), 1)));
 }
 
 } // namespace
@@ -56,62 +65,6 @@ void DRUI::ResetAudioChannelMenu()
     for (int i = 0; i < entries.size(); ++i) {
         entries[i]->setCheckable(i == 0);
         entries[i]->setChecked(i == 0);
-    }
-}
-
-void DRUI::BDControlsMenu(QAction *action)
-{
-    titleChosen = false;
-    const QMenu *parentMenu = ParentMenu(action);
-    if (parentMenu && parentMenu->menuAction() == chapterAction) {
-        const int second = action->data().toInt() / 1000;
-        if (engineProcess) {
-            ResumeSession();
-            SeekTo(second);
-        }
-        return;
-    }
-
-    const QString data = action->data().toString();
-    if (data == QLatin1String("Play")) {
-        // A Blu-ray title starts from the disc page; until one is loaded there is nothing
-        // of that kind to start here.
-        if (sourceKind != SourceKind::BluRay) {
-            if (!requestedPath.isEmpty()) {
-                OpenMediaFiles({requestedPath});
-            } else {
-                btnOpenFile();
-            }
-        }
-    } else if (data == QLatin1String("Pause")) {
-        PauseSession();
-    } else if (data == QLatin1String("Resume")) {
-        ResumeSession();
-    } else if (data == QLatin1String("Stop")) {
-        StopBtn();
-    } else if (data == QLatin1String("Pre")) {
-        PlayPre();
-    } else if (data == QLatin1String("Next")) {
-        PlayNext();
-    } else if (data == QLatin1String("Forward") || data == QLatin1String("Backward")) {
-        ResumeSession();
-        if (engineProcess) {
-            qint64 target = seekSlider->value() + (data == QLatin1String("Forward") ? 60 : -60);
-            answerPacer.Reset();
-            if (target > durationSec) {
-                target = durationSec - 4;
-            }
-            seekTargetSec = int(qMax<qint64>(target, 0));
-            SliderRelease();
-        }
-    } else if (data == QLatin1String("VolumeUp")) {
-        VolumeSliderSeek(volumeSlider->value() + 5);
-    } else if (data == QLatin1String("VolumeDown")) {
-        VolumeSliderSeek(volumeSlider->value() - 5);
-    } else if (data == QLatin1String("Navigation")) {
-        Navigation();
-    } else if (data == QLatin1String("FullScreen")) {
-        FullScreenBtn();
     }
 }
 
@@ -183,7 +136,8 @@ void DRUI::VolumeBtn()
     isMuted = !isMuted;
     volumeSlider->setValue(isMuted ? 0 : 50);
     if (engineProcess) {
-        SendCommand(isMuted ? SlaveCommand::Mute() : SlaveCommand::Unmute());
+        // With the prefix a paused engine stays paused, as the window still shows it.
+        SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
     }
     ShowVolumeIcon();
 }
@@ -236,69 +190,6 @@ void DRUI::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
-void DRUI::BDVideoMenu(QAction *action)
-{
-    QMenu *parentMenu = ParentMenu(action);
-    if (parentMenu == subtitleTrackSubmenu) {
-        if (engineProcess) {
-            SendCommand(SlaveCommand::SubDemuxKeepPause(action->data().toInt() - 1));
-            CheckOnly(subtitleTrackSubmenu, action);
-        }
-        return;
-    }
-    if (parentMenu == videoTrackSubmenu) {
-        videoSurface->setVisible(action->data().toInt() != 0);
-        CheckOnly(videoTrackSubmenu, action);
-        return;
-    }
-    const QString data = action->data().toString();
-    if (data == QLatin1String("HalfSize")) {
-        resize(500, 340);
-    } else if (data == QLatin1String("NormalSize")) {
-        resize(1000, 680);
-    } else if (data == QLatin1String("DoubleSize")) {
-        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        resize(qMin(2000, available.width()), qMin(1360, available.height()));
-    } else if (data == QLatin1String("Fit2Screen")) {
-        setWindowState(Qt::WindowMaximized);
-    }
-}
-
-void DRUI::BDAudioMenu(QAction *action)
-{
-    QMenu *parentMenu = ParentMenu(action);
-    if (parentMenu == audioTrackSubmenu) {
-        if (engineProcess) {
-            const int n = action->data().toInt();
-            SendCommand(SlaveCommand::SwitchAudioKeepPause(n == 0 ? -2 : n - 1));
-            CheckOnly(audioTrackSubmenu, action);
-        }
-        return;
-    }
-    if (parentMenu == audioChannelSubmenu) {
-        const QString data = action->data().toString();
-        const int side = data == QLatin1String("Left")    ? -1
-                         : data == QLatin1String("Right") ? 1
-                                                          : 0;
-        if (engineProcess) {
-            SendCommand(SlaveCommand::Balance(side));
-            CheckOnly(audioChannelSubmenu, action);
-        }
-    }
-}
-
-void DRUI::BDToolMenu(QAction *action)
-{
-    const QString data = action->data().toString();
-    if (data == QLatin1String("PlayList")) {
-        playlistTable->setVisible(playlistTable->isHidden());
-    } else if (data == QLatin1String("Snapshot")) {
-        if (engineProcess) {
-            SendCommand(SlaveCommand::Screenshot());
-        }
-    }
-}
-
 void DRUI::paintEvent(QPaintEvent *event)
 {
     if (pageStack && CurrentPage() == Page::Video) {
@@ -319,4 +210,127 @@ void DRUI::paintEvent(QPaintEvent *event)
         discPageMenu->show();
     }
     QMainWindow::paintEvent(event);
+}
+
+void DRUI::PlayFromControls()
+{
+    PlayRequestState state;
+    state.sessionRunning = engineProcess && !isStopped;
+    state.playing = isPlaying;
+    state.kind = sourceKind;
+    state.hasSource = !requestedPath.isEmpty();
+    switch (DecidePlayRequest(state)) {
+    case PlayRequest::PauseSession:
+        PauseSession();
+        break;
+    case PlayRequest::ResumeSession:
+        ResumeSession();
+        break;
+    case PlayRequest::PlayBluRayTitle:
+        PlayBluRayTitle();
+        break;
+    case PlayRequest::ReopenSource:
+        if (sourceKind == SourceKind::Dvd) {
+            OpenDvdFolder(requestedPath);
+        } else {
+            OpenMediaFiles({requestedPath});
+        }
+        break;
+    case PlayRequest::AskForFile:
+        btnOpenFile();
+        break;
+    }
+}
+
+void DRUI::StepForward()
+{
+    StepSeek(60);
+}
+
+void DRUI::StepBackward()
+{
+    StepSeek(-60);
+}
+
+void DRUI::StepSeek(int seconds)
+{
+    ResumeSession();
+    if (!engineProcess) {
+        return;
+    }
+    const qint64 origin = StepSeekOrigin(seekSlider->value(), clockMs, durationSec);
+    answerPacer.Reset();
+    seekTargetSec = int(StepSeekTarget(origin, seconds, durationSec));
+    SliderRelease();
+}
+
+void DRUI::VolumeUp()
+{
+    VolumeSliderSeek(volumeSlider->value() + 5);
+}
+
+void DRUI::VolumeDown()
+{
+    VolumeSliderSeek(volumeSlider->value() - 5);
+}
+
+void DRUI::ResizeToHalfSize()
+{
+    ResizeWithinScreen(500, 340);
+}
+
+void DRUI::ResizeToNormalSize()
+{
+    ResizeWithinScreen(1000, 680);
+}
+
+void DRUI::ResizeToDoubleSize()
+{
+    ResizeWithinScreen(2000, 1360);
+}
+
+void DRUI::FitToScreen()
+{
+    setWindowState(Qt::WindowMaximized);
+}
+
+void DRUI::ResizeWithinScreen(int width, int height)
+{
+    // A window taller than the screen's free area would push the control bar out of reach;
+    // the frame the window manager adds counts too.
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize limit =
+        where->availableGeometry().size() - (frameGeometry().size() - geometry().size());
+    resize(FitWithin(QSize(width, height), limit));
+}
+
+void DRUI::TogglePlaylist()
+{
+    playlistTable->setVisible(playlistTable->isHidden());
+}
+
+void DRUI::TakeSnapshot()
+{
+    if (engineProcess) {
+        SendCommand(SlaveCommand::Screenshot());
+    }
+}
+
+void DRUI::ShowPreferences()
+{
+    CProcessUI dialog;
+    dialog.formatIndex = snapshotFormatIndex;
+    dialog.BuildLayout();
+    dialog.exec();
+    if (dialog.resultFlag == 0) {
+        snapshotFormatIndex = dialog.formatIndex;
+        snapshotFormat = dialog.formatCombo->currentText();
+    }
+}
+
+void DRUI::btnOpenSnapshotFolder()
+{
+    const QString folder = SnapshotFolder(appDataFolder, AppFolders::DocumentsFolder());
+    QDir().mkpath(folder);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

@@ -190,20 +190,3 @@ void DRUI::ClearRecentFiles()
     recentFiles.Clear();
     recentMenu->clear();
 }
-
-void DRUI::BDFileMenu(QAction *action)
-{
-    const QString data = action->data().toString();
-    if (data == QLatin1String("Open File")) {
-        btnOpenFile();
-    } else if (data == QLatin1String("Eject")) {
-        StopBtn();
-    } else if (data == QLatin1String("Close")) {
-        btnCloseSlot();
-    } else if (data == QLatin1String("Clear Menu")) {
-        ClearRecentFiles();
-    } else if (!data.isEmpty() && action->parent() == recentMenu) {
-        StopBtn();
-        OpenSourcePath(data);
-    }
-}

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -28,6 +29,16 @@
 #include <QTimer>
 
 namespace {
+
+// Milliseconds on a clock that only moves forward, for the session clock.
+qint64 MonotonicMs()
+{
+    static QElapsedTimer since;
+    if (!since.isValid()) {
+        since.start();
+    }
+    return since.elapsed();
+}
 
 void SetPlayIcon(QPushButton *button, bool playing)
 {
@@ -48,6 +59,7 @@ void DRUI::SeekTo(int second)
 {
     SendCommand(SlaveCommand::Seek(second));
     clockMs = qint64(second) * 1000;
+    sessionClock.Restart(clockMs, MonotonicMs());
 }
 
 void DRUI::EndEngine()
@@ -105,6 +117,7 @@ void DRUI::LaunchEngine()
     AddRecentFile(requestedPath);
     streamTally.OnPlaying();
     clockMs = 0;
+    sessionClock.Restart(0, MonotonicMs());
     ResetAudioChannelMenu();
 
     std::optional<int> titleNumber;
@@ -152,6 +165,8 @@ void DRUI::PauseSession()
     }
     refreshTimer->stop();
     SendCommand(SlaveCommand::Pause());
+    sessionClock.Pause(MonotonicMs());
+    clockMs = sessionClock.PositionMs(MonotonicMs());
     SetPlayIcon(playButton, false);
     // While paused the engine's output stays unread and is parsed after the resume.
     engineProcess->SetReading(false);
@@ -166,6 +181,7 @@ void DRUI::ResumeSession()
         return;
     }
     refreshTimer->start(500);
+    sessionClock.Resume(MonotonicMs());
     engineProcess->SetReading(true);
     SetPlayIcon(playButton, true);
     isPlaying = true;
@@ -178,9 +194,10 @@ void DRUI::DoRefreshGui()
     if (!engineProcess) {
         return;
     }
-    clockMs += 507;
+    clockMs = sessionClock.PositionMs(MonotonicMs());
     SendCommand(SlaveCommand::GetTimeLength());
     SendCommand(SlaveCommand::GetTimePos());
+    sessionClock.OnPositionAsked();
 }
 
 void DRUI::StopBtn()
@@ -191,6 +208,9 @@ void DRUI::StopBtn()
         elapsedLabel->setText(QStringLiteral("00:00:00 "));
     }
     isStopped = true;
+    isPlaying = false;
+    sessionClock.Pause(MonotonicMs());
+    ShowPlayEntry();
     statusLabel->clear();
     loadedPath.clear();
     if (CurrentPage() == Page::Video) {
@@ -198,6 +218,14 @@ void DRUI::StopBtn()
     }
     seekSlider->setValue(0);
     seekSlider->setEnabled(false);
+}
+
+void DRUI::ShowPlayEntry()
+{
+    // After a session ends, the play button and the Play entry start it again.
+    SetPlayIcon(playButton, false);
+    playPauseAction->setText(GetText("MainWnd/Play"));
+    playPauseAction->setData(QStringLiteral("Play"));
 }
 
 void DRUI::Navigation()
@@ -215,7 +243,10 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
 {
     switch (event.kind) {
     case EngineEvent::Kind::PositionAnswer:
-        // The answer only paces the display; the position shown is the front end's clock.
+        // The answer paces the display and keeps the clock honest; the position shown is the
+        // front end's clock.
+        sessionClock.OnEnginePosition(event.valueValid ? event.value : -1, MonotonicMs());
+        clockMs = sessionClock.PositionMs(MonotonicMs());
         positionText = PositionTextFromClock(clockMs);
         if (answerPacer.CountAnswer()) {
             seekSlider->setValue(positionText.toInt());
@@ -354,7 +385,8 @@ void DRUI::HandleScreenshotLine(const EngineEvent &event)
     // On a new installation the default folder does not exist yet; without it every
     // snapshot would be lost without a word.
     AppFolders::EnsureFolder(snapshotFolder);
-    const QString snapshotFile =
-        SnapshotFileName(snapshotFolder, QDateTime::currentDateTime(), snapshotFormat);
+    // Two snapshots in one second would share a name; the second must not replace the first.
+    const QString snapshotFile = FreeSnapshotFileName(
+        SnapshotFileName(snapshotFolder, QDateTime::currentDateTime(), snapshotFormat));
     SnapshotWriter::Save(screenshot, snapshotFile, snapshotFormat);
 }

@@ -73,6 +73,12 @@ inline const QString messageOkButton =
                    "QPushButton:hover{background-color:rgb(156, 156, 156);}"
                    "QPushButton:pressed{background-color:rgb(156, 156, 156);border-style:inset;}");
 
+inline const QString dialogButton =
+    QStringLiteral("QPushButton{background-color:rgb(48, 81, 109);color:white;border-radius:5px;"
+                   "border:2px groove white;border-style:outset;}"
+                   "QPushButton:hover{background-color:rgb(156, 156, 156);}"
+                   "QPushButton:pressed{background-color:rgb(156, 156, 156);border-style:inset;}");
+
 // Every text of the program is set in Calibri; where it is missing the metric-compatible
 // Carlito takes its place through fontconfig.
 inline QFont Font(int pointSize, bool bold)

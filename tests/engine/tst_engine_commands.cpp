@@ -43,8 +43,6 @@ void EngineCommandsTest::formatsSlaveCommands_data()
     QTest::newRow("volume") << SlaveCommand::Volume(35) << QByteArray("volume 35 2\n");
     QTest::newRow("volume keep pause")
         << SlaveCommand::VolumeKeepPause(100) << QByteArray("pausing_keep volume 100 100\n");
-    QTest::newRow("mute") << SlaveCommand::Mute() << QByteArray("volume 0 100\n");
-    QTest::newRow("unmute") << SlaveCommand::Unmute() << QByteArray("volume 50 100\n");
     QTest::newRow("screenshot") << SlaveCommand::Screenshot() << QByteArray("screenshot 0\n");
     QTest::newRow("audio") << SlaveCommand::SwitchAudio(1) << QByteArray("switch_audio 1\n");
     QTest::newRow("audio none keep pause")

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+// The playback position the window shows. It runs on a monotonic clock, so it neither
+// drifts with a timer that fires late or early nor jumps with the wall clock, and it is
+// pulled back to the engine's own position when the two part by more than a second (an
+// engine that stalls on a slow disc, or plays faster than real time).
+//
+// The engine's position need not start at zero: transport streams and disc titles carry the
+// time stamps of their source (1.4 s for a stream muxed by ffmpeg, anything on a disc). So
+// the first answer after a start or a seek fixes the offset between the engine's time line
+// and the shown one, and later answers are compared through it.
+//
+// Every call takes the monotonic time "now" in milliseconds, so the rules can be checked
+// without waiting.
+class SessionClock
+{
+public:
+    // Start or seek: the shown position becomes positionMs and runs from now.
+    void Restart(qint64 positionMs, qint64 nowMs);
+    void Pause(qint64 nowMs);
+    void Resume(qint64 nowMs);
+    bool IsRunning() const { return running; }
+
+    // The shown position at nowMs.
+    qint64 PositionMs(qint64 nowMs) const;
+
+    // A position question went to the engine. Answers come back in order, so an answer to a
+    // question asked before the last start or seek is known to be stale and is ignored.
+    void OnPositionAsked() { ++asked; }
+
+    // An engine position answer, in seconds on the engine's time line (negative or not
+    // finite: a malformed answer, counted but not used). True when the shown position was
+    // corrected.
+    bool OnEnginePosition(double engineSeconds, qint64 nowMs);
+
+    // Tolerated difference before the engine's position wins.
+    static constexpr qint64 ToleranceMs = 1000;
+
+private:
+    qint64 baseMs = 0;    // shown position at baseNowMs
+    qint64 baseNowMs = 0; // when the shown position was baseMs
+    bool running = false;
+    std::optional<qint64> engineOffsetMs; // engine time minus shown time
+    quint64 asked = 0;
+    quint64 answered = 0;
+    quint64 staleUntil = 0; // answers up to this count belong to questions before the restart
+};

@@ -1,0 +1,203 @@
+#include "ui/CProcessUI.h"
+
+#include "i18n/GetText.h"
+#include "platform/AppFolders.h"
+#include "player/SnapshotNaming.h"
+#include "ui/WindowStyle.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int dialogWidth = 680;
+constexpr int dialogHeight = 250;
+
+QPushButton *TextButton(const QString &text, QWidget *parent, const QRect &where)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setGeometry(where);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFont(WindowStyle::Font(11, false));
+    button->setStyleSheet(WindowStyle::dialogButton);
+    return button;
+}
+
+QPushButton *ImageButton(const QString &resource, QWidget *parent, int x)
+{
+    const QPixmap pixmap(resource);
+    auto *button = new QPushButton(parent);
+    button->move(x, 0);
+    button->setIcon(QIcon(pixmap));
+    button->setIconSize(pixmap.size());
+    button->resize(pixmap.size());
+    button->setFlat(true);
+    button->setStyleSheet(QStringLiteral("border:none"));
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+QLabel *FieldLabel(const QString &text, QWidget *parent, const QRect &where)
+{
+    auto *label = new QLabel(text + QStringLiteral(": "), parent);
+    label->setGeometry(where);
+    label->setWordWrap(true);
+    label->setFont(WindowStyle::Font(11, false));
+    return label;
+}
+
+} // namespace
+
+CProcessUI::CProcessUI() : QDialog(nullptr)
+{
+    setObjectName(QStringLiteral("Dialog"));
+    // A frameless top-level window: the window manager still lists it as a window of its
+    // own, with the title below, as a task-bar entry.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFixedSize(dialogWidth, dialogHeight);
+    resize(dialogWidth, dialogHeight);
+    setWindowTitle(GetText("MainWnd/RegisterTitle"));
+    setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
+}
+
+CProcessUI::~CProcessUI() = default;
+
+void CProcessUI::BuildLayout()
+{
+    // Title strip.
+    auto *strip = new QLabel(this);
+    strip->setMinimumSize(dialogWidth, 40);
+    strip->setStyleSheet(WindowStyle::messageHeading);
+    QPushButton *minimise = ImageButton(QStringLiteral(":/image/min.png"), strip, dialogWidth - 60);
+    QPushButton *close = ImageButton(QStringLiteral(":/image/close.png"), strip, dialogWidth - 30);
+    minimise->setObjectName(QStringLiteral("minimiseButton"));
+    close->setObjectName(QStringLiteral("closeButton"));
+    connect(minimise, &QPushButton::clicked, this, &CProcessUI::btnMinSlot);
+    connect(close, &QPushButton::clicked, this, &CProcessUI::btnCloseSlot);
+    auto *caption = new QLabel(GetText("MainWnd/Preferences"), strip);
+    caption->setGeometry(150, 5, 300, 30);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setFont(WindowStyle::Font(12, true));
+    caption->setStyleSheet(QStringLiteral("color: white;"));
+    auto *stripBox = new QHBoxLayout;
+    stripBox->setSpacing(0);
+    stripBox->setContentsMargins(0, 0, 0, 0);
+    stripBox->addWidget(strip);
+
+    // Body.
+    auto *body = new QLabel(this);
+    body->setMinimumSize(dialogWidth - 80, 180);
+    FieldLabel(GetText("MainWnd/SnapshotFolder"), body, QRect(20, 10, 150, 25));
+    folderPath = SnapshotFolder(AppFolders::AppDataFolder(), AppFolders::DocumentsFolder());
+    folderEdit = new QLineEdit(folderPath, body);
+    folderEdit->setObjectName(QStringLiteral("folderEdit"));
+    folderEdit->setGeometry(180, 10, 250, 25);
+    folderEdit->setEnabled(false);
+    QPushButton *browse = TextButton(GetText("MainWnd/Browse"), body, QRect(440, 10, 80, 25));
+    QPushButton *open = TextButton(GetText("MainWnd/Open"), body, QRect(530, 10, 80, 25));
+    browse->setObjectName(QStringLiteral("browseButton"));
+    open->setObjectName(QStringLiteral("openButton"));
+    connect(browse, &QPushButton::clicked, this, &CProcessUI::btnChoosePath);
+    connect(open, &QPushButton::clicked, this, &CProcessUI::btnOpenFolder);
+    FieldLabel(GetText("MainWnd/SnapshotFormat"), body, QRect(20, 40, 150, 25));
+    formatCombo = new QComboBox(body);
+    formatCombo->setGeometry(180, 40, 150, 25);
+    formatCombo->setFont(WindowStyle::Font(12, false));
+    formatCombo->addItems({QStringLiteral("JPEG"), QStringLiteral("PNG"), QStringLiteral("BMP")});
+    formatCombo->setCurrentIndex(formatIndex);
+    auto *bodyBox = new QVBoxLayout;
+    bodyBox->setContentsMargins(20, 0, 0, 0);
+    bodyBox->addWidget(body);
+
+    // Buttons.
+    auto *buttonRow = new QLabel(this);
+    buttonRow->setMinimumSize(dialogWidth, 40);
+    QPushButton *ok = TextButton(GetText("MainWnd/OK"), buttonRow, QRect(220, 0, 80, 30));
+    QPushButton *cancel = TextButton(GetText("MainWnd/Cancel"), buttonRow, QRect(360, 0, 80, 30));
+    ok->setObjectName(QStringLiteral("okButton"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &CProcessUI::btnOK);
+    connect(cancel, &QPushButton::clicked, this, &CProcessUI::btnCloseSlot);
+    auto *buttonBox = new QVBoxLayout;
+    buttonBox->setContentsMargins(0, 0, 0, 0);
+    buttonBox->addWidget(buttonRow);
+
+    auto *bottom = new QLabel(this);
+    bottom->setMinimumSize(dialogWidth, 10);
+
+    auto *dialogBox = new QVBoxLayout;
+    dialogBox->setContentsMargins(0, 0, 0, 0);
+    dialogBox->addLayout(stripBox);
+    dialogBox->addLayout(bodyBox);
+    dialogBox->addLayout(buttonBox);
+    dialogBox->addWidget(bottom);
+    setLayout(dialogBox);
+}
+
+void CProcessUI::SetChosenFolder(const QString &folder)
+{
+    if (folder.isEmpty()) {
+        return;
+    }
+    folderPath = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    if (folderEdit) {
+        folderEdit->setText(folderPath);
+    }
+}
+
+void CProcessUI::btnChoosePath()
+{
+    SetChosenFolder(
+        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly));
+}
+
+void CProcessUI::btnOpenFolder()
+{
+    QDir().mkpath(folderPath);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folderPath));
+}
+
+void CProcessUI::btnOK()
+{
+    formatIndex = formatCombo->currentIndex();
+    // A folder that cannot be saved still lets the format apply, as it always has.
+    WriteSnapshotFolder(AppFolders::AppDataFolder(), folderPath);
+    resultFlag = 0;
+    close();
+}
+
+void CProcessUI::btnCloseSlot()
+{
+    close();
+}
+
+void CProcessUI::btnMinSlot()
+{
+    showMinimized();
+}
+
+void CProcessUI::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        event->accept();
+    }
+}
+
+void CProcessUI::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() == Qt::LeftButton) {
+        move(event->globalPosition().toPoint() - dragOffset);
+        event->accept();
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QString>
+
+class QComboBox;
+class QLineEdit;
+
+// The Preferences dialog: the snapshot folder, kept in "OutputPath.txt", and the snapshot
+// image format, kept while the program runs. Frameless, with its own title strip, moved by
+// dragging.
+class CProcessUI : public QDialog
+{
+    Q_OBJECT
+public:
+    CProcessUI();
+    ~CProcessUI() override;
+
+    // Builds the widgets; the caller sets formatIndex first.
+    void BuildLayout();
+
+    int resultFlag = 1; // 0 after OK: the caller applies the settings
+    int formatIndex = 0;
+    QComboBox *formatCombo = nullptr;
+
+    QString FolderPath() const { return folderPath; }
+    // For tests: the folder the chooser would have returned.
+    void SetChosenFolder(const QString &folder);
+
+public slots:
+    void btnCloseSlot();
+    void btnOpenFolder();
+    void btnOK();
+    void btnChoosePath();
+    void btnMinSlot();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QString folderPath;
+    QPoint dragOffset;
+    QLineEdit *folderEdit = nullptr;
+};
