@@ -27,7 +27,10 @@ void RecentFiles::Load()
 
 bool RecentFiles::AddRecentFile(const QString &path)
 {
-    if (entries.contains(path))
+    // The file keeps one path per line: a path holding a line break would come back as two
+    // bogus entries. Such a path still plays; it is just not remembered.
+    if (entries.contains(path) || path.contains(QLatin1Char('\n')) ||
+        path.contains(QLatin1Char('\r')))
         return false;
     entries.prepend(path);
     if (entries.size() > MaxEntries)

@@ -205,7 +205,10 @@ void DRUI::paintEvent(QPaintEvent *event)
         snapshotAction->setEnabled(true);
         const QString name = sourceKind == SourceKind::BluRay ? discNameLabel->text()
                                                               : QFileInfo(requestedPath).fileName();
-        statusLabel->setText(QStringLiteral("    ") + name);
+        // The box keeps its size; a long name is elided to fit it.
+        const QString shown = QStringLiteral("    ") + name;
+        const int room = statusLabel->contentsRect().width() - 2 * statusLabel->margin();
+        statusLabel->setText(statusLabel->fontMetrics().elidedText(shown, Qt::ElideRight, room));
     } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }

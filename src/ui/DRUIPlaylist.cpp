@@ -21,10 +21,13 @@
 
 namespace {
 
+// The widest a recent-files entry is shown, in pixels.
+constexpr int RecentEntryWidth = 600;
+
 const QString OpenFileFilter = QStringLiteral(
     "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
     "*.m4b *.mkv *.mts *.divx *.ogm *.moi *.vob *.ajp *.f4v *.mqv *.svi *.vid *.tod *.hdmov "
-    "*.mod *.mxf *.m2ts *.lrv ;;All File(*.*)");
+    "*.mod *.mxf *.m2ts *.lrv ;;All File(*)");
 
 } // namespace
 
@@ -168,8 +171,14 @@ void DRUI::LoadRecentFiles()
 void DRUI::RebuildRecentMenu()
 {
     recentMenu->clear();
+    const QFontMetrics metrics(recentMenu->font());
     for (const QString &path : recentFiles.Entries()) {
-        auto *entry = new QAction(path, recentMenu);
+        // The shown text is elided in the middle, where a long path is least telling, and
+        // its "&" doubled so that none turns into a shortcut mark; the path itself stays
+        // whole in the entry's data.
+        QString shown = metrics.elidedText(path, Qt::ElideMiddle, RecentEntryWidth);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto *entry = new QAction(shown, recentMenu);
         entry->setData(path);
         recentMenu->addAction(entry);
     }

@@ -29,6 +29,9 @@ public:
     QSlider *Volume() const { return w.volumeSlider; }
     QTableWidget *Playlist() const { return w.playlistTable; }
     QPushButton *PlayButton() const { return w.playButton; }
+    QPushButton *StopButton() const { return w.stopButton; }
+    QPushButton *VolumeButton() const { return w.volumeButton; }
+    QMenu *AudioMenu() const { return w.audioMenu; }
     QMenu *HelpMenu() const { return w.helpMenu; }
     QMenu *FileMenu() const { return w.fileMenu; }
     QMenu *RecentMenu() const { return w.recentMenu; }

@@ -3,10 +3,13 @@
 #include "DRUITestAccess.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
+#include "ui/CProcessUI.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QtTest>
@@ -29,6 +32,11 @@ private slots:
     void nextAndPreviousWalkThePlaylist();
     void droppedFileWithOddNamePlays();
     void snapshotLandsInTheSnapshotFolder();
+    void keysActWhateverHasTheFocus_data();
+    void keysActWhateverHasTheFocus();
+    void pausedSessionStaysPausedThroughMuteAndTrackSwitch();
+    void spaceAfterStopPlaysAgain();
+    void preferencesChooseTheSnapshotFolderAndFormat();
 
 private:
     QString MakeFile(const QString &name);
@@ -39,6 +47,14 @@ private:
         return Log().filter("argv ").value(Log().filter("argv ").size() - 1);
     }
     void UseScript(const QString &script);
+    // Without a window manager a shown window is not made active by itself.
+    static void ShowActive(QWidget &window)
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+    }
 
     QTemporaryDir dir;
     QString logPath;
@@ -57,6 +73,7 @@ void SessionFakeEngineTest::init()
     qputenv("ORVEL_FAKE_ENGINE_LOG", logPath.toLocal8Bit());
     qunsetenv("ORVEL_FAKE_ENGINE_SCRIPT");
     QFile::remove(AppFolders::AppDataFolder() + "RecentConfig.txt");
+    QFile::remove(AppFolders::AppDataFolder() + "OutputPath.txt");
 }
 
 QString SessionFakeEngineTest::MakeFile(const QString &name)
@@ -362,6 +379,138 @@ void SessionFakeEngineTest::snapshotLandsInTheSnapshotFolder()
                  .entryList({"[0-9][0-9][0-9][0-9].png"}, QDir::Files)
                  .size(),
              0);
+}
+
+// Keys typed into whatever widget has the focus, as a user does: the window's shortcuts must
+// win over the widget's own use of the key.
+void SessionFakeEngineTest::keysActWhateverHasTheFocus_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("playlist") << "playlist";
+    QTest::newRow("seek slider") << "seek";
+    QTest::newRow("volume slider") << "volume";
+    QTest::newRow("play button") << "play";
+}
+
+void SessionFakeEngineTest::keysActWhateverHasTheFocus()
+{
+    QFETCH(QString, focus);
+    DRUI window;
+    window.InitMainWindow();
+    ShowActive(window);
+    DRUITestAccess ui(window);
+    // A file the probe cannot measure: the length stays unknown.
+    window.OpenMediaFiles({MakeFile("keys.mkv")});
+    QTRY_VERIFY(!Commands().isEmpty());
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().first()); // show the playlist
+    QWidget *target = focus == "playlist" ? static_cast<QWidget *>(ui.Playlist())
+                      : focus == "seek"   ? static_cast<QWidget *>(ui.Seek())
+                      : focus == "volume" ? static_cast<QWidget *>(ui.Volume())
+                                          : static_cast<QWidget *>(ui.PlayButton());
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTRY_VERIFY(Commands().contains("pausing_keep volume 55 100"));
+    QCOMPARE(ui.Volume()->value(), 55);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTRY_VERIFY(Commands().contains("pausing_keep volume 50 100"));
+    // With no known length Right steps 60 s on from the clock instead of seeking to 0.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTRY_VERIFY(!Commands().filter(QRegularExpression("^seek ")).isEmpty());
+    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).last(), QStringLiteral("seek 60 2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QTRY_COMPARE(Commands().filter(QRegularExpression("^seek ")).size(), 2);
+    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).last(), QStringLiteral("seek 0 2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTRY_VERIFY(Commands().contains("pause"));
+    QVERIFY(!ui.IsPlaying());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S);
+    QTRY_VERIFY(Commands().contains("screenshot 0"));
+}
+
+void SessionFakeEngineTest::pausedSessionStaysPausedThroughMuteAndTrackSwitch()
+{
+    UseScript("print Playing x.\n"
+              "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
+              "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
+              "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("paused.mkv")});
+    QTRY_COMPARE(ui.AudioTracks()->actions().size(), 3);
+    window.PauseSession();
+    QTRY_VERIFY(Commands().contains("pause"));
+    const int before = int(Commands().size());
+    QPushButton *mute = ui.VolumeButton();
+    QTest::mouseClick(mute, Qt::LeftButton);
+    QTest::mouseClick(mute, Qt::LeftButton);
+    emit ui.AudioMenu()->triggered(ui.AudioTracks()->actions().at(2));
+    QTRY_VERIFY(Commands().size() >= before + 4);
+    // Every command keeps the engine paused, and the track switch brings the level back.
+    QCOMPARE(Commands().mid(before, 4),
+             QStringList({"pausing_keep volume 0 100", "pausing_keep volume 50 100",
+                          "pausing_keep switch_audio 1", "pausing_keep volume 50 100"}));
+    QVERIFY(!ui.IsPlaying());
+}
+
+void SessionFakeEngineTest::spaceAfterStopPlaysAgain()
+{
+    DRUI window;
+    window.InitMainWindow();
+    ShowActive(window);
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({MakeFile("again.mkv")});
+    QTRY_COMPARE(Log().filter("argv ").size(), 1);
+    QTest::mouseClick(ui.StopButton(), Qt::LeftButton);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
+    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Play"));
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTRY_COMPARE(Log().filter("argv ").size(), 2);
+    QCOMPARE(ui.CurrentPage(), Page::Video);
+    QVERIFY(ui.IsPlaying());
+    QVERIFY(!Commands().contains("pause"));
+}
+
+void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
+{
+    const QString chosen = dir.filePath(QString::fromUtf8("shots, \"mine\" é"));
+    QVERIFY(QDir().mkpath(chosen));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QString shownFolder;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<CProcessUI *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        shownFolder = dialog->findChild<QLineEdit *>("folderEdit")->text();
+        dialog->SetChosenFolder(chosen);
+        dialog->formatCombo->setCurrentIndex(1);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("okButton"), Qt::LeftButton);
+    });
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().at(1));
+    QCOMPARE(shownFolder, AppFolders::DocumentsFolder());
+    QCOMPARE(ui.SnapshotFormat(), QStringLiteral("PNG"));
+    QFile stored(AppFolders::AppDataFolder() + "OutputPath.txt");
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLocal8Bit(stored.readAll()), chosen + "/");
+
+    window.OpenMediaFiles({MakeFile("shots.mkv")});
+    QTRY_VERIFY(!Commands().isEmpty());
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
+    QTRY_COMPARE(QDir(chosen).entryList(QDir::Files).size(), 2);
+    const QStringList names = QDir(chosen).entryList(QDir::Files);
+    for (const QString &name : names) {
+        QVERIFY2(name.endsWith(".PNG"), qPrintable(name));
+        QCOMPARE(QImageReader(chosen + "/" + name).format(), QByteArray("png"));
+    }
+    // Taken within one second, the second keeps the first and gets a suffix.
+    if (names[0].left(29) == names[1].left(29)) {
+        QVERIFY2(names.filter(" (2).PNG").size() == 1, qPrintable(names.join(", ")));
+    }
 }
 
 QTEST_MAIN(SessionFakeEngineTest)
