@@ -17,7 +17,9 @@
 #include <QStringList>
 #include <QVector>
 
+class DurationProbeQueue;
 class EngineProcess;
+struct ProbedDuration;
 class QAction;
 class QLabel;
 class QMenu;
@@ -55,6 +57,8 @@ public:
     void PauseSession();
     void ResumeSession();
     void AddRecentFile(const QString &path);
+    void TakeProbedDuration(const QString &path, const ProbedDuration &probed);
+    void ProbePendingFiles();
 
 public slots:
     void BDFileMenu(QAction *action);
@@ -214,6 +218,8 @@ private:
 
     // Session state.
     EngineProcess *engineProcess = nullptr;
+    DurationProbeQueue *durationProbes = nullptr;
+    QStringList unprobedFiles; // opened files whose length is still to be measured
     QTimer *refreshTimer = nullptr;
     QString requestedPath;
     QString loadedPath;

@@ -1,7 +1,8 @@
 // Opening media files, the playlist, drag and drop, the File menu and the recent files.
 #include "ui/DRUI.h"
 
-#include "disc/DurationProbe.h"
+#include "disc/DurationProbeQueue.h"
+#include "engine/FormatTime.h"
 #include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
@@ -14,12 +15,18 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSlider>
 #include <QTableWidget>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
+
+// The longest the length probe waits for the engine's picture before it runs anyway.
+constexpr int ProbeDelayMs = 1500;
 
 // The widest a recent-files entry is shown, in pixels.
 constexpr int RecentEntryWidth = 600;
@@ -36,22 +43,54 @@ void DRUI::OpenMediaFiles(const QStringList &files)
     if (files.isEmpty()) {
         return;
     }
+    // The engine starts at once. The lengths are measured once its picture is up (or after
+    // a moment, if it never comes), so the probe does not compete with the engine's start,
+    // and reach the seek slider, the length label and the playlist when they arrive.
     QVector<PLAY_LIST_INFO> batch;
-    qint64 firstSeconds = 0;
-    const QString tool = EngineLocator::ProbeToolCopy(appDataFolder);
     for (const QString &file : files) {
-        const ProbedDuration probed = ProbeDuration(tool, file);
-        if (batch.isEmpty()) {
-            firstSeconds = probed.seconds;
-        }
-        batch.append(PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, probed.text});
+        batch.append(PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()});
     }
     requestedPath = batch.first().path;
-    durationSec = firstSeconds;
+    durationSec = 0;
     AddToPlaylist(batch);
     sourceKind = SourceKind::MediaFile;
     currentTitleKey.clear();
+    unprobedFiles += files;
     VideoPlay();
+    QTimer::singleShot(ProbeDelayMs, this, &DRUI::ProbePendingFiles);
+}
+
+void DRUI::ProbePendingFiles()
+{
+    if (unprobedFiles.isEmpty()) {
+        return;
+    }
+    if (!durationProbes) {
+        durationProbes = new DurationProbeQueue(this);
+        connect(durationProbes, &DurationProbeQueue::probed, this, &DRUI::TakeProbedDuration);
+    }
+    durationProbes->Enqueue(EngineLocator::ProbeToolCopy(appDataFolder), unprobedFiles);
+    unprobedFiles.clear();
+}
+
+void DRUI::TakeProbedDuration(const QString &path, const ProbedDuration &probed)
+{
+    for (int row : PlaylistRowsMatching(playlist, path)) {
+        if (playlist[row].kind == SourceKind::MediaFile && playlist[row].durationText.isEmpty()) {
+            playlist[row].durationText = probed.text;
+            if (QTableWidgetItem *cell = playlistTable->item(row, 0)) {
+                cell->setData(Qt::UserRole, QVariant::fromValue(playlist[row]));
+            }
+        }
+    }
+    if (sourceKind != SourceKind::MediaFile || path != requestedPath || durationSec != 0) {
+        return;
+    }
+    durationSec = probed.seconds;
+    if (engineProcess && !isStopped) {
+        seekSlider->setRange(0, int(durationSec));
+        totalLabel->setText(QLatin1Char(' ') + FormatTime(durationSec));
+    }
 }
 
 void DRUI::AddToPlaylist(const QVector<PLAY_LIST_INFO> &items)

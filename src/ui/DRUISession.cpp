@@ -283,6 +283,7 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
         break;
     case EngineEvent::Kind::VideoStarted:
         ApplyStreamMenus();
+        ProbePendingFiles();
         break;
     }
 }

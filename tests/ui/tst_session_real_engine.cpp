@@ -132,7 +132,10 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
-    QCOMPARE(ui.DurationSec(), 6); // from the probe
+    // The probe measures beside the engine; its length reaches the slider and the label.
+    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 6, 10000);
+    QCOMPARE(ui.Seek()->maximum(), 6);
+    QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:06"));
 
     QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
                               QStringList({"Disable", "Audio 1*", "Audio 2"}), 15000);

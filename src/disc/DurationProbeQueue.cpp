@@ -1,0 +1,76 @@
+#include "disc/DurationProbeQueue.h"
+
+#include <QProcess>
+#include <QTimer>
+
+DurationProbeQueue::DurationProbeQueue(QObject *parent, int timeout)
+    : QObject(parent), timeoutMs(timeout)
+{
+    deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this] { Finish(true); });
+}
+
+DurationProbeQueue::~DurationProbeQueue()
+{
+    if (current) {
+        current->disconnect(this);
+        current->kill();
+        current->waitForFinished(1000);
+        delete current;
+    }
+}
+
+void DurationProbeQueue::Enqueue(const QString &toolPath, const QStringList &mediaPaths)
+{
+    for (const QString &path : mediaPaths) {
+        queue.append(Job{toolPath, path});
+    }
+    if (!current) {
+        StartNext();
+    }
+}
+
+void DurationProbeQueue::StartNext()
+{
+    if (queue.isEmpty()) {
+        return;
+    }
+    const Job job = queue.takeFirst();
+    currentPath = job.mediaPath;
+    current = new QProcess(this);
+    current->setStandardOutputFile(QProcess::nullDevice());
+    connect(current, &QProcess::finished, this, [this] { Finish(false); });
+    connect(current, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            Finish(false);
+        }
+    });
+    deadline->start(timeoutMs);
+    current->start(job.toolPath, {QStringLiteral("-i"), job.mediaPath}, QIODevice::ReadOnly);
+}
+
+void DurationProbeQueue::Finish(bool timedOut)
+{
+    if (!current) {
+        return;
+    }
+    deadline->stop();
+    QProcess *process = current;
+    current = nullptr;
+    process->disconnect(this);
+    ProbedDuration result;
+    if (timedOut) {
+        process->kill();
+        process->waitForFinished(1000);
+        result.timedOut = true;
+    } else if (process->exitStatus() == QProcess::NormalExit) {
+        result.text = DurationTextFromProbeOutput(process->readAllStandardError());
+        result.seconds = ParseClockText(result.text.toLocal8Bit());
+    }
+    process->deleteLater();
+    const QString path = currentPath;
+    // The next run starts before the report, so a handler that queues more keeps the order.
+    StartNext();
+    emit probed(path, result);
+}
