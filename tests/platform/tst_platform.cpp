@@ -226,15 +226,14 @@ void PlatformTest::commandLine_data()
     QTest::addColumn<bool>("help");
     QTest::addColumn<bool>("version");
     QTest::newRow("relative file and folder")
-        << QStringList{"clip one.mkv", "./disc/../disc"} << QStringList{"clip one.mkv", "disc"}
-        << 0 << QStringList() << false << false;
-    QTest::newRow("absolute path")
-        << QStringList{"@/clip one.mkv"} << QStringList{"clip one.mkv"} << 0 << QStringList()
-        << false << false;
+        << QStringList{"clip one.mkv", "./disc/../disc"} << QStringList{"clip one.mkv", "disc"} << 0
+        << QStringList() << false << false;
+    QTest::newRow("absolute path") << QStringList{"@/clip one.mkv"} << QStringList{"clip one.mkv"}
+                                   << 0 << QStringList() << false << false;
     QTest::newRow("file address with escapes")
         << QStringList{"file://@/clip%20one.mkv", QString::fromUtf8("file://@/%E5%BD%B1.mkv")}
-        << QStringList{"clip one.mkv", QString::fromUtf8("影.mkv")} << 0 << QStringList()
-        << false << false;
+        << QStringList{"clip one.mkv", QString::fromUtf8("影.mkv")} << 0 << QStringList() << false
+        << false;
     QTest::newRow("missing file and network address are skipped, the rest kept")
         << QStringList{"gone.mkv", "http://example.org/a.mkv", "file://otherhost/x.mkv",
                        "clip one.mkv"}
@@ -370,9 +369,8 @@ void PlatformTest::secondRealStartExitsAndLeavesOneWindow()
     QVERIFY(first.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(CountPlayerWindows() == 1 || first.state() != QProcess::Running,
                              20000);
-    QVERIFY2(CountPlayerWindows() == 1,
-             qPrintable("the player shows no window; it said: " +
-                        QString::fromLocal8Bit(first.readAll())));
+    QVERIFY2(CountPlayerWindows() == 1, qPrintable("the player shows no window; it said: " +
+                                                   QString::fromLocal8Bit(first.readAll())));
 
     QProcess second;
     second.setProcessEnvironment(environment);
