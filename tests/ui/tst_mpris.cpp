@@ -1,0 +1,235 @@
+// The desktop's media controls: a real client (playerctl) on a private session bus drives a
+// real session in the window, and what the bus announces is checked against the window.
+#include "DRUITestAccess.h"
+#include "ui/MprisProperties.h"
+#include "ui/MprisService.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QStandardPaths>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(PlaybackState)
+
+namespace {
+
+// A private session bus that lives as long as the object.
+class PrivateBus
+{
+public:
+    PrivateBus()
+    {
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
+        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+        }
+    }
+    ~PrivateBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished(3000);
+    }
+    QProcess daemon;
+    QString address;
+};
+
+PlaybackState Playing(const QString &path)
+{
+    PlaybackState state;
+    state.status = PlaybackState::Status::Playing;
+    state.path = path;
+    state.title = QFileInfo(path).fileName();
+    state.durationSec = 30;
+    state.positionMs = 1000;
+    state.volumePercent = 50;
+    state.canSeek = true;
+    state.canGoNext = true;
+    return state;
+}
+
+} // namespace
+
+// Records the PropertiesChanged signals of the player interface as a client receives them.
+class ChangeListener : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+public slots:
+    void OnChanged(const QString &interface, const QVariantMap &changed, const QStringList &)
+    {
+        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player")) {
+            changes << changed;
+        }
+    }
+};
+
+class MprisTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyWhatChangedIsAnnounced_data();
+    void onlyWhatChangedIsAnnounced();
+    void clientDrivesARealSession();
+
+private:
+    QString MakeClip(const QString &name);
+    QString Playerctl(const QStringList &arguments);
+    QTemporaryDir dir;
+    QString busAddress;
+};
+
+void MprisTest::onlyWhatChangedIsAnnounced_data()
+{
+    QTest::addColumn<PlaybackState>("after");
+    QTest::addColumn<QStringList>("changed");
+    const PlaybackState before = Playing("/media/a.mkv");
+    PlaybackState paused = before;
+    paused.status = PlaybackState::Status::Paused;
+    QTest::newRow("pause") << paused << QStringList{"PlaybackStatus"};
+    PlaybackState later = before;
+    later.positionMs += 30000;
+    QTest::newRow("the clock runs") << later << QStringList();
+    PlaybackState quieter = before;
+    quieter.volumePercent = 20;
+    QTest::newRow("volume") << quieter << QStringList{"Volume"};
+    PlaybackState next = Playing("/media/b.mkv");
+    next.canGoNext = false;
+    next.canGoPrevious = true;
+    QTest::newRow("the next file") << next << QStringList{"CanGoNext", "CanGoPrevious", "Metadata"};
+    PlaybackState stopped;
+    stopped.volumePercent = before.volumePercent;
+    QTest::newRow("stop") << stopped << QStringList{"CanGoNext", "CanPause", "CanPlay",
+                                                    "CanSeek",   "Metadata", "PlaybackStatus"};
+}
+
+void MprisTest::onlyWhatChangedIsAnnounced()
+{
+    QFETCH(PlaybackState, after);
+    QFETCH(QStringList, changed);
+    const QVariantMap announced = MprisProperties::Changed(Playing("/media/a.mkv"), after);
+    QStringList keys = announced.keys();
+    keys.sort();
+    QCOMPARE(keys, changed);
+    if (announced.contains("Metadata")) {
+        const QVariantMap metadata = announced.value("Metadata").toMap();
+        QCOMPARE(metadata.value("mpris:trackid").value<QDBusObjectPath>(),
+                 MprisProperties::TrackId(after));
+        QCOMPARE(metadata.contains("xesam:title"), !after.path.isEmpty());
+    }
+}
+
+QString MprisTest::MakeClip(const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                            "-i", "testsrc=size=160x120:rate=10:duration=30", "-f", "lavfi", "-i",
+                            "sine=duration=30", "-c:v", "mpeg4", "-c:a", "mp2", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        return {};
+    }
+    return path;
+}
+
+// Runs playerctl against the window's bus name while the window keeps serving requests.
+QString MprisTest::Playerctl(const QStringList &arguments)
+{
+    QProcess client;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    client.setProcessEnvironment(environment);
+    client.start("playerctl", QStringList{"--player=orvel_bluray_player"} + arguments);
+    if (!client.waitForStarted(5000) ||
+        !QTest::qWaitFor([&client] { return client.state() == QProcess::NotRunning; }, 10000)) {
+        return QStringLiteral("<playerctl did not finish>");
+    }
+    return QString::fromUtf8(client.readAllStandardOutput()).trimmed();
+}
+
+void MprisTest::clientDrivesARealSession()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("the engine draws into an X11 window: run under X (the test command starts Xvfb)");
+    }
+    QVERIFY2(!QStandardPaths::findExecutable("playerctl").isEmpty(),
+             "playerctl is needed (scripts/install-deps.sh installs it)");
+    QStandardPaths::setTestModeEnabled(true);
+    const QString first = MakeClip("first.mkv");
+    const QString second = MakeClip("second.mkv");
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    busAddress = bus.address;
+    QDBusConnection service = QDBusConnection::connectToBus(bus.address, "service");
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "client");
+    ChangeListener listener;
+    QVERIFY(client.connect(QString(), "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
+                           "PropertiesChanged", &listener,
+                           SLOT(OnChanged(QString, QVariantMap, QStringList))));
+
+    {
+        DRUI window;
+        window.InitMainWindow();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DRUITestAccess ui(window);
+        MprisService mpris(window);
+        QVERIFY(mpris.Register(service));
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Stopped"));
+
+        window.OpenMediaFiles({first, second});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"status"}), QStringLiteral("Playing"), 10000);
+        QCOMPARE(Playerctl({"metadata", "xesam:title"}), QStringLiteral("first.mkv"));
+        QCOMPARE(Playerctl({"metadata", "mpris:length"}), QStringLiteral("30000000"));
+
+        Playerctl({"pause"});
+        QVERIFY(!ui.IsPlaying());
+        QVERIFY(!ui.TimerActive());
+        QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Resume"));
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Paused"));
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.changes.isEmpty() &&
+                                     listener.changes.last().value("PlaybackStatus") == "Paused",
+                                 5000);
+
+        // An absolute position, as a desktop shell's progress bar sets it.
+        Playerctl({"position", "12"});
+        QCOMPARE(ui.Seek()->value(), 12);
+        QCOMPARE(ui.ClockMs(), 12000);
+        QVERIFY(ui.IsPlaying()); // a seek resumes, as a click on the seek bar does
+        const double position = Playerctl({"position"}).toDouble();
+        QVERIFY2(position >= 12.0 && position < 14.0, qPrintable(QString::number(position)));
+
+        Playerctl({"volume", "0.3"});
+        QCOMPARE(ui.Volume()->value(), 30);
+
+        listener.changes.clear();
+        Playerctl({"next"});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "xesam:title"}),
+                                  QStringLiteral("second.mkv"), 10000);
+        QCOMPARE(ui.LoadedPath(), second);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::any_of(listener.changes.cbegin(), listener.changes.cend(),
+                        [](const QVariantMap &changed) { return changed.contains("Metadata"); }),
+            5000);
+
+        Playerctl({"stop"});
+        QCOMPARE(ui.PageStack()->currentIndex(), 0);
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Stopped"));
+    }
+    QDBusConnection::disconnectFromBus("client");
+    QDBusConnection::disconnectFromBus("service");
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    qRegisterMetaType<PlaybackState>();
+    MprisTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mpris.moc"
