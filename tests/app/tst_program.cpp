@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "SessionHarness.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,55 +19,31 @@ namespace {
 
 const QString mprisName = QStringLiteral("org.mpris.MediaPlayer2.orvel_bluray_player");
 
-// A private session bus that lives as long as the object.
-class PrivateBus
+// A property of the player interface as a client reads it; invalid while nobody answers.
+QVariant PlayerProperty(const PrivateBus &bus, const QString &name)
 {
-public:
-    PrivateBus()
-    {
-        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
-        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-        }
-    }
-    ~PrivateBus()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
-        daemon.kill();
-        daemon.waitForFinished(3000);
-    }
-    // A property of the player interface as a client reads it; invalid while nobody answers.
-    QVariant PlayerProperty(const QString &name)
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("watcher"));
-        QDBusInterface properties(mprisName, "/org/mpris/MediaPlayer2",
-                                  "org.freedesktop.DBus.Properties", bus);
-        const QDBusReply<QVariant> reply =
-            properties.call("Get", "org.mpris.MediaPlayer2.Player", name);
-        return reply.isValid() ? reply.value() : QVariant();
-    }
-    QString PlayingUrl()
-    {
-        if (PlayerProperty("PlaybackStatus").toString() != "Playing") {
-            return {};
-        }
-        const QDBusArgument metadata = PlayerProperty("Metadata").value<QDBusArgument>();
-        QVariantMap map;
-        metadata >> map;
-        return map.value("xesam:url").toString();
-    }
-    QProcess daemon;
-    QString address;
-};
+    QDBusConnection connection = QDBusConnection::connectToBus(bus.address, bus.address);
+    QDBusInterface properties(mprisName, "/org/mpris/MediaPlayer2",
+                              "org.freedesktop.DBus.Properties", connection);
+    const QDBusReply<QVariant> reply =
+        properties.call("Get", "org.mpris.MediaPlayer2.Player", name);
+    return reply.isValid() ? reply.value() : QVariant();
+}
 
-// Top-level windows titled like the player, as the X server lists them.
-int CountPlayerWindows()
+QVariantMap Metadata(const PrivateBus &bus)
 {
-    QProcess tree;
-    tree.start("xwininfo", {"-root", "-children"});
-    tree.waitForFinished(5000);
-    return int(QString::fromLocal8Bit(tree.readAllStandardOutput())
-                   .count(QStringLiteral("\"Orvel BluRay Player\"")));
+    QVariantMap map;
+    PlayerProperty(bus, "Metadata").value<QDBusArgument>() >> map;
+    return map;
+}
+
+// The address of what plays, empty while nothing does.
+QString PlayingUrl(const PrivateBus &bus)
+{
+    if (PlayerProperty(bus, "PlaybackStatus").toString() != "Playing") {
+        return {};
+    }
+    return Metadata(bus).value("xesam:url").toString();
 }
 
 // The surroundings of one user's session below root: home, data, settings, runtime folder.
@@ -170,7 +148,7 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     first.setProcessChannelMode(QProcess::MergedChannels);
     first.start(ORVEL_PLAYER_EXECUTABLE, {});
     QVERIFY(first.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(bus.PlayerProperty("PlaybackStatus").toString() == "Stopped", 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(PlayerProperty(bus, "PlaybackStatus").toString() == "Stopped", 20000);
 
     // Given as a file manager's terminal would: relative to the folder it runs in.
     QProcess second;
@@ -181,7 +159,7 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
 
-    QTRY_COMPARE_WITH_TIMEOUT(bus.PlayingUrl(), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
     QCOMPARE(CountPlayerWindows(), 1);
     QCOMPARE(first.state(), QProcess::Running);
     Stop(first);
@@ -301,12 +279,9 @@ void ProgramTest::installedProgramFindsItsDataAndPlays()
     player.setProcessChannelMode(QProcess::MergedChannels);
     player.start(prefix + "/bin/orvel-bluray-player", {clip});
     QVERIFY(player.waitForStarted(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(bus.PlayingUrl(), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
     QCOMPARE(CountPlayerWindows(), 1);
-    const QDBusArgument metadata = bus.PlayerProperty("Metadata").value<QDBusArgument>();
-    QVariantMap map;
-    metadata >> map;
-    QCOMPARE(map.value("mpris:length").toLongLong(), 60LL * 1000 * 1000);
+    QCOMPARE(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000);
     Stop(player);
 }
 

@@ -1,3 +1,4 @@
+#include "SessionHarness.h"
 #include "platform/AppFolders.h"
 #include "platform/CommandLine.h"
 #include "platform/KeepAwake.h"
@@ -31,26 +32,6 @@ public slots:
     }
 };
 
-// A private session bus that lives as long as the object.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
-        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-        }
-    }
-    ~PrivateBus()
-    {
-        daemon.kill();
-        daemon.waitForFinished(3000);
-    }
-    QProcess daemon;
-    QString address;
-};
-
 static QString ReadAll(const QString &path)
 {
     QFile file(path);
@@ -58,16 +39,6 @@ static QString ReadAll(const QString &path)
         return {};
     }
     return QString::fromUtf8(file.readAll());
-}
-
-// Top-level windows titled like the player, as the X server lists them.
-static int CountPlayerWindows()
-{
-    QProcess tree;
-    tree.start("xwininfo", {"-root", "-children"});
-    tree.waitForFinished(5000);
-    const QString text = QString::fromLocal8Bit(tree.readAllStandardOutput());
-    return int(text.count(QStringLiteral("\"Orvel BluRay Player\"")));
 }
 
 class PlatformTest : public QObject

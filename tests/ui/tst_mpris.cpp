@@ -1,7 +1,6 @@
 // The desktop's media controls: a real client (playerctl) on a private session bus drives a
 // real session in the window, and what the bus announces is checked against the window.
 #include "DRUITestAccess.h"
-#include "ui/MprisProperties.h"
 #include "ui/MprisService.h"
 
 #include <QApplication>
@@ -10,45 +9,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(PlaybackState)
-
-namespace {
-
-// A private session bus that lives as long as the object.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
-        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-        }
-    }
-    ~PrivateBus()
-    {
-        daemon.kill();
-        daemon.waitForFinished(3000);
-    }
-    QProcess daemon;
-    QString address;
-};
-
-PlaybackState Playing(const QString &path)
-{
-    PlaybackState state;
-    state.status = PlaybackState::Status::Playing;
-    state.path = path;
-    state.title = QFileInfo(path).fileName();
-    state.durationSec = 30;
-    state.positionMs = 1000;
-    state.volumePercent = 50;
-    state.canSeek = true;
-    state.canGoNext = true;
-    return state;
-}
-
-} // namespace
+#include "SessionHarness.h"
 
 // Records the PropertiesChanged signals of the player interface as a client receives them.
 class ChangeListener : public QObject
@@ -69,8 +30,6 @@ class MprisTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void onlyWhatChangedIsAnnounced_data();
-    void onlyWhatChangedIsAnnounced();
     void clientDrivesARealSession();
 
 private:
@@ -79,46 +38,6 @@ private:
     QTemporaryDir dir;
     QString busAddress;
 };
-
-void MprisTest::onlyWhatChangedIsAnnounced_data()
-{
-    QTest::addColumn<PlaybackState>("after");
-    QTest::addColumn<QStringList>("changed");
-    const PlaybackState before = Playing("/media/a.mkv");
-    PlaybackState paused = before;
-    paused.status = PlaybackState::Status::Paused;
-    QTest::newRow("pause") << paused << QStringList{"PlaybackStatus"};
-    PlaybackState later = before;
-    later.positionMs += 30000;
-    QTest::newRow("the clock runs") << later << QStringList();
-    PlaybackState quieter = before;
-    quieter.volumePercent = 20;
-    QTest::newRow("volume") << quieter << QStringList{"Volume"};
-    PlaybackState next = Playing("/media/b.mkv");
-    next.canGoNext = false;
-    next.canGoPrevious = true;
-    QTest::newRow("the next file") << next << QStringList{"CanGoNext", "CanGoPrevious", "Metadata"};
-    PlaybackState stopped;
-    stopped.volumePercent = before.volumePercent;
-    QTest::newRow("stop") << stopped << QStringList{"CanGoNext", "CanPause", "CanPlay",
-                                                    "CanSeek",   "Metadata", "PlaybackStatus"};
-}
-
-void MprisTest::onlyWhatChangedIsAnnounced()
-{
-    QFETCH(PlaybackState, after);
-    QFETCH(QStringList, changed);
-    const QVariantMap announced = MprisProperties::Changed(Playing("/media/a.mkv"), after);
-    QStringList keys = announced.keys();
-    keys.sort();
-    QCOMPARE(keys, changed);
-    if (announced.contains("Metadata")) {
-        const QVariantMap metadata = announced.value("Metadata").toMap();
-        QCOMPARE(metadata.value("mpris:trackid").value<QDBusObjectPath>(),
-                 MprisProperties::TrackId(after));
-        QCOMPARE(metadata.contains("xesam:title"), !after.path.isEmpty());
-    }
-}
 
 QString MprisTest::MakeClip(const QString &name)
 {
@@ -226,7 +145,6 @@ void MprisTest::clientDrivesARealSession()
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    qRegisterMetaType<PlaybackState>();
     MprisTest test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
