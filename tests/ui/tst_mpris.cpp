@@ -121,6 +121,12 @@ void MprisTest::clientDrivesARealSession()
         const double position = Playerctl({"position"}).toDouble();
         QVERIFY2(position >= 12.0 && position < 14.0, qPrintable(QString::number(position)));
 
+        // A step from where it is, as media keys' skip does.
+        // The clock has moved on a little since the seek to 12.
+        Playerctl({"position", "5+"});
+        QVERIFY2(ui.Seek()->value() >= 17 && ui.Seek()->value() <= 18,
+                 qPrintable(QString::number(ui.Seek()->value())));
+
         Playerctl({"volume", "0.3"});
         QCOMPARE(ui.Volume()->value(), 30);
 
@@ -133,6 +139,12 @@ void MprisTest::clientDrivesARealSession()
             std::any_of(listener.changes.cbegin(), listener.changes.cend(),
                         [](const QVariantMap &changed) { return changed.contains("Metadata"); }),
             5000);
+
+        // A file the desktop asks to open goes the way of a file from the command line.
+        Playerctl({"open", QUrl::fromLocalFile(first).toString()});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "xesam:title"}),
+                                  QStringLiteral("first.mkv"), 10000);
+        QCOMPARE(ui.LoadedPath(), first);
 
         Playerctl({"stop"});
         QCOMPARE(ui.PageStack()->currentIndex(), 0);
