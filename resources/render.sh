@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the artwork in src/*.svg to the files in image/ that resources.qrc lists.
+# Renders the artwork in src/*.svg to the files in image/ that resources.qrc lists, and the
+# program's icon for the desktop's icon theme into hicolor/.
 #
 #   resources/render.sh          re-render everything (needs rsvg-convert and ImageMagick)
 #   resources/render.sh --check  verify only (needs ImageMagick's identify): every file the
@@ -37,6 +38,21 @@ bg.jpg            bg.svg            1280x800
 logo.ico          logo.svg          16x16,32x32,48x48,256x256
 EOF
 }
+
+# The desktop's icon theme (hicolor) at its usual sizes; small sizes from the simplified logo.
+desktop_icons() {
+    cat <<'EOF2'
+16 logo-small.svg
+22 logo-small.svg
+24 logo-small.svg
+32 logo-small.svg
+48 logo.svg
+64 logo.svg
+128 logo.svg
+256 logo.svg
+EOF2
+}
+desktop_icon_name=orvel-bluray-player.png
 
 max_jpeg_bytes=307200   # keep the background small: it is decoded at every window build
 
@@ -78,6 +94,12 @@ render() {
             ;;
         esac
         echo "rendered image/$name ($size)"
+    done
+    desktop_icons | while read -r size source; do
+        mkdir -p "$here/hicolor/${size}x${size}/apps"
+        rsvg-convert -w "$size" -h "$size" -o "$here/hicolor/${size}x${size}/apps/$desktop_icon_name" \
+            "$here/src/$source"
+        echo "rendered hicolor/${size}x${size}/apps/$desktop_icon_name"
     done
 }
 
@@ -143,6 +165,13 @@ check() {
                 fail "src/ uses \":/image/$name\", which resources.qrc does not list"
         done
     fi
+
+    local size source icon
+    while read -r size source; do
+        icon="$here/hicolor/${size}x${size}/apps/$desktop_icon_name"
+        actual=$(identify -format '%wx%h\n' "$icon" 2>/dev/null | head -n 1)
+        [ "$actual" = "${size}x${size}" ] || fail "hicolor icon $size is ${actual:-missing}"
+    done < <(desktop_icons)
 
     if [ "$failures" -ne 0 ]; then
         echo "render.sh --check: $failures problem(s)" >&2

@@ -5,12 +5,16 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  # the engine, the probe and the fonts the window asks for
-  mplayer ffmpeg fonts-crosextra-carlito
+  # the engine, the probe, the fonts the window asks for (Calibri's stand-in and one with
+  # Chinese characters) and Qt's own translations
+  mplayer ffmpeg fonts-crosextra-carlito fonts-noto-cjk qt6-translations-l10n
   # tests: a headless X server, a private session bus, the reference disc parser,
   # the DVD builder, window inspection and the fuzzer's runtime
   xvfb xauth x11-utils dbus libbluray-dev libbluray-bin dvdauthor clang libclang-rt-14-dev
   imagemagick
+  # packaging: the Debian package's library dependencies, the desktop entry and AppStream
+  # checks, and a real media-key client for the desktop-controls tests
+  dpkg-dev desktop-file-utils appstream playerctl
 )
 
 as_root() {

@@ -1,24 +1,92 @@
-#include "ui/DRUI.h"
+#include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
 #include "platform/SingleInstance.h"
+#include "ui/DRUI.h"
+#include "ui/MprisService.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+const char programName[] = "orvel-bluray-player";
+
+QStringList RawArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+// The running instance may hold the lock a moment before it listens; a request that cannot
+// be delivered must not vanish silently.
+bool DeliverToRunningInstance(const SingleInstance &instance, const QStringList &paths)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!instance.SendToRunningInstance(paths)) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(200);
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // Help and version need no display, so they are answered before Qt looks for one.
+    const CommandLineRequest early =
+        ParseCommandLine(RawArguments(argc, argv), QDir::currentPath());
+    if (early.showHelp) {
+        std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
+        return 0;
+    }
+    if (early.showVersion) {
+        std::printf("%s %s\n", programName, ORVEL_VERSION);
+        return 0;
+    }
+
     ChooseDisplayPlatform();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
     qInstallMessageHandler(LogMessageHandler);
+
+    // Qt has taken its own options (-platform, -display ...) out of the arguments by now.
+    const CommandLineRequest request =
+        ParseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
+    for (const QString &problem : request.skipped) {
+        std::fprintf(stderr, "%s: %s\n", programName, qPrintable(problem));
+    }
+    if (!request.unknownOptions.isEmpty()) {
+        std::fprintf(stderr, "%s: unknown option %s\nTry '%s --help'.\n", programName,
+                     qPrintable(request.unknownOptions.first()), programName);
+        return 2;
+    }
 
     SingleInstance instance(SingleInstance::DefaultLockPath(), SingleInstance::DefaultServerName());
     if (instance.IsOtherInstanceRunning()) {
-        instance.AskRunningInstanceToShow();
+        if (!DeliverToRunningInstance(instance, request.paths)) {
+            std::fprintf(stderr, "%s: a player is running but does not answer\n", programName);
+            return 1;
+        }
         return 0;
     }
+    // Listening before the window is built: a later start waits in the socket's queue
+    // instead of finding nobody there.
+    instance.Listen();
 
     KeepAwake keepAwake;
     keepAwake.Inhibit(QDBusConnection::sessionBus(), QStringLiteral("Orvel BluRay Player"),
@@ -26,10 +94,15 @@ int main(int argc, char *argv[])
 
     DRUI window;
     window.InitMainWindow();
+    QObject::connect(&instance, &SingleInstance::openRequested, &window, &DRUI::OpenPaths);
     QObject::connect(&instance, &SingleInstance::showRequested, &window,
                      &DRUI::ShowFromOtherInstance);
-    instance.Listen();
+    MprisService mpris(window);
+    mpris.Register(QDBusConnection::sessionBus());
     window.show();
+    if (!request.paths.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, &request] { window.OpenPaths(request.paths); });
+    }
     application.exec();
     return 0;
 }

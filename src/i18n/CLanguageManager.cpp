@@ -1,6 +1,8 @@
 #include "i18n/CLanguageManager.h"
 
 #include "i18n/CPrivateProfile.h"
+#include "i18n/QtTranslations.h"
+#include "platform/AppFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,8 +25,11 @@ const QString fallbackLanguage = QStringLiteral("/English");
 
 CLanguageManager &CLanguageManager::Instance()
 {
-    static CLanguageManager instance(QCoreApplication::applicationDirPath(),
-                                     DefaultUserConfigFolder());
+    static CLanguageManager instance(AppFolders::ProgramDataFolder(), DefaultUserConfigFolder());
+    // Qt's own texts (dialog buttons, key names in menus) follow the program's language.
+    static const bool qtTranslationsFollow =
+        (instance.SetLanguageLoadedHandler(&QtTranslations::Install), true);
+    Q_UNUSED(qtTranslationsFollow);
     return instance;
 }
 
@@ -95,6 +100,17 @@ void CLanguageManager::LoadLanguageFile()
             // emplace keeps the first text of a key that the file repeats.
             section.emplace(std::move(key), std::move(text));
         }
+    }
+    if (languageLoaded) {
+        languageLoaded(Locale());
+    }
+}
+
+void CLanguageManager::SetLanguageLoadedHandler(std::function<void(const QString &)> handler)
+{
+    languageLoaded = std::move(handler);
+    if (languageLoaded) {
+        languageLoaded(Locale());
     }
 }
 

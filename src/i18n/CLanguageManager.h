@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -47,6 +48,13 @@ public:
     // stored the language stays what the settings say, as it would on the next start.
     void ChangeLanguage(const QString &name);
 
+    // The locale of the current language ("de", "zh_CN"), named by the language file itself
+    // in "Language/Locale"; empty when the file names none.
+    QString Locale() const { return GetText("Language/Locale"); }
+
+    // Called with Locale() after every load of a language file, and once when set.
+    void SetLanguageLoadedHandler(std::function<void(const QString &locale)> handler);
+
     // The per-user configuration folder of the running program.
     static QString DefaultUserConfigFolder();
 
@@ -70,4 +78,5 @@ private:
     std::vector<LanguageEntry> languageList;
     // Section name to key to text; QString orders by UTF-16 code units, so matching is exact.
     std::map<QString, std::map<QString, QString>> textTable;
+    std::function<void(const QString &)> languageLoaded;
 };

@@ -1,5 +1,7 @@
 #include "platform/EngineLocator.h"
 
+#include "platform/AppFolders.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +31,7 @@ QString EngineLocator::EngineSearchDescription()
 
 QString EngineLocator::ProbeToolSource()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tool");
+    return AppFolders::ProgramDataFolder() + QStringLiteral("/tool");
 }
 
 QString EngineLocator::ProbeToolCopy(const QString &appDataFolder)

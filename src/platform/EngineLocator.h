@@ -14,7 +14,7 @@ public:
     // Says where EnginePath() looked, for a message when it found nothing.
     static QString EngineSearchDescription();
 
-    // The probe tool shipped beside the executable: a file "tool" without extension.
+    // The shipped probe tool: a file "tool" without extension in the program's data folder.
     static QString ProbeToolSource();
 
     // The copy of the probe tool that the player runs: "tool.exe" in the application-data

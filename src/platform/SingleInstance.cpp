@@ -1,12 +1,22 @@
 #include "platform/SingleInstance.h"
 
-#include <QDir>
+#include "platform/AppFolders.h"
+
 #include <QLocalSocket>
-#include <unistd.h>
+#include <QPointer>
+#include <QUrl>
 
 namespace {
-const QByteArray showRequest = "show\n";
-}
+
+// A request is a line "open URL" per path, then the line "show". Paths travel as encoded
+// file URLs, so a name with a line break or any other byte arrives whole.
+const QByteArray openPrefix = "open ";
+const QByteArray showLine = "show";
+// Bounds on what an unexpected client may make us hold.
+constexpr qint64 requestLimit = 4 * 1024 * 1024;
+constexpr int pathLimit = 100000;
+
+} // namespace
 
 SingleInstance::SingleInstance(const QString &lockPath, const QString &serverName, QObject *parent)
     : QObject(parent), serverName(serverName), lock(lockPath)
@@ -20,12 +30,12 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::DefaultLockPath()
 {
-    return QDir::tempPath() + "/Orvel_BluRay_Player_2019_For_Linux.lock";
+    return AppFolders::RuntimeFolder() + QStringLiteral("orvel-bluray-player.lock");
 }
 
 QString SingleInstance::DefaultServerName()
 {
-    return QStringLiteral("Orvel_BluRay_Player_2019_%1").arg(getuid());
+    return AppFolders::RuntimeFolder() + QStringLiteral("orvel-bluray-player.socket");
 }
 
 bool SingleInstance::IsOtherInstanceRunning()
@@ -39,22 +49,34 @@ bool SingleInstance::IsOtherInstanceRunning()
     return lock.error() == QLockFile::LockFailedError;
 }
 
-bool SingleInstance::AskRunningInstanceToShow(int timeoutMs) const
+bool SingleInstance::SendToRunningInstance(const QStringList &paths, int timeoutMs) const
 {
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
-    socket.write(showRequest);
-    if (!socket.waitForBytesWritten(timeoutMs)) {
-        return false;
+    QByteArray request;
+    for (const QString &path : paths) {
+        request += openPrefix + QUrl::fromLocalFile(path).toEncoded() + '\n';
     }
-    // Wait for the running instance to answer, so that this process only ends once the
-    // window has been asked to come forward.
-    socket.waitForReadyRead(timeoutMs);
+    request += showLine + '\n';
+    socket.write(request);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs)) {
+            return false;
+        }
+    }
+    // Wait for the answer, so that this process only ends once the running instance has
+    // taken the whole request.
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(timeoutMs)) {
+            return false;
+        }
+    }
+    const bool confirmed = socket.readLine().trimmed() == "ok";
     socket.disconnectFromServer();
-    return true;
+    return confirmed;
 }
 
 bool SingleInstance::Listen()
@@ -75,12 +97,37 @@ void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            const QByteArray request = socket->readAll();
-            if (request.contains("show")) {
-                emit showRequested();
-                socket->write("ok\n");
-                socket->flush();
+        auto paths = std::make_shared<QStringList>();
+        QPointer<QLocalSocket> guard(socket);
+        connect(socket, &QLocalSocket::readyRead, this, [this, guard, paths] {
+            if (!guard) {
+                return;
+            }
+            QLocalSocket *socket = guard.data();
+            while (socket->canReadLine()) {
+                const QByteArray line = socket->readLine().trimmed();
+                if (line.startsWith(openPrefix)) {
+                    if (paths->size() >= pathLimit) {
+                        socket->abort();
+                        return;
+                    }
+                    const QUrl url = QUrl::fromEncoded(line.mid(openPrefix.size()));
+                    if (url.isLocalFile()) {
+                        paths->append(url.toLocalFile());
+                    }
+                } else if (line == showLine) {
+                    socket->write("ok\n");
+                    socket->flush();
+                    const QStringList request = std::exchange(*paths, {});
+                    if (!request.isEmpty()) {
+                        emit openRequested(request);
+                    }
+                    emit showRequested();
+                    return;
+                }
+            }
+            if (socket->bytesAvailable() > requestLimit) {
+                socket->abort();
             }
         });
     }

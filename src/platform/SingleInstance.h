@@ -4,11 +4,12 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
-// Keeps the program to one running instance per machine. The lock file lives in the
-// shared temporary folder so that every user's start sees it; the wake-up channel is a
-// local socket that only the owning user may connect to.
+// Keeps the program to one running instance per user. The lock file and the wake-up socket
+// live in the user's runtime folder, so another person on the same machine gets a player of
+// their own; only the owning user may connect to the socket.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -19,20 +20,27 @@ public:
     ~SingleInstance() override;
 
     static QString DefaultLockPath();
+    // A full socket path in the runtime folder, so the name is the user's own by place.
     static QString DefaultServerName();
 
     // True when another process holds the lock. A lock that cannot be created at all
     // (unwritable folder) counts as no other instance, so the program still starts.
     bool IsOtherInstanceRunning();
 
-    // Asks the running instance to bring its window forward. Returns whether the
-    // request was delivered.
-    bool AskRunningInstanceToShow(int timeoutMs = 2000) const;
+    // Hands paths (absolute, possibly none) to the running instance and asks it to bring its
+    // window forward. Returns whether the running instance confirmed the request.
+    bool SendToRunningInstance(const QStringList &paths, int timeoutMs = 2000) const;
+    bool AskRunningInstanceToShow(int timeoutMs = 2000) const
+    {
+        return SendToRunningInstance({}, timeoutMs);
+    }
 
-    // Starts listening for show requests of later starts; emits showRequested().
+    // Starts listening for the requests of later starts; emits openRequested() for a request
+    // that carries paths, then showRequested().
     bool Listen();
 
 signals:
+    void openRequested(const QStringList &paths);
     void showRequested();
 
 private:

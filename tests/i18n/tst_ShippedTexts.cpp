@@ -139,13 +139,21 @@ private slots:
         QCOMPARE(GetText("MainWnd/ProTitle"), QStringLiteral("Orvel BluRay Player"));
     }
 
-    void guidePagesExist()
+    void guidePagesInEveryLanguage_data() { everyKeyInEveryLanguage_data(); }
+    void guidePagesInEveryLanguage()
     {
-        const CWebLinks links(QCoreApplication::applicationDirPath());
+        QFETCH(QString, language);
+        const CWebLinks links(QCoreApplication::applicationDirPath() + "/guide",
+                              [language] { return language; });
+        const QString folder = "/guide/" + language.mid(1) + "/";
         for (const QUrl &url : {links.HelpUrl(), links.AboutUrl(), links.SupportUrl()}) {
             QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
             QVERIFY2(QFileInfo::exists(url.toLocalFile()), qPrintable(url.toLocalFile()));
+            QVERIFY2(url.toLocalFile().contains(folder),
+                     qPrintable(url.toLocalFile() + " is not in " + folder));
         }
+        // A language without a guide of its own gets the English one rather than nothing.
+        QVERIFY(QFileInfo::exists(links.PageFor("/Klingon", "index.html").toLocalFile()));
     }
 };
 

@@ -1,3 +1,6 @@
+#include "SessionHarness.h"
+#include "platform/AppFolders.h"
+#include "platform/CommandLine.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
 #include "platform/SingleInstance.h"
@@ -11,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Stands in for the desktop's screen saver on a private bus and records what it is asked.
 class ScreenSaverStandIn : public QObject
@@ -27,26 +32,6 @@ public slots:
     }
 };
 
-// A private session bus that lives as long as the object.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address"});
-        if (daemon.waitForStarted(5000) && daemon.waitForReadyRead(5000)) {
-            address = QString::fromUtf8(daemon.readLine()).trimmed();
-        }
-    }
-    ~PrivateBus()
-    {
-        daemon.kill();
-        daemon.waitForFinished(3000);
-    }
-    QProcess daemon;
-    QString address;
-};
-
 static QString ReadAll(const QString &path)
 {
     QFile file(path);
@@ -56,16 +41,6 @@ static QString ReadAll(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-// Top-level windows titled like the player, as the X server lists them.
-static int CountPlayerWindows()
-{
-    QProcess tree;
-    tree.start("xwininfo", {"-root", "-children"});
-    tree.waitForFinished(5000);
-    const QString text = QString::fromLocal8Bit(tree.readAllStandardOutput());
-    return int(text.count(QStringLiteral("\"Orvel BluRay Player\"")));
-}
-
 class PlatformTest : public QObject
 {
     Q_OBJECT
@@ -73,6 +48,11 @@ private slots:
     void logHandlerKeepsOnlyDebugMessages();
     void logFollowsTheCurrentDirectory();
     void secondInstanceFindsTheFirstAndAsksItToShow();
+    void runtimeFolderIsTheUsersOwn_data();
+    void runtimeFolderIsTheUsersOwn();
+    void dataFolderBesideTheExecutableOrInstalled();
+    void commandLine_data();
+    void commandLine();
     void staleLockOfADeadProcessDoesNotBlockTheStart();
     void keepAwakeInhibitsOnTheSessionBus();
     void keepAwakeWithoutBusDoesNothing();
@@ -126,18 +106,147 @@ void PlatformTest::secondInstanceFindsTheFirstAndAsksItToShow()
     QVERIFY(!first.IsOtherInstanceRunning());
     QVERIFY(first.Listen());
     QSignalSpy shown(&first, &SingleInstance::showRequested);
+    QSignalSpy opened(&first, &SingleInstance::openRequested);
 
     // The second start runs in another process, as it does for real: a lock held by this
-    // process would not stop another lock object of the same process.
+    // process would not stop another lock object of the same process. Its paths carry what
+    // a line-based request could break on.
+    const QStringList paths{dir.filePath(QString::fromUtf8("two\nlines %41 é 影片.mkv")),
+                            dir.filePath("open show"), "/"};
     QProcess second;
     second.setProgram(QCoreApplication::applicationFilePath());
-    second.setArguments({"--as-second-instance", lock, server});
+    second.setArguments(QStringList{"--as-second-instance", lock, server} + paths);
     second.start();
     QVERIFY(second.waitForStarted(5000));
     QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 10000);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.first().first().toStringList(), paths);
     QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 10000);
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 3); // the helper's code for "another instance runs"
+}
+
+void PlatformTest::runtimeFolderIsTheUsersOwn_data()
+{
+    QTest::addColumn<QString>("xdgMode"); // "missing", or the folder's permission bits
+    QTest::addColumn<bool>("tempClaimedByAnother");
+    QTest::addColumn<QString>("expected"); // "xdg", "temp" or "home"
+    QTest::newRow("private runtime folder") << "0700" << false << "xdg";
+    QTest::newRow("no runtime folder") << "missing" << false << "temp";
+    QTest::newRow("runtime folder others may enter") << "0755" << false << "temp";
+    QTest::newRow("temporary name taken by someone else") << "missing" << true << "home";
+}
+
+void PlatformTest::runtimeFolderIsTheUsersOwn()
+{
+    QFETCH(QString, xdgMode);
+    QFETCH(bool, tempClaimedByAnother);
+    QFETCH(QString, expected);
+    QTemporaryDir root;
+    const QString xdg = root.filePath("runtime");
+    const QString temp = root.filePath("tmp");
+    const QString home = root.filePath("home/data");
+    QVERIFY(QDir().mkpath(temp));
+    const uint uid = ::getuid();
+    if (xdgMode != "missing") {
+        QVERIFY(QDir().mkpath(xdg));
+        QCOMPARE(::chmod(QFile::encodeName(xdg).constData(), xdgMode.toUInt(nullptr, 8)), 0);
+    }
+    const QString own = temp + QStringLiteral("/orvel-bluray-player-%1").arg(uid);
+    if (tempClaimedByAnother) {
+        if (uid != 0) {
+            QSKIP("giving a folder to another user needs root");
+        }
+        QVERIFY(QDir().mkpath(own));
+        QCOMPARE(::chown(QFile::encodeName(own).constData(), 54321, 54321), 0);
+    }
+    const QString chosen = AppFolders::ChooseRuntimeFolder(xdg, temp, uid, home);
+    const QString wanted = expected == "xdg" ? xdg : expected == "temp" ? own : home;
+    QCOMPARE(chosen, wanted + "/");
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(wanted).constData(), &info), 0);
+    QCOMPARE(info.st_uid, uid);
+    if (expected == "temp") {
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+    }
+}
+
+void PlatformTest::dataFolderBesideTheExecutableOrInstalled()
+{
+    QTemporaryDir prefix;
+    QVERIFY(QDir().mkpath(prefix.filePath("bin")));
+    const QString installed = AppFolders::ChooseProgramDataFolder(
+        prefix.filePath("bin"), QStringLiteral("../share/orvel-bluray-player"));
+    QCOMPARE(installed, prefix.filePath("share/orvel-bluray-player"));
+    // A build folder holds the settings beside the executable.
+    QFile settings(prefix.filePath("bin/config.ini"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.close();
+    QCOMPARE(AppFolders::ChooseProgramDataFolder(prefix.filePath("bin"),
+                                                 QStringLiteral("../share/orvel-bluray-player")),
+             prefix.filePath("bin"));
+}
+
+void PlatformTest::commandLine_data()
+{
+    // Arguments use "@" for the test folder; expected paths are relative to it.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<QStringList>("unknown");
+    QTest::addColumn<bool>("help");
+    QTest::addColumn<bool>("version");
+    QTest::newRow("relative file and folder")
+        << QStringList{"clip one.mkv", "./disc/../disc"} << QStringList{"clip one.mkv", "disc"} << 0
+        << QStringList() << false << false;
+    QTest::newRow("absolute path") << QStringList{"@/clip one.mkv"} << QStringList{"clip one.mkv"}
+                                   << 0 << QStringList() << false << false;
+    QTest::newRow("file address with escapes")
+        << QStringList{"file://@/clip%20one.mkv", QString::fromUtf8("file://@/%E5%BD%B1.mkv")}
+        << QStringList{"clip one.mkv", QString::fromUtf8("影.mkv")} << 0 << QStringList() << false
+        << false;
+    QTest::newRow("missing file and network address are skipped, the rest kept")
+        << QStringList{"gone.mkv", "http://example.org/a.mkv", "file://otherhost/x.mkv",
+                       "clip one.mkv"}
+        << QStringList{"clip one.mkv"} << 3 << QStringList() << false << false;
+    QTest::newRow("double dash ends the options")
+        << QStringList{"--", "-dash.mkv", "--help"} << QStringList{"-dash.mkv"} << 1
+        << QStringList() << false << false;
+    QTest::newRow("help and version")
+        << QStringList{"-h", "clip one.mkv", "--version"} << QStringList{"clip one.mkv"} << 0
+        << QStringList() << true << true;
+    QTest::newRow("unknown option") << QStringList{"--fullscreen", "-"} << QStringList() << 1
+                                    << QStringList{"--fullscreen"} << false << false;
+}
+
+void PlatformTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, paths);
+    QFETCH(int, skipped);
+    QFETCH(QStringList, unknown);
+    QFETCH(bool, help);
+    QFETCH(bool, version);
+    QTemporaryDir dir;
+    for (const QString &name : {QStringLiteral("clip one.mkv"), QString::fromUtf8("影.mkv"),
+                                QStringLiteral("-dash.mkv")}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(dir.path()).mkdir("disc"));
+    for (QString &argument : arguments) {
+        argument.replace("@", dir.path());
+    }
+    const CommandLineRequest request = ParseCommandLine(arguments, dir.path());
+    QStringList expected;
+    for (const QString &path : paths) {
+        expected << dir.filePath(path);
+    }
+    QCOMPARE(request.paths, expected);
+    QCOMPARE(request.skipped.size(), skipped);
+    QCOMPARE(request.unknownOptions, unknown);
+    QCOMPARE(request.showHelp, help);
+    QCOMPARE(request.showVersion, version);
 }
 
 void PlatformTest::staleLockOfADeadProcessDoesNotBlockTheStart()
@@ -231,9 +340,8 @@ void PlatformTest::secondRealStartExitsAndLeavesOneWindow()
     QVERIFY(first.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(CountPlayerWindows() == 1 || first.state() != QProcess::Running,
                              20000);
-    QVERIFY2(CountPlayerWindows() == 1,
-             qPrintable("the player shows no window; it said: " +
-                        QString::fromLocal8Bit(first.readAll())));
+    QVERIFY2(CountPlayerWindows() == 1, qPrintable("the player shows no window; it said: " +
+                                                   QString::fromLocal8Bit(first.readAll())));
 
     QProcess second;
     second.setProcessEnvironment(environment);
@@ -292,13 +400,13 @@ int main(int argc, char *argv[])
         QThread::sleep(60);
         return 0;
     }
-    if (argc == 4 && QByteArray(argv[1]) == "--as-second-instance") {
+    if (argc >= 4 && QByteArray(argv[1]) == "--as-second-instance") {
         QCoreApplication application(argc, argv);
         SingleInstance instance(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
         if (!instance.IsOtherInstanceRunning()) {
             return 1;
         }
-        return instance.AskRunningInstanceToShow() ? 3 : 2;
+        return instance.SendToRunningInstance(QCoreApplication::arguments().mid(4)) ? 3 : 2;
     }
     QCoreApplication application(argc, argv);
     PlatformTest test;

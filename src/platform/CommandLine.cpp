@@ -1,0 +1,80 @@
+#include "platform/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+// A file manager hands over "file:///path" with percent escapes; anything else with a scheme
+// is a network address, which the probe and the player's checks cannot follow.
+bool LooksLikeAddress(const QString &argument)
+{
+    const qsizetype colon = argument.indexOf(QLatin1String("://"));
+    if (colon <= 0) {
+        return false;
+    }
+    for (qsizetype i = 0; i < colon; ++i) {
+        const QChar c = argument.at(i);
+        if (!(c.isLetterOrNumber() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+              c == QLatin1Char('.'))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &workingFolder)
+{
+    CommandLineRequest request;
+    bool optionsEnded = false;
+    for (const QString &argument : arguments) {
+        if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            if (argument == QLatin1String("--")) {
+                optionsEnded = true;
+            } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+                request.showHelp = true;
+            } else if (argument == QLatin1String("-v") || argument == QLatin1String("--version")) {
+                request.showVersion = true;
+            } else {
+                request.unknownOptions << argument;
+            }
+            continue;
+        }
+        QString path = argument;
+        if (LooksLikeAddress(argument)) {
+            const QUrl url(argument);
+            if (!url.isLocalFile() || !url.host().isEmpty()) {
+                request.skipped << argument + QStringLiteral(": not a local file");
+                continue;
+            }
+            path = url.toLocalFile();
+        }
+        const QFileInfo info(QDir(workingFolder), path);
+        if (!info.exists()) {
+            request.skipped << argument + QStringLiteral(": no such file or folder");
+            continue;
+        }
+        request.paths << QDir::cleanPath(info.absoluteFilePath());
+    }
+    return request;
+}
+
+QString CommandLineUsage(const QString &programName)
+{
+    return QStringLiteral("Usage: %1 [OPTION]... [FILE | FOLDER]...\n"
+                          "Plays media files, DVD folders and Blu-ray folders.\n"
+                          "\n"
+                          "Files are played one after the other as if chosen in the open "
+                          "dialog;\n"
+                          "a folder is opened as a disc. Paths may be relative or file:// "
+                          "addresses.\n"
+                          "When a player window is already open, it plays them instead.\n"
+                          "\n"
+                          "  -h, --help     show this help and exit\n"
+                          "  -v, --version  show the version and exit\n"
+                          "  --             take every later argument as a path\n")
+        .arg(programName);
+}

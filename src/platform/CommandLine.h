@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the user asked for on the command line. Options come first or anywhere; "--" ends
+// them, so a file whose name begins with "-" can still be given.
+struct CommandLineRequest
+{
+    bool showHelp = false;
+    bool showVersion = false;
+    // Absolute paths of the files and folders to open, in the order given.
+    QStringList paths;
+    // Options the program does not know; the program refuses to start with them.
+    QStringList unknownOptions;
+    // Arguments that name nothing that can be opened, each with the reason, for a message.
+    QStringList skipped;
+};
+
+// Reads the arguments (without the program name). Relative paths are taken from
+// workingFolder; "file://" addresses name local files; other addresses and missing files end
+// up in skipped.
+CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &workingFolder);
+
+// The text that --help prints.
+QString CommandLineUsage(const QString &programName);

@@ -1,0 +1,152 @@
+#include "ui/MprisPlayerAdaptor.h"
+
+#include "ui/DRUI.h"
+#include "ui/MprisProperties.h"
+#include "ui/MprisService.h"
+
+#include <QUrl>
+#include <cmath>
+
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service)
+    : QDBusAbstractAdaptor(service), service(service)
+{
+}
+
+QVariant MprisPlayerAdaptor::Property(const char *name) const
+{
+    return MprisProperties::PlayerProperties(service->Window().RemoteState())
+        .value(QLatin1String(name));
+}
+
+QString MprisPlayerAdaptor::playbackStatus() const
+{
+    return Property("PlaybackStatus").toString();
+}
+
+QVariantMap MprisPlayerAdaptor::metadata() const
+{
+    return Property("Metadata").toMap();
+}
+
+double MprisPlayerAdaptor::volume() const
+{
+    return Property("Volume").toDouble();
+}
+
+void MprisPlayerAdaptor::setVolume(double volume)
+{
+    if (std::isnan(volume)) {
+        return;
+    }
+    service->Window().RemoteSetVolume(int(std::lround(qBound(0.0, volume, 1.0) * 100)));
+    service->Refresh();
+}
+
+qlonglong MprisPlayerAdaptor::position() const
+{
+    return qlonglong(service->Window().RemoteState().positionMs) * 1000;
+}
+
+bool MprisPlayerAdaptor::canGoNext() const
+{
+    return Property("CanGoNext").toBool();
+}
+
+bool MprisPlayerAdaptor::canGoPrevious() const
+{
+    return Property("CanGoPrevious").toBool();
+}
+
+bool MprisPlayerAdaptor::canPlay() const
+{
+    return Property("CanPlay").toBool();
+}
+
+bool MprisPlayerAdaptor::canPause() const
+{
+    return Property("CanPause").toBool();
+}
+
+bool MprisPlayerAdaptor::canSeek() const
+{
+    return Property("CanSeek").toBool();
+}
+
+void MprisPlayerAdaptor::Next()
+{
+    service->Window().RemoteNext();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::Previous()
+{
+    service->Window().RemotePrevious();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::Pause()
+{
+    service->Window().RemotePause();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::PlayPause()
+{
+    service->Window().RemotePlayPause();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::Stop()
+{
+    service->Window().RemoteStop();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::Play()
+{
+    service->Window().RemotePlay();
+    service->Refresh();
+}
+
+void MprisPlayerAdaptor::Seek(qlonglong Offset)
+{
+    const PlaybackState state = service->Window().RemoteState();
+    if (!state.canSeek) {
+        return;
+    }
+    const qlonglong target = qlonglong(state.positionMs) * 1000 + Offset;
+    // Past the end the interface asks for the next track, as a media key's skip would.
+    if (state.durationSec > 0 && target > qlonglong(state.durationSec) * 1000000) {
+        Next();
+        return;
+    }
+    SeekToMicroseconds(qMax<qlonglong>(target, 0));
+}
+
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
+{
+    const PlaybackState state = service->Window().RemoteState();
+    // A request meant for a track that has ended since is stale and ignored.
+    if (!state.canSeek || TrackId != MprisProperties::TrackId(state) || Position < 0 ||
+        (state.durationSec > 0 && Position > qlonglong(state.durationSec) * 1000000)) {
+        return;
+    }
+    SeekToMicroseconds(Position);
+}
+
+void MprisPlayerAdaptor::SeekToMicroseconds(qlonglong target)
+{
+    service->Window().RemoteSeekTo(target / 1000000);
+    service->RefreshAfterSeek();
+}
+
+void MprisPlayerAdaptor::OpenUri(const QString &Uri)
+{
+    const QUrl url(Uri);
+    if (url.isLocalFile()) {
+        service->Window().OpenPaths({url.toLocalFile()});
+    } else if (url.scheme().isEmpty() && Uri.startsWith(QLatin1Char('/'))) {
+        service->Window().OpenPaths({Uri});
+    }
+    service->Refresh();
+}

@@ -1,0 +1,90 @@
+#include "ui/MprisService.h"
+
+#include "ui/DRUI.h"
+#include "ui/MprisPlayerAdaptor.h"
+#include "ui/MprisProperties.h"
+#include "ui/MprisRootAdaptor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+namespace {
+
+const QString serviceBaseName = QStringLiteral("org.mpris.MediaPlayer2.orvel_bluray_player");
+constexpr int pollIntervalMs = 250;
+// The clock moves by itself while playing; a jump beyond this is a seek someone made.
+constexpr qint64 seekToleranceMs = 1500;
+
+} // namespace
+
+MprisService::MprisService(DRUI &window, QObject *parent)
+    : QObject(parent), window(window), connection(QString())
+{
+    new MprisRootAdaptor(this);
+    player = new MprisPlayerAdaptor(this);
+    poll.setInterval(pollIntervalMs);
+    connect(&poll, &QTimer::timeout, this, &MprisService::Refresh);
+}
+
+MprisService::~MprisService()
+{
+    if (!serviceName.isEmpty()) {
+        connection.unregisterService(serviceName);
+        connection.unregisterObject(QLatin1String(ObjectPath));
+    }
+}
+
+bool MprisService::Register(const QDBusConnection &bus)
+{
+    connection = bus;
+    if (!connection.isConnected() || !connection.registerObject(QLatin1String(ObjectPath), this,
+                                                                QDBusConnection::ExportAdaptors)) {
+        return false;
+    }
+    for (const QString &name :
+         {serviceBaseName,
+          serviceBaseName +
+              QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid())}) {
+        if (connection.registerService(name)) {
+            serviceName = name;
+            break;
+        }
+    }
+    if (serviceName.isEmpty()) {
+        connection.unregisterObject(QLatin1String(ObjectPath));
+        return false;
+    }
+    told = window.RemoteState();
+    sinceTold.start();
+    poll.start();
+    return true;
+}
+
+void MprisService::Announce(bool seekRequested)
+{
+    if (serviceName.isEmpty()) {
+        return;
+    }
+    const PlaybackState now = window.RemoteState();
+    const QVariantMap changed = MprisProperties::Changed(told, now);
+    if (!changed.isEmpty()) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QLatin1String(ObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("PropertiesChanged"));
+        signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
+        connection.send(signal);
+    }
+    if (seekRequested) {
+        emit player->Seeked(qlonglong(now.positionMs) * 1000);
+    } else if (now.status != PlaybackState::Status::Stopped && now.path == told.path) {
+        const qint64 expected =
+            told.positionMs +
+            (told.status == PlaybackState::Status::Playing ? sinceTold.elapsed() : 0);
+        if (qAbs(now.positionMs - expected) > seekToleranceMs) {
+            emit player->Seeked(qlonglong(now.positionMs) * 1000);
+        }
+    }
+    told = now;
+    sinceTold.restart();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "player/PlaybackState.h"
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class DRUI;
+class MprisPlayerAdaptor;
+
+// The player on the session bus as a desktop media player (org.mpris.MediaPlayer2 and its
+// .Player interface), so that media keys, the desktop shell and tools like playerctl can
+// drive it. Requests go to the window's remote-control entry points; changes of the window
+// are found by looking at it a few times a second and are announced with PropertiesChanged.
+class MprisService : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char *ObjectPath = "/org/mpris/MediaPlayer2";
+
+    explicit MprisService(DRUI &window, QObject *parent = nullptr);
+    ~MprisService() override;
+
+    // Exports the object and takes the bus name; when another player of this user holds the
+    // name, a name with this process's id is taken instead. Returns whether a name was taken.
+    bool Register(const QDBusConnection &connection);
+    QString ServiceName() const { return serviceName; }
+
+    DRUI &Window() const { return window; }
+
+    // Compares the window with what the bus was last told and announces the difference.
+    void Refresh() { Announce(false); }
+    // The same after a seek that a client asked for, which is announced even when short.
+    void RefreshAfterSeek() { Announce(true); }
+
+private:
+    void Announce(bool seekRequested);
+
+    DRUI &window;
+    MprisPlayerAdaptor *player = nullptr;
+    QDBusConnection connection;
+    QString serviceName;
+    PlaybackState told;
+    QElapsedTimer sinceTold;
+    QTimer poll;
+};

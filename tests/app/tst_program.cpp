@@ -1,0 +1,290 @@
+// Starts the real program in private surroundings (its own home, runtime folder and session
+// bus) and watches it from outside: through the X server's window list and through the
+// desktop media-player interface on the bus, as a desktop shell would.
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "SessionHarness.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString mprisName = QStringLiteral("org.mpris.MediaPlayer2.orvel_bluray_player");
+
+// A property of the player interface as a client reads it; invalid while nobody answers.
+QVariant PlayerProperty(const PrivateBus &bus, const QString &name)
+{
+    QDBusConnection connection = QDBusConnection::connectToBus(bus.address, bus.address);
+    QDBusInterface properties(mprisName, "/org/mpris/MediaPlayer2",
+                              "org.freedesktop.DBus.Properties", connection);
+    const QDBusReply<QVariant> reply =
+        properties.call("Get", "org.mpris.MediaPlayer2.Player", name);
+    return reply.isValid() ? reply.value() : QVariant();
+}
+
+QVariantMap Metadata(const PrivateBus &bus)
+{
+    QVariantMap map;
+    PlayerProperty(bus, "Metadata").value<QDBusArgument>() >> map;
+    return map;
+}
+
+// The address of what plays, empty while nothing does.
+QString PlayingUrl(const PrivateBus &bus)
+{
+    if (PlayerProperty(bus, "PlaybackStatus").toString() != "Playing") {
+        return {};
+    }
+    return Metadata(bus).value("xesam:url").toString();
+}
+
+// The surroundings of one user's session below root: home, data, settings, runtime folder.
+QProcessEnvironment SessionEnvironment(const QString &root, const QString &busAddress)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", root + "/home");
+    environment.insert("XDG_CONFIG_HOME", root + "/home/.config");
+    environment.insert("XDG_DATA_HOME", root + "/home/.local/share");
+    environment.insert("XDG_RUNTIME_DIR", root + "/runtime");
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    environment.remove("QT_QPA_PLATFORM");
+    for (const char *sub : {"/home", "/runtime"}) {
+        QDir().mkpath(root + sub);
+    }
+    ::chmod(QFile::encodeName(root + "/runtime").constData(), 0700);
+    return environment;
+}
+
+void Stop(QProcess &process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.terminate();
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+}
+
+} // namespace
+
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
+    void secondStartHandsItsFileToTheFirstWindow();
+    void twoUsersEachGetAWindow();
+    void installedProgramFindsItsDataAndPlays();
+
+private:
+    QTemporaryDir media;
+    QString clip;
+};
+
+void ProgramTest::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QSKIP("needs an X display (the test command starts one)");
+    }
+    QVERIFY2(!QStandardPaths::findExecutable("mplayer").isEmpty() &&
+                 !QStandardPaths::findExecutable("ffmpeg").isEmpty(),
+             "mplayer and ffmpeg are needed (scripts/install-deps.sh installs them)");
+    QCOMPARE(CountPlayerWindows(), 0);
+    // Long enough that it still plays whenever a test looks.
+    clip = media.filePath("clip.mkv");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+                  "testsrc=size=160x120:rate=10:duration=60", "-c:v", "mpeg4", clip});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    // Other users must be able to reach the clip and the folders below the test's own.
+    ::chmod(QFile::encodeName(media.path()).constData(), 0755);
+}
+
+void ProgramTest::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("help") << "--help"
+                          << "--version";
+    QTest::newRow("version") << "-v" << QStringLiteral("orvel-bluray-player " ORVEL_VERSION);
+}
+
+void ProgramTest::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, expected);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(environment);
+    program.start(ORVEL_PLAYER_EXECUTABLE, {option});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(expected));
+}
+
+void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
+{
+    QTemporaryDir root;
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    const QProcessEnvironment environment = SessionEnvironment(root.path(), bus.address);
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(ORVEL_PLAYER_EXECUTABLE, {});
+    QVERIFY(first.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(PlayerProperty(bus, "PlaybackStatus").toString() == "Stopped", 20000);
+
+    // Given as a file manager's terminal would: relative to the folder it runs in.
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(media.path());
+    second.start(ORVEL_PLAYER_EXECUTABLE, {"clip.mkv"});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QCOMPARE(CountPlayerWindows(), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+    Stop(first);
+}
+
+void ProgramTest::twoUsersEachGetAWindow()
+{
+    // Another user is another uid; root can start a program as any uid, a user with sudo too.
+    QStringList asOtherUser{"setpriv", "--reuid=54321", "--regid=54321", "--clear-groups", "--"};
+    if (::getuid() != 0) {
+        QProcess sudo;
+        sudo.start("sudo", {"-n", "true"});
+        if (!sudo.waitForFinished(5000) || sudo.exitCode() != 0) {
+            QSKIP("starting the program as a second user needs root or password-less sudo");
+        }
+        asOtherUser.prepend("-n");
+        asOtherUser.prepend("sudo");
+    }
+    QTemporaryDir scratch;
+    ::chmod(QFile::encodeName(scratch.path()).constData(), 0755);
+    PrivateBus bus;
+    // One temporary folder for both, as on a real machine: a lock there would be everyone's.
+    const QString sharedTemp = scratch.filePath("tmp");
+    QDir().mkpath(sharedTemp);
+    ::chmod(QFile::encodeName(sharedTemp).constData(), 01777);
+
+    QProcess first;
+    QProcessEnvironment firstEnvironment =
+        SessionEnvironment(scratch.filePath("first"), bus.address);
+    firstEnvironment.insert("TMPDIR", sharedTemp);
+    first.setProcessEnvironment(firstEnvironment);
+    first.start(ORVEL_PLAYER_EXECUTABLE, {});
+    QVERIFY(first.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 1, 20000);
+
+    // The second person has no runtime folder of their own set and no bus this test can
+    // give them: the program falls back to a folder of theirs in the temporary folder.
+    const QString other = scratch.filePath("other");
+    QProcessEnvironment environment = SessionEnvironment(other, "unix:path=/nonexistent");
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.insert("TMPDIR", sharedTemp);
+    QProcess chown;
+    chown.start("chown", {"-R", "54321:54321", other + "/home"});
+    QVERIFY(chown.waitForFinished(5000) && chown.exitCode() == 0);
+
+    const auto startAsOther = [&](QProcess &process) {
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(asOtherUser.first(),
+                      asOtherUser.mid(1) + QStringList{ORVEL_PLAYER_EXECUTABLE, clip});
+        return process.waitForStarted(5000);
+    };
+    QProcess second;
+    QVERIFY(startAsOther(second));
+    QTRY_VERIFY_WITH_TIMEOUT(CountPlayerWindows() == 2 || second.state() != QProcess::Running,
+                             20000);
+    QVERIFY2(CountPlayerWindows() == 2,
+             qPrintable("the second user's player shows no window; it said: " +
+                        QString::fromLocal8Bit(second.readAll())));
+    struct stat lock;
+    QCOMPARE(::stat(QFile::encodeName(sharedTemp + "/orvel-bluray-player-54321/"
+                                                   "orvel-bluray-player.lock")
+                        .constData(),
+                    &lock),
+             0);
+    QCOMPARE(lock.st_uid, uid_t(54321));
+
+    // Each person's later start still finds their own window and leaves it at that.
+    QProcess again;
+    QVERIFY(startAsOther(again));
+    QVERIFY(again.waitForFinished(20000));
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(CountPlayerWindows(), 2);
+
+    Stop(second);
+    Stop(first);
+    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 0, 10000);
+}
+
+void ProgramTest::installedProgramFindsItsDataAndPlays()
+{
+    QTemporaryDir scratch;
+    const QString prefix = scratch.filePath("prefix");
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start("cmake", {"--install", ORVEL_BUILD_DIR, "--prefix", prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+
+    // The desktop finds the program through these, and checks them as the tools do.
+    const QString desktopEntry = prefix + "/share/applications/orvel-bluray-player.desktop";
+    const QStringList metainfo =
+        QDir(prefix + "/share/metainfo").entryList({"*.metainfo.xml"}, QDir::Files);
+    QCOMPARE(metainfo.size(), 1);
+    for (const QStringList &check : {QStringList{"desktop-file-validate", desktopEntry},
+                                     QStringList{"appstreamcli", "validate", "--no-net",
+                                                 prefix + "/share/metainfo/" + metainfo.first()}}) {
+        QProcess validator;
+        validator.setProcessChannelMode(QProcess::MergedChannels);
+        validator.start(check.first(), check.mid(1));
+        QVERIFY2(validator.waitForFinished(60000),
+                 qPrintable(check.first() + " is needed (scripts/install-deps.sh installs it)"));
+        QVERIFY2(validator.exitCode() == 0, validator.readAll().constData());
+    }
+    for (const char *icon :
+         {"48x48/apps/orvel-bluray-player.png", "scalable/apps/orvel-bluray-player.svg"}) {
+        QVERIFY2(QFile::exists(prefix + "/share/icons/hicolor/" + icon), icon);
+    }
+    QVERIFY(QFileInfo(prefix + "/bin/orvel-mpls-dump").isExecutable());
+    QVERIFY(QFileInfo(prefix + "/share/doc/orvel-bluray-player/guide/English/index.html").exists());
+
+    // Nothing of the build folder is in reach of the installed program: its texts (the window
+    // title) and its probe (the length) come from the installed data folder.
+    PrivateBus bus;
+    QProcess player;
+    player.setProcessEnvironment(SessionEnvironment(scratch.filePath("session"), bus.address));
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    player.start(prefix + "/bin/orvel-bluray-player", {clip});
+    QVERIFY(player.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QCOMPARE(CountPlayerWindows(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
+                              10000);
+    Stop(player);
+}
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "tst_program.moc"

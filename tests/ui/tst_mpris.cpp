@@ -1,0 +1,167 @@
+// The desktop's media controls: a real client (playerctl) on a private session bus drives a
+// real session in the window, and what the bus announces is checked against the window.
+#include "DRUITestAccess.h"
+#include "ui/MprisService.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "SessionHarness.h"
+
+// Records the PropertiesChanged signals of the player interface as a client receives them.
+class ChangeListener : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+public slots:
+    void OnChanged(const QString &interface, const QVariantMap &changed, const QStringList &)
+    {
+        if (interface == QLatin1String("org.mpris.MediaPlayer2.Player")) {
+            changes << changed;
+        }
+    }
+};
+
+class MprisTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void clientDrivesARealSession();
+
+private:
+    QString MakeClip(const QString &name);
+    QString Playerctl(const QStringList &arguments);
+    QTemporaryDir dir;
+    QString busAddress;
+};
+
+QString MprisTest::MakeClip(const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                            "-i", "testsrc=size=160x120:rate=10:duration=30", "-f", "lavfi", "-i",
+                            "sine=duration=30", "-c:v", "mpeg4", "-c:a", "mp2", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        return {};
+    }
+    return path;
+}
+
+// Runs playerctl against the window's bus name while the window keeps serving requests.
+QString MprisTest::Playerctl(const QStringList &arguments)
+{
+    QProcess client;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    client.setProcessEnvironment(environment);
+    client.start("playerctl", QStringList{"--player=orvel_bluray_player"} + arguments);
+    if (!client.waitForStarted(5000) ||
+        !QTest::qWaitFor([&client] { return client.state() == QProcess::NotRunning; }, 10000)) {
+        return QStringLiteral("<playerctl did not finish>");
+    }
+    return QString::fromUtf8(client.readAllStandardOutput()).trimmed();
+}
+
+void MprisTest::clientDrivesARealSession()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("the engine draws into an X11 window: run under X (the test command starts Xvfb)");
+    }
+    QVERIFY2(!QStandardPaths::findExecutable("playerctl").isEmpty(),
+             "playerctl is needed (scripts/install-deps.sh installs it)");
+    QStandardPaths::setTestModeEnabled(true);
+    const QString first = MakeClip("first.mkv");
+    const QString second = MakeClip("second.mkv");
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    busAddress = bus.address;
+    QDBusConnection service = QDBusConnection::connectToBus(bus.address, "service");
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "client");
+    ChangeListener listener;
+    QVERIFY(client.connect(QString(), "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
+                           "PropertiesChanged", &listener,
+                           SLOT(OnChanged(QString, QVariantMap, QStringList))));
+
+    {
+        DRUI window;
+        window.InitMainWindow();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DRUITestAccess ui(window);
+        MprisService mpris(window);
+        QVERIFY(mpris.Register(service));
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Stopped"));
+
+        window.OpenMediaFiles({first, second});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"status"}), QStringLiteral("Playing"), 10000);
+        QCOMPARE(Playerctl({"metadata", "xesam:title"}), QStringLiteral("first.mkv"));
+        // The length is measured beside the engine and follows shortly.
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "mpris:length"}),
+                                  QStringLiteral("30000000"), 10000);
+
+        Playerctl({"pause"});
+        QVERIFY(!ui.IsPlaying());
+        QVERIFY(!ui.TimerActive());
+        QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Resume"));
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Paused"));
+        QTRY_VERIFY_WITH_TIMEOUT(!listener.changes.isEmpty() &&
+                                     listener.changes.last().value("PlaybackStatus") == "Paused",
+                                 5000);
+
+        // An absolute position, as a desktop shell's progress bar sets it.
+        Playerctl({"position", "12"});
+        QCOMPARE(ui.Seek()->value(), 12);
+        QCOMPARE(ui.ClockMs(), 12000);
+        QVERIFY(ui.IsPlaying()); // a seek resumes, as a click on the seek bar does
+        const double position = Playerctl({"position"}).toDouble();
+        QVERIFY2(position >= 12.0 && position < 14.0, qPrintable(QString::number(position)));
+
+        // A step from where it is, as media keys' skip does.
+        // The clock has moved on a little since the seek to 12.
+        Playerctl({"position", "5+"});
+        QVERIFY2(ui.Seek()->value() >= 17 && ui.Seek()->value() <= 18,
+                 qPrintable(QString::number(ui.Seek()->value())));
+
+        Playerctl({"volume", "0.3"});
+        QCOMPARE(ui.Volume()->value(), 30);
+
+        listener.changes.clear();
+        Playerctl({"next"});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "xesam:title"}),
+                                  QStringLiteral("second.mkv"), 10000);
+        QCOMPARE(ui.LoadedPath(), second);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::any_of(listener.changes.cbegin(), listener.changes.cend(),
+                        [](const QVariantMap &changed) { return changed.contains("Metadata"); }),
+            5000);
+
+        // A file the desktop asks to open goes the way of a file from the command line.
+        Playerctl({"open", QUrl::fromLocalFile(first).toString()});
+        QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "xesam:title"}),
+                                  QStringLiteral("first.mkv"), 10000);
+        QCOMPARE(ui.LoadedPath(), first);
+
+        Playerctl({"stop"});
+        QCOMPARE(ui.PageStack()->currentIndex(), 0);
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Stopped"));
+    }
+    QDBusConnection::disconnectFromBus("client");
+    QDBusConnection::disconnectFromBus("service");
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    MprisTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mpris.moc"
