@@ -3,6 +3,7 @@
 #include "disc/FolderListing.h"
 #include "disc/ReadOnlyFile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <QVarLengthArray>
@@ -432,6 +433,9 @@ void ParseExtensions(LibblurayBits &bits, quint32 extensionPosition, quint16 &ex
     }
 }
 
+// Identities up to this size are kept as they are; real playlists stay far below it.
+constexpr qsizetype MaxPlainIdentity = 65536;
+
 } // namespace
 
 EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
@@ -463,6 +467,7 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     // its count, so that two identities are equal exactly when _pl_cmp finds no difference.
     QByteArray &identity = result.identity;
     identity.reserve(256);
+    identity.append("fields:");
     if (!bits.SeekByte(listPosition))
         return result;
     qint64 length = bits.Read(32);
@@ -473,10 +478,22 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     const quint16 subPathCount = quint16(bits.Read(16));
     AppendWord16(identity, itemCount);
     AppendWord16(identity, subPathCount);
+    // A damaged file can make every item read its neighbours' bytes as hundreds of streams;
+    // past a size no real playlist reaches, the identity goes on as a digest of its fields.
+    QCryptographicHash folded(QCryptographicHash::Sha256);
+    bool folding = false;
+    auto fold = [&]() {
+        if (identity.size() < MaxPlainIdentity)
+            return;
+        folded.addData(identity);
+        identity.clear();
+        folding = true;
+    };
     QVarLengthArray<Segment, 16> segments(itemCount);
     for (Segment &segment : segments) {
         if (!ParsePlayItem(bits, identity, segment))
             return result;
+        fold();
     }
     for (int i = 0; i < subPathCount; ++i) {
         if (!ParseSubPath(bits))
@@ -506,6 +523,11 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     if (extensionPosition > 0)
         ParseExtensions(bits, extensionPosition, extensionSubPaths);
     AppendWord16(identity, extensionSubPaths);
+    fold();
+    if (folding) {
+        folded.addData(identity);
+        identity = QByteArrayLiteral("digest:") + folded.result();
+    }
 
     // _filter_repeats: some segment played more than twice.
     std::sort(segments.begin(), segments.end());
