@@ -465,7 +465,7 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
 
     // _parse_playlist. The identity holds every field _pl_cmp compares, each group behind
     // its count, so that two identities are equal exactly when _pl_cmp finds no difference.
-    QByteArray &identity = result.identity;
+    QByteArray identity;
     identity.reserve(256);
     identity.append("fields:");
     if (!bits.SeekByte(listPosition))
@@ -517,6 +517,7 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
         AppendWord32(identity, bits.Read(32));          // time
         AppendWord16(identity, quint16(bits.Read(16))); // entry PID
         AppendWord32(identity, bits.Read(32));          // duration
+        fold();
     }
 
     quint16 extensionSubPaths = 0;
@@ -535,6 +536,7 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
         if (segments[i] == segments[i - 2])
             result.repeatsClip = true;
     }
+    result.identity = identity;
     result.parsed = true;
     return result;
 }

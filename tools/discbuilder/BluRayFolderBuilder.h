@@ -10,8 +10,9 @@
 
 // Builds a Blu-ray folder that the real engine plays (DISC/BDMV/PLAYLIST, CLIPINF, STREAM,
 // and optionally index.bdmv, MovieObject.bdmv and META/DL/bdmt_eng.xml with a thumbnail),
-// following the measured facts in shared/test-discs.md. Describe the clips and playlists,
-// then call Build():
+// laid out as libbluray reads it: 192-byte packets in whole aligned units, a clip
+// information file with an EP map per clip (without one the engine crashes on the title),
+// playlist times at 45 kHz. Describe the clips and playlists, then call Build():
 //
 //     BluRayFolderBuilder disc;
 //     disc.AddClip("00001", 6, {"eng", "fra"}, {"eng"});

@@ -3,7 +3,7 @@
 #include <QString>
 
 // Builds a DVD folder (VIDEO_TS with one title) that the real engine plays as dvd://1,
-// with ffmpeg and dvdauthor as shared/test-discs.md describes: a PAL test picture and a tone.
+// with ffmpeg and dvdauthor: a PAL test picture and a tone.
 class DvdFolderBuilder
 {
 public:
