@@ -20,7 +20,8 @@
 // and _filter_repeats, bdnav/mpls_parse.c, util/bits.c), which is what the engine links.
 // Doing it here costs one pass over bytes already in memory, where libbluray reads every
 // playlist twice and compares each with every earlier one; tests compare the result with
-// libbluray's own on built discs.
+// libbluray's own on built discs. Not followed: AVCHD's short file names (a folder with
+// INDEX.BDM and no index.bdmv) and file names that are not valid in the locale's encoding.
 class EngineTitleList
 {
 public:
