@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 ReadOnlyFile::~ReadOnlyFile()
@@ -44,6 +45,14 @@ int ReadOnlyFile::ReadAt(char *buffer, qint64 count, qint64 offset, qint64 &byte
         bytesRead += got;
     }
     return 0;
+}
+
+qint64 ReadOnlyFile::RegularFileSize() const
+{
+    struct stat status;
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    return qint64(status.st_size);
 }
 
 void ReadOnlyFile::Close()

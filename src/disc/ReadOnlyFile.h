@@ -26,6 +26,9 @@ public:
     int ReadAt(char *buffer, qint64 count, qint64 offset, qint64 &bytesRead);
     void Close();
     bool IsOpen() const { return descriptor >= 0; }
+    // The size of the open file when it is a regular file; -1 for anything else (no file,
+    // a folder, a pipe, a device), which has no size to read up to.
+    qint64 RegularFileSize() const;
 
 private:
     int descriptor = -1;

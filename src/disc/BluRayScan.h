@@ -1,0 +1,85 @@
+#pragma once
+
+#include "disc/EngineTitleList.h"
+#include "disc/MplsPlayItem.h"
+#include "disc/MplsStream.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+// One title of a Blu-ray folder: what the window keeps per title key in its maps.
+struct BluRayTitle
+{
+    // There is no entry for this title in the engine's title list: the engine cannot play
+    // it by number, and the window shows its entries disabled.
+    static constexpr int NoEngineTitle = 0;
+
+    QString key; // the title key: the playlist file's full path (.../BDMV/PLAYLIST/00001.mpls)
+    QString playlistName;            // the key's file name, "00001.mpls"
+    int engineTitle = NoEngineTitle; // N in "br://N": the position in the engine's title list
+    qint64 lengthSeconds = 0;        // the sum over the play items of durationMs / 1000
+    QString durationText;            // FormatTime(lengthSeconds), as the title menus show it
+    QVector<MplsPlayItem> playItems;
+    QVector<MplsStream> audioStreams; // the audio menus' entries after "Disable"
+    QVector<MplsStream> subtitles;    // the subtitle menus' entries after "Disable"
+    QVector<quint32> chapters;        // chapter starts in milliseconds
+    int audioChoice = 0;              // audioChoices: 1 when the title has audio, else 0
+    int subtitleChoice = 0;           // subtitleChoices: always 0 (disabled)
+    QByteArray digest;                // FileDigestHex of the playlist file
+
+    bool HasEngineTitle() const { return engineTitle != NoEngineTitle; }
+};
+
+// Everything LoadBluRayFolder learns from a disc folder, as plain data.
+struct BluRayScan
+{
+    QString folder;              // as given; titleDiscFolders holds it for every title
+    QString discName;            // the metadata's name, decoded as the window shows it
+    QByteArray discNameBytes;    // the same as read from the file
+    QString thumbnailName;       // the metadata's thumbnail file name, or empty
+    QString thumbnailPath;       // BDMV/META/DL/ joined with that name; empty without a name
+    QVector<BluRayTitle> titles; // in the order of the title menus: longest first
+    QString currentTitleKey;     // the first (longest) title's key; empty without titles
+    // The engine's title list, numbered from 1, for diagnostics; titles refer to it through
+    // engineTitle.
+    QVector<EngineTitleList::Entry> engineTitles;
+
+    // The title with this key, or nullptr.
+    const BluRayTitle *Find(const QString &key) const;
+};
+
+// Where a scan spends its time, in nanoseconds (for the benchmark).
+struct BluRayScanTimings
+{
+    qint64 metadata = 0;  // ReadDiscMetadata
+    qint64 listing = 0;   // ListFolderEntries of the playlist folder
+    qint64 reading = 0;   // opening and reading the playlist files, once each
+    qint64 parsing = 0;   // MplsReader over the bytes read
+    qint64 digests = 0;   // SHA-512 of the playlists that have play items
+    qint64 numbering = 0; // the engine's title list (parsing as libbluray, filtering, naming)
+    qint64 sorting = 0;   // the title list sorted by duration text, engine numbers matched
+    qint64 total = 0;
+};
+
+// The scan of a Blu-ray folder (the folder that holds BDMV), without any window:
+//  1. The metadata file BDMV/META/DL/bdmt_eng.xml gives the disc name and thumbnail
+//     (ReadDiscMetadata).
+//  2. The entries of BDMV/PLAYLIST are taken in listing order (ListFolderEntries, raw
+//     directory order). Folders are skipped; a file from which MplsReader hands out no play
+//     item (unreadable, not a playlist, rejected) is skipped; a file whose SHA-512 digest
+//     equals an earlier title's is a byte copy and skipped.
+//  3. Each remaining file is a title: its play items, streams and chapters, its length
+//     (the sum of durationMs / 1000 over its items) and FormatTime text, audio choice 1 when
+//     it has audio, else 0.
+//  4. Titles are sorted by duration text, greatest first (a plain text comparison; equal
+//     texts keep listing order). The first is current.
+//  5. Each title's engine number is its position in the engine's own title list
+//     (EngineTitleList), found by playlist file name. Counting the titles above instead
+//     would go wrong after the first byte copy (which the engine does not count) or the
+//     first playlist that the engine counts and the scan skips: from there on every number
+//     would play another title. A title missing from that list keeps NoEngineTitle.
+// Each playlist file is read once. The scan touches no shared state and no GUI object, so
+// it may run on a worker thread.
+BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings = nullptr);

@@ -1,0 +1,91 @@
+#include "disc/DiscMetadata.h"
+
+#include <QFile>
+
+namespace {
+
+// fgets with a 2,048-byte buffer: at most 2,047 bytes per read.
+constexpr qsizetype MaxLineRead = 2047;
+// The original's buffers hold 256 bytes with their terminator.
+constexpr qsizetype MaxValue = 255;
+
+constexpr char NameOpen[] = "<di:name>";
+constexpr char NameClose[] = "</";
+constexpr char ThumbnailOpen[] = "<di:thumbnail href=\"";
+
+// The value after `open` up to `close`, or to the end of the line; false when the line does
+// not hold `open`.
+bool ValueAfter(QByteArrayView line, QByteArrayView open, QByteArrayView close, QByteArray &value)
+{
+    const qsizetype at = line.indexOf(open);
+    if (at < 0)
+        return false;
+    const QByteArrayView rest = line.sliced(at + open.size());
+    const qsizetype end = rest.indexOf(close);
+    value = (end < 0 ? rest : rest.first(end)).toByteArray();
+    return true;
+}
+
+void TakeLine(QByteArrayView read, DiscMetadata &metadata)
+{
+    // The line is C text: a zero byte ends it.
+    const qsizetype zero = read.indexOf('\0');
+    const QByteArrayView line = zero < 0 ? read : read.first(zero);
+    QByteArray value;
+    if (ValueAfter(line, NameOpen, NameClose, value)) {
+        if (value.size() <= MaxValue)
+            metadata.nameBytes = value;
+    } else if (ValueAfter(line, ThumbnailOpen, "\"", value)) {
+        if (value.size() <= MaxValue)
+            metadata.thumbnailBytes = value;
+    }
+}
+
+} // namespace
+
+DiscMetadata ReadDiscMetadata(const QString &path)
+{
+    DiscMetadata metadata;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return metadata;
+
+    QByteArray line;
+    bool carriageReturn = false; // a "\r" waiting to see whether "\n" follows
+    auto put = [&](char c) {
+        line.append(c);
+        if (c == '\n' || line.size() == MaxLineRead) {
+            TakeLine(line, metadata);
+            line.clear();
+        }
+    };
+    char chunk[65536];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        for (qint64 i = 0; i < got; ++i) {
+            const char c = chunk[i];
+            if (carriageReturn) {
+                carriageReturn = false;
+                if (c == '\n') {
+                    put('\n');
+                    continue;
+                }
+                put('\r');
+            }
+            if (c == '\r')
+                carriageReturn = true;
+            else
+                put(c);
+        }
+    }
+    if (carriageReturn)
+        put('\r');
+    if (!line.isEmpty())
+        TakeLine(line, metadata);
+
+    metadata.name = QString::fromUtf8(metadata.nameBytes);
+    metadata.thumbnail = QFile::decodeName(metadata.thumbnailBytes);
+    return metadata;
+}

@@ -1,0 +1,48 @@
+#include "DvdFolderBuilder.h"
+
+#include "MediaMaker.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace {
+
+bool RunDvdauthor(const QStringList &arguments, QString *error)
+{
+    QProcess dvdauthor;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+    dvdauthor.setProcessEnvironment(environment);
+    dvdauthor.start(QStringLiteral("dvdauthor"), arguments);
+    if (!dvdauthor.waitForFinished(300000) || dvdauthor.exitStatus() != QProcess::NormalExit ||
+        dvdauthor.exitCode() != 0) {
+        if (error)
+            *error = QStringLiteral("dvdauthor failed: ") +
+                     QString::fromLocal8Bit(dvdauthor.readAllStandardError()).trimmed() +
+                     dvdauthor.errorString();
+        dvdauthor.kill();
+        dvdauthor.waitForFinished();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DvdFolderBuilder::Build(const QString &discFolder, QString *error) const
+{
+    if (!QDir().mkpath(discFolder)) {
+        if (error)
+            *error = QStringLiteral("cannot make ") + discFolder;
+        return false;
+    }
+    MediaMaker maker(streamCache);
+    QString programStream;
+    if (!maker.MakeDvdProgramStream(seconds, programStream, error))
+        return false;
+    // First the title set, then the video manager that lists it.
+    return RunDvdauthor({QStringLiteral("-o"), discFolder, QStringLiteral("-t"), programStream},
+                        error) &&
+           RunDvdauthor({QStringLiteral("-o"), discFolder, QStringLiteral("-T")}, error);
+}

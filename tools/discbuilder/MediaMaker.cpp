@@ -1,0 +1,316 @@
+#include "MediaMaker.h"
+
+#include "TransportStreamScan.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Changes whenever the recipes below change, so that a shared cache never hands out a file
+// made the old way.
+constexpr char RecipeVersion[] = "orvel-discbuilder-1";
+
+constexpr int ClipWidth = 256;
+constexpr int ClipHeight = 144; // a multiple of 16
+constexpr int FramesPerSecond = 25;
+constexpr quint16 VideoPid = 0x1011;
+constexpr int ProcessTimeoutMs = 300000;
+
+void AppendWord16(QByteArray &out, quint16 value)
+{
+    out.append(char(value >> 8));
+    out.append(char(value & 0xFF));
+}
+
+void AppendWord32(QByteArray &out, quint32 value)
+{
+    AppendWord16(out, quint16(value >> 16));
+    AppendWord16(out, quint16(value & 0xFFFF));
+}
+
+QByteArray Segment(quint32 pts, quint8 type, const QByteArray &data)
+{
+    QByteArray out("PG");
+    AppendWord32(out, pts);
+    AppendWord32(out, 0); // DTS
+    out.append(char(type));
+    AppendWord16(out, quint16(data.size()));
+    out.append(data);
+    return out;
+}
+
+// One display set: a composition with the square (show) or without it (clear).
+QByteArray DisplaySet(quint32 pts, int width, int height, quint16 number, bool show)
+{
+    constexpr int Square = 16;
+    constexpr int Left = 16;
+    constexpr int Top = 16;
+    QByteArray composition;
+    AppendWord16(composition, quint16(width));
+    AppendWord16(composition, quint16(height));
+    composition.append(char(0x10)); // frame rate code
+    AppendWord16(composition, number);
+    composition.append(char(show ? 0x80 : 0x00)); // epoch start, or a normal update
+    composition.append(char(0));                  // no palette-only update
+    composition.append(char(0));                  // palette 0
+    composition.append(char(show ? 1 : 0));       // composition objects
+    if (show) {
+        AppendWord16(composition, 0); // object 0
+        composition.append(char(0));  // window 0
+        composition.append(char(0));  // not cropped
+        AppendWord16(composition, Left);
+        AppendWord16(composition, Top);
+    }
+    QByteArray out = Segment(pts, 0x16, composition);
+
+    QByteArray window;
+    window.append(char(1));
+    window.append(char(0));
+    AppendWord16(window, Left);
+    AppendWord16(window, Top);
+    AppendWord16(window, Square);
+    AppendWord16(window, Square);
+    out += Segment(pts, 0x17, window);
+
+    if (show) {
+        QByteArray palette;
+        palette.append(char(0)); // palette 0
+        palette.append(char(0)); // version 0
+        // Entry 1: white (Y, Cr, Cb), opaque.
+        palette.append(QByteArray::fromHex("01EB8080FF"));
+        out += Segment(pts, 0x14, palette);
+
+        // Run-length coded lines: a non-zero byte is one pixel of that colour, 00 00 ends
+        // the line.
+        QByteArray lines;
+        for (int y = 0; y < Square; ++y) {
+            lines.append(Square, char(1));
+            lines.append(2, '\0');
+        }
+        QByteArray object;
+        AppendWord16(object, 0);   // object 0
+        object.append(char(0));    // version
+        object.append(char(0xC0)); // first and last piece
+        const quint32 length = quint32(lines.size() + 4);
+        object.append(char(length >> 16));
+        AppendWord16(object, quint16(length & 0xFFFF));
+        AppendWord16(object, Square);
+        AppendWord16(object, Square);
+        object.append(lines);
+        out += Segment(pts, 0x15, object);
+    }
+    out += Segment(pts, 0x80, QByteArray());
+    return out;
+}
+
+} // namespace
+
+MediaMaker::MediaMaker(const QString &cacheFolder)
+{
+    if (cacheFolder.isEmpty()) {
+        privateFolder = std::make_unique<QTemporaryDir>();
+        folder = privateFolder->path();
+    } else {
+        folder = cacheFolder;
+        QDir().mkpath(folder);
+    }
+}
+
+MediaMaker::~MediaMaker() = default;
+
+QByteArray MediaMaker::SubtitleStream(int seconds, int width, int height)
+{
+    const quint32 start = 90000;
+    const quint32 end = quint32(qMax(2, seconds - 1)) * 90000;
+    return DisplaySet(start, width, height, 0, true) + DisplaySet(end, width, height, 1, false);
+}
+
+QString MediaMaker::CachePath(const QStringList &recipe, const QString &suffix) const
+{
+    const QByteArray key =
+        (QStringList{QString::fromLatin1(RecipeVersion)} + recipe).join(QLatin1Char('\n')).toUtf8();
+    const QByteArray name = QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
+    return QDir(folder).filePath(QString::fromLatin1(name) + suffix);
+}
+
+bool MediaMaker::RunFfmpeg(const QStringList &arguments, QString *error)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::SeparateChannels);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
+                             QStringLiteral("-loglevel"), QStringLiteral("error"),
+                             QStringLiteral("-y")} +
+                     arguments);
+    if (!ffmpeg.waitForFinished(ProcessTimeoutMs) || ffmpeg.exitStatus() != QProcess::NormalExit ||
+        ffmpeg.exitCode() != 0) {
+        if (error)
+            *error = QStringLiteral("ffmpeg failed: ") +
+                     QString::fromLocal8Bit(ffmpeg.readAllStandardError()).trimmed() +
+                     ffmpeg.errorString();
+        ffmpeg.kill();
+        ffmpeg.waitForFinished();
+        return false;
+    }
+    return true;
+}
+
+bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming &timing,
+                          QString *error)
+{
+    const QString seconds = QString::number(qMax(1, request.seconds));
+    QStringList inputs{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                       QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
+                           .arg(ClipWidth)
+                           .arg(ClipHeight)
+                           .arg(FramesPerSecond)
+                           .arg(seconds)};
+    QStringList maps{QStringLiteral("-map"), QStringLiteral("0:v")};
+    QStringList metadata;
+    int input = 1;
+    for (int i = 0; i < request.audioLanguages.size(); ++i, ++input) {
+        // A different tone per stream, so that a switch of stream can be heard.
+        inputs << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+               << QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
+                      .arg(440 + 110 * i)
+                      .arg(seconds);
+        maps << QStringLiteral("-map") << QStringLiteral("%1:a").arg(input);
+        metadata << QStringLiteral("-metadata:s:a:%1").arg(i)
+                 << QStringLiteral("language=") + QString::fromLatin1(request.audioLanguages[i]);
+    }
+    QStringList recipe{QStringLiteral("clip"), seconds,
+                       QString::number(request.timestampOffsetSeconds)};
+    recipe << metadata << QStringLiteral("subtitles");
+    for (const QByteArray &language : request.subtitleLanguages)
+        recipe << QString::fromLatin1(language);
+
+    const QString streamPath = CachePath(recipe, QStringLiteral(".m2ts"));
+    if (!QFileInfo::exists(streamPath)) {
+        QTemporaryDir work(QDir(folder).filePath(QStringLiteral("work-XXXXXX")));
+        if (!work.isValid()) {
+            if (error)
+                *error = QStringLiteral("cannot make a work folder in ") + folder;
+            return false;
+        }
+        for (int i = 0; i < request.subtitleLanguages.size(); ++i, ++input) {
+            const QString sup = work.filePath(QStringLiteral("s%1.sup").arg(i));
+            QFile file(sup);
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(SubtitleStream(request.seconds, ClipWidth, ClipHeight)) < 0) {
+                if (error)
+                    *error = QStringLiteral("cannot write ") + sup;
+                return false;
+            }
+            file.close();
+            inputs << QStringLiteral("-i") << sup;
+            maps << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input);
+            metadata << QStringLiteral("-metadata:s:s:%1").arg(i)
+                     << QStringLiteral("language=") +
+                            QString::fromLatin1(request.subtitleLanguages[i]);
+        }
+        const QString made = work.filePath(QStringLiteral("clip.m2ts"));
+        QStringList arguments = inputs + maps;
+        arguments << QStringLiteral("-c:v") << QStringLiteral("libx264")
+                  << QStringLiteral("-preset") << QStringLiteral("ultrafast")
+                  << QStringLiteral("-pix_fmt")
+                  << QStringLiteral("yuv420p")
+                  // Without force-cfr the engine reads twice the frame rate.
+                  << QStringLiteral("-x264-params") << QStringLiteral("force-cfr=1")
+                  << QStringLiteral("-g") << QString::number(FramesPerSecond)
+                  << QStringLiteral("-keyint_min") << QString::number(FramesPerSecond)
+                  << QStringLiteral("-sc_threshold") << QStringLiteral("0") << QStringLiteral("-bf")
+                  << QStringLiteral("0") << QStringLiteral("-c:a") << QStringLiteral("ac3")
+                  << QStringLiteral("-b:a") << QStringLiteral("64k") << QStringLiteral("-ac")
+                  << QStringLiteral("2") << QStringLiteral("-c:s") << QStringLiteral("copy");
+        arguments << metadata;
+        if (request.timestampOffsetSeconds != 0)
+            arguments << QStringLiteral("-output_ts_offset")
+                      << QString::number(request.timestampOffsetSeconds);
+        arguments << QStringLiteral("-f") << QStringLiteral("mpegts")
+                  << QStringLiteral("-mpegts_m2ts_mode") << QStringLiteral("1") << made;
+        if (!RunFfmpeg(arguments, error))
+            return false;
+        QFile file(made);
+        if (!file.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = QStringLiteral("ffmpeg wrote no ") + made;
+            return false;
+        }
+        QByteArray stream = file.readAll();
+        file.close();
+        TransportStreamScan::PadToAlignedUnit(stream);
+        QSaveFile out(streamPath);
+        if (!out.open(QIODevice::WriteOnly) || out.write(stream) != stream.size() ||
+            !out.commit()) {
+            if (error)
+                *error = QStringLiteral("cannot write ") + streamPath;
+            return false;
+        }
+    }
+
+    QFile file(streamPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot read ") + streamPath;
+        return false;
+    }
+    if (!TransportStreamScan::Scan(file.readAll(), VideoPid, timing, error))
+        return false;
+    path = streamPath;
+    return true;
+}
+
+bool MediaMaker::MakeJpeg(int width, int height, QString &path, QString *error)
+{
+    const QString picture =
+        CachePath({QStringLiteral("jpeg"), QString::number(width), QString::number(height)},
+                  QStringLiteral(".jpg"));
+    if (!QFileInfo::exists(picture)) {
+        const QString made = picture + QStringLiteral(".part.jpg");
+        if (!RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("testsrc=size=%1x%2:rate=1").arg(width).arg(height),
+                        QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-q:v"),
+                        QStringLiteral("5"), made},
+                       error))
+            return false;
+        QFile::remove(picture);
+        if (!QFile::rename(made, picture)) {
+            if (error)
+                *error = QStringLiteral("cannot keep ") + picture;
+            return false;
+        }
+    }
+    path = picture;
+    return true;
+}
+
+bool MediaMaker::MakeDvdProgramStream(int seconds, QString &path, QString *error)
+{
+    const QString length = QString::number(qMax(1, seconds));
+    const QString stream = CachePath({QStringLiteral("dvd"), length}, QStringLiteral(".mpg"));
+    if (!QFileInfo::exists(stream)) {
+        const QString made = stream + QStringLiteral(".part.mpg");
+        if (!RunFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("testsrc=size=720x576:rate=25:duration=") + length,
+                        QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("sine=frequency=440:duration=") + length,
+                        QStringLiteral("-target"), QStringLiteral("pal-dvd"),
+                        QStringLiteral("-aspect"), QStringLiteral("16:9"), made},
+                       error))
+            return false;
+        QFile::remove(stream);
+        if (!QFile::rename(made, stream)) {
+            if (error)
+                *error = QStringLiteral("cannot keep ") + stream;
+            return false;
+        }
+    }
+    path = stream;
+    return true;
+}

@@ -1,0 +1,232 @@
+// Builds test discs from the command line.
+//
+//   orvel-disc-build bluray FOLDER [OPTION...]
+//   orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]
+//   orvel-disc-build bench FOLDER --playlists N
+//
+// Blu-ray options, each may be repeated; playlists are written in the order given:
+//   --clip ID:SECONDS[:AUDIO,...[:SUBTITLE,...]]   a clip made by ffmpeg, e.g. 00001:6:eng,fra:eng
+//                                                  (":" alone gives no audio: 00002:4::eng)
+//   --synthetic-clip ID:SECONDS                    a clip information file without a stream
+//   --playlist NAME=CLIP[+CLIP...][@MS,MS...]      play items and chapter starts (milliseconds)
+//   --byte-copy NAME=SOURCE                        the bytes of an earlier playlist
+//   --structural-copy NAME=SOURCE                  its content in other bytes
+//   --loop NAME=CLIP[xTIMES]                       one clip TIMES times (default 3)
+//   --raw NAME=FILE                                a playlist file copied from FILE
+//   --text NAME=TEXT                               a playlist file holding TEXT
+//   --folder NAME                                  a folder inside PLAYLIST
+//   --name TEXT                                    disc name in META/DL/bdmt_eng.xml
+//   --thumbnail FILE                               thumbnail name (default x.jpg with --name)
+//   --no-thumbnail                                 metadata without a thumbnail
+//   --metadata-xml FILE                            the metadata file copied from FILE
+//   --no-index                                     no index.bdmv and MovieObject.bdmv
+//   --cache DIR                                    keep made streams there between runs
+//                                                  (default: $ORVEL_DISCBUILDER_CACHE)
+//
+// After a Blu-ray build the playlist folder's entries are printed in the order the file
+// system lists them, which is the order players number titles in. Exit code 0 on success,
+// 1 when the build fails, 2 on a usage error.
+
+#include "BluRayFolderBuilder.h"
+#include "DvdFolderBuilder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+#include <dirent.h>
+
+namespace {
+
+int Usage(const QString &problem)
+{
+    std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(problem));
+    std::fputs("usage: orvel-disc-build bluray FOLDER [--clip ID:SECONDS[:AUDIO,..[:SUBS,..]]]\n"
+               "         [--synthetic-clip ID:SECONDS] [--playlist NAME=CLIP[+CLIP..][@MS,..]]\n"
+               "         [--byte-copy NAME=SOURCE] [--structural-copy NAME=SOURCE]\n"
+               "         [--loop NAME=CLIP[xTIMES]] [--raw NAME=FILE] [--text NAME=TEXT]\n"
+               "         [--folder NAME] [--name TEXT] [--thumbnail FILE] [--no-thumbnail]\n"
+               "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
+               "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
+               "       orvel-disc-build bench FOLDER --playlists N\n",
+               stderr);
+    return 2;
+}
+
+QVector<QByteArray> Languages(const QString &list)
+{
+    QVector<QByteArray> languages;
+    for (const QString &language : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        languages << language.toLatin1();
+    return languages;
+}
+
+bool SplitAssignment(const QString &value, QString &name, QString &rest)
+{
+    const int at = value.indexOf(QLatin1Char('='));
+    if (at <= 0)
+        return false;
+    name = value.left(at);
+    rest = value.mid(at + 1);
+    return true;
+}
+
+void PrintListing(const QString &folder)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    std::printf("%s:\n", qPrintable(folder));
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            std::printf("  %s\n", entry->d_name);
+    }
+    ::closedir(dir);
+}
+
+int BuildBluRay(const QString &folder, const QStringList &options)
+{
+    BluRayFolderBuilder disc;
+    disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    bool thumbnailSet = false;
+    for (int i = 0; i < options.size(); ++i) {
+        const QString option = options[i];
+        const bool takesValue =
+            option != QLatin1String("--no-thumbnail") && option != QLatin1String("--no-index");
+        if (takesValue && i + 1 >= options.size())
+            return Usage(option + QStringLiteral(" needs a value"));
+        const QString value = takesValue ? options[++i] : QString();
+        QString name;
+        QString rest;
+        if (option == QLatin1String("--clip") || option == QLatin1String("--synthetic-clip")) {
+            const QStringList parts = value.split(QLatin1Char(':'));
+            bool ok = false;
+            const int seconds = parts.value(1).toInt(&ok);
+            if (parts.size() < 2 || parts[0].size() != 5 || !ok || seconds <= 0)
+                return Usage(QStringLiteral("bad clip: ") + value);
+            BluRayFolderBuilder::Clip &clip =
+                disc.AddClip(parts[0].toLatin1(), seconds,
+                             parts.size() > 2 ? Languages(parts[2]) : QVector<QByteArray>{"eng"},
+                             Languages(parts.value(3)));
+            clip.synthetic = option == QLatin1String("--synthetic-clip");
+        } else if (option == QLatin1String("--playlist")) {
+            if (!SplitAssignment(value, name, rest))
+                return Usage(QStringLiteral("bad playlist: ") + value);
+            const QString clipsText = rest.section(QLatin1Char('@'), 0, 0);
+            QVector<QByteArray> clipIds;
+            for (const QString &id : clipsText.split(QLatin1Char('+'), Qt::SkipEmptyParts))
+                clipIds << id.toLatin1();
+            QVector<qint64> chapters;
+            for (const QString &ms :
+                 rest.section(QLatin1Char('@'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                chapters << ms.toLongLong();
+            disc.AddPlaylist(name, clipIds, chapters);
+        } else if (option == QLatin1String("--byte-copy") ||
+                   option == QLatin1String("--structural-copy")) {
+            if (!SplitAssignment(value, name, rest))
+                return Usage(QStringLiteral("bad copy: ") + value);
+            if (option == QLatin1String("--byte-copy"))
+                disc.AddByteCopy(name, rest);
+            else
+                disc.AddStructuralCopy(name, rest);
+        } else if (option == QLatin1String("--loop")) {
+            if (!SplitAssignment(value, name, rest))
+                return Usage(QStringLiteral("bad loop: ") + value);
+            const int times =
+                rest.contains(QLatin1Char('x')) ? rest.section(QLatin1Char('x'), 1).toInt() : 3;
+            disc.AddLoop(name, rest.section(QLatin1Char('x'), 0, 0).toLatin1(), times);
+        } else if (option == QLatin1String("--raw")) {
+            if (!SplitAssignment(value, name, rest))
+                return Usage(QStringLiteral("bad raw playlist: ") + value);
+            QFile file(rest);
+            if (!file.open(QIODevice::ReadOnly))
+                return Usage(QStringLiteral("cannot read ") + rest);
+            disc.AddRaw(name, file.readAll());
+        } else if (option == QLatin1String("--text")) {
+            if (!SplitAssignment(value, name, rest))
+                return Usage(QStringLiteral("bad text playlist: ") + value);
+            disc.AddRaw(name, rest.toUtf8());
+        } else if (option == QLatin1String("--folder")) {
+            disc.AddFolder(value);
+        } else if (option == QLatin1String("--name")) {
+            disc.metadata.write = true;
+            disc.metadata.name = value.toUtf8();
+        } else if (option == QLatin1String("--thumbnail")) {
+            disc.metadata.write = true;
+            disc.metadata.thumbnail = QFile::encodeName(value);
+            thumbnailSet = true;
+        } else if (option == QLatin1String("--no-thumbnail")) {
+            disc.metadata.thumbnail.clear();
+            thumbnailSet = true;
+        } else if (option == QLatin1String("--metadata-xml")) {
+            QFile file(value);
+            if (!file.open(QIODevice::ReadOnly))
+                return Usage(QStringLiteral("cannot read ") + value);
+            disc.metadata.write = true;
+            disc.metadata.rawXml = file.readAll();
+            disc.metadata.writePicture = false;
+        } else if (option == QLatin1String("--no-index")) {
+            disc.writeIndex = false;
+        } else if (option == QLatin1String("--cache")) {
+            disc.streamCache = value;
+        } else {
+            return Usage(QStringLiteral("unknown option ") + option);
+        }
+    }
+    Q_UNUSED(thumbnailSet);
+    QString error;
+    if (!disc.Build(folder, &error)) {
+        std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
+        return 1;
+    }
+    PrintListing(folder + QStringLiteral("/BDMV/PLAYLIST"));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() < 2)
+        return Usage(QStringLiteral("a kind and a folder are needed"));
+    const QString kind = arguments[0];
+    const QString folder = arguments[1];
+    const QStringList options = arguments.mid(2);
+    QString error;
+    if (kind == QLatin1String("bluray"))
+        return BuildBluRay(folder, options);
+    if (kind == QLatin1String("dvd")) {
+        DvdFolderBuilder dvd;
+        dvd.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+        for (int i = 0; i + 1 < options.size(); i += 2) {
+            if (options[i] == QLatin1String("--seconds"))
+                dvd.seconds = options[i + 1].toInt();
+            else if (options[i] == QLatin1String("--cache"))
+                dvd.streamCache = options[i + 1];
+            else
+                return Usage(QStringLiteral("unknown option ") + options[i]);
+        }
+        if (options.size() % 2 != 0)
+            return Usage(QStringLiteral("an option needs a value"));
+        if (!dvd.Build(folder, &error)) {
+            std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+    if (kind == QLatin1String("bench")) {
+        if (options.size() != 2 || options[0] != QLatin1String("--playlists") ||
+            options[1].toInt() <= 0)
+            return Usage(QStringLiteral("bench needs --playlists N"));
+        BluRayFolderBuilder disc = BluRayFolderBuilder::BenchmarkDisc(options[1].toInt());
+        if (!disc.Build(folder, &error)) {
+            std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+    return Usage(QStringLiteral("unknown kind ") + kind);
+}

@@ -1,0 +1,158 @@
+// Prints what the player makes of each disc folder named on the command line, running the
+// same detection and scan as the window: one JSON object per folder and line, keys always in
+// this order.
+//
+//   orvel-disc-dump FOLDER...
+//
+//   {"folder":"PATH","kind":"bluray","name":"Disc Name","thumbnail":"x.jpg",
+//    "pictureLoaded":true,"current":"00001.mpls","titles":[{"playlist":"00001.mpls",
+//    "engineTitle":1,"durationText":"01:30:00","chapters":[0,600000],
+//    "audio":["English AC3"],"subtitles":["English"]}]}
+//
+// "kind" is "bluray", "dvd" or "none" (the folder the window answers with MSG0102). "name"
+// and "thumbnail" are what the metadata file gives; "pictureLoaded" says whether the picture
+// loads. "titles" follow the title menus (longest first): "playlist" is the title's file,
+// "engineTitle" the number the engine plays it by (null when the engine cannot reach it by
+// number), "chapters" the chapter starts in milliseconds, "audio" and "subtitles" the menu
+// entries after "Disable". A DVD has no titles; for "none" the strings are empty too.
+// Exit code 0 once every folder has been tried; 2 when no folder is named.
+
+#include "disc/BluRayScan.h"
+#include "disc/DiscFolder.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+// JSON string text: quotes, backslashes and control characters escaped, everything else
+// left as UTF-8.
+void AppendString(QByteArray &out, const QString &text)
+{
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (byte) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(byte));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
+{
+    out += '[';
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        AppendString(out, streams[i].description);
+    }
+    out += ']';
+}
+
+bool PictureLoads(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    QImageReader reader(path);
+    QImage picture;
+    return reader.read(&picture) && !picture.isNull();
+}
+
+QByteArray DumpLine(const QString &folder)
+{
+    const DiscFolderKind kind = DetectDiscFolder(folder);
+    BluRayScan scan;
+    if (kind == DiscFolderKind::BluRay)
+        scan = ScanBluRayFolder(folder);
+
+    QByteArray out = "{\"folder\":";
+    AppendString(out, folder);
+    out += ",\"kind\":";
+    out += kind == DiscFolderKind::BluRay ? "\"bluray\""
+           : kind == DiscFolderKind::Dvd  ? "\"dvd\""
+                                          : "\"none\"";
+    out += ",\"name\":";
+    AppendString(out, scan.discName);
+    out += ",\"thumbnail\":";
+    AppendString(out, scan.thumbnailName);
+    out += ",\"pictureLoaded\":";
+    out += PictureLoads(scan.thumbnailPath) ? "true" : "false";
+    out += ",\"current\":";
+    const BluRayTitle *current = scan.Find(scan.currentTitleKey);
+    AppendString(out, current ? current->playlistName : QString());
+    out += ",\"titles\":[";
+    for (qsizetype i = 0; i < scan.titles.size(); ++i) {
+        const BluRayTitle &title = scan.titles[i];
+        if (i > 0)
+            out += ',';
+        out += "{\"playlist\":";
+        AppendString(out, title.playlistName);
+        out += ",\"engineTitle\":";
+        out += title.HasEngineTitle() ? QByteArray::number(title.engineTitle) : "null";
+        out += ",\"durationText\":";
+        AppendString(out, title.durationText);
+        out += ",\"chapters\":[";
+        for (qsizetype c = 0; c < title.chapters.size(); ++c) {
+            if (c > 0)
+                out += ',';
+            out += QByteArray::number(title.chapters[c]);
+        }
+        out += "],\"audio\":";
+        AppendStreams(out, title.audioStreams);
+        out += ",\"subtitles\":";
+        AppendStreams(out, title.subtitles);
+        out += '}';
+    }
+    out += "]}\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList folders = app.arguments().mid(1);
+    if (folders.isEmpty()) {
+        std::fputs("usage: orvel-disc-dump FOLDER...\n", stderr);
+        return 2;
+    }
+    for (const QString &folder : folders) {
+        const QByteArray line = DumpLine(folder);
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
