@@ -20,6 +20,7 @@
 
 class DurationProbeQueue;
 class EngineProcess;
+struct BluRayScan;
 struct ProbedDuration;
 class QAction;
 class QLabel;
@@ -54,6 +55,9 @@ public:
     void OpenMediaFiles(const QStringList &files);
     void AddToPlaylist(const QVector<PLAY_LIST_INFO> &items);
     void OpenPlaylistItem(const PLAY_LIST_INFO &item);
+    // Every road that opens a folder: a DVD plays, a Blu-ray shows its disc page, anything
+    // else gets a message.
+    void OpenDiscFolder(const QString &folder);
 
     void PauseSession();
     void ResumeSession();
@@ -102,6 +106,8 @@ public slots:
     void btnSupportSlot();
     void btnAboutSlot();
     void btnOpenFile();
+    void btnLoadBDPath();
+    void BDMenuOperate(QAction *action);
     void VideoPlay();
     void StopBtn();
     void FullScreenBtn();
@@ -151,6 +157,9 @@ private:
     void PlayFromControls();
     void PlayBluRayTitle();
     void OpenDvdFolder(const QString &folder);
+    void LoadBluRayFolder(const QString &folder);
+    void ShowBluRayScan(const BluRayScan &scan);
+    void ChooseTitle(const QAction *action);
     void StepForward();
     void StepBackward();
     void StepSeek(int seconds);
@@ -271,6 +280,7 @@ private:
     QMap<QString, int> subtitleChoices;
     QMap<QString, QVector<quint32>> titleChapters;
     QMap<QString, QString> titleDiscFolders;
+    quint64 discLoads = 0; // counts disc loads, so that only the latest scan is shown
     QMap<QString, QVector<MplsPlayItem>> titlePlayItems;
     QMap<QString, QVector<MplsStream>> titleSubtitles;
     QMap<QString, QVector<MplsStream>> titleAudioStreams;

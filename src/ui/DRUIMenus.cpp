@@ -35,7 +35,7 @@ MenuTable<DRUI> DRUI::FileMenuTable()
 {
     static const MenuRow<DRUI> rows[] = {
         {"MainWnd/OpenFile", "Open File", nullptr, true, &DRUI::btnOpenFile, "..."},
-        {"MainWnd/OpenDisc", "Open Disc", nullptr, true, nullptr, "..."},
+        {"MainWnd/OpenDisc", "Open Disc", nullptr, true, &DRUI::btnLoadBDPath, "..."},
         {"MainWnd/RecentFiles", "Recent Files", nullptr, true, nullptr, ""},
         {"MainWnd/Eject", "Eject", nullptr, true, &DRUI::StopBtn, ""},
         {"MainWnd/Close", "Close", nullptr, true, &DRUI::btnCloseSlot, ""},
@@ -203,6 +203,10 @@ void DRUI::BDControlsMenu(QAction *action)
             ResumeSession();
             SeekTo(second);
         }
+        return;
+    }
+    if (parentMenu && parentMenu->menuAction() == otherTitlesAction) {
+        ChooseTitle(action);
         return;
     }
     DispatchMenuAction(this, ControlsMenuTable(), action);

@@ -111,10 +111,10 @@ void DRUI::AddToPlaylist(const QVector<PLAY_LIST_INFO> &items)
 
 void DRUI::OpenPlaylistItem(const PLAY_LIST_INFO &item)
 {
-    // Disc folders reopen through the disc opener, which comes with disc support; until
-    // then only media files are listed.
     if (item.kind == SourceKind::MediaFile) {
         OpenMediaFiles({item.path});
+    } else {
+        OpenDiscFolder(item.path);
     }
 }
 
@@ -187,8 +187,9 @@ void DRUI::dropEvent(QDropEvent *event)
 
 void DRUI::OpenSourcePath(const QString &path)
 {
-    // Folders are opened as discs once disc support is in; until then they are left alone.
-    if (!QFileInfo(path).isDir()) {
+    if (QFileInfo(path).isDir()) {
+        OpenDiscFolder(path);
+    } else {
         OpenMediaFiles({path});
     }
 }

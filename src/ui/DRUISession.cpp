@@ -236,7 +236,9 @@ void DRUI::Navigation()
         isStopped = true;
     }
     loadedPath.clear();
-    ShowPage(sourceKind == SourceKind::BluRay ? Page::Disc : Page::Start);
+    // Until a disc has been loaded its page would be empty and its entries would do nothing.
+    const bool discLoaded = sourceKind == SourceKind::BluRay && !currentTitleKey.isEmpty();
+    ShowPage(discLoaded ? Page::Disc : Page::Start);
 }
 
 void DRUI::MPlayerDataRecieve(const EngineEvent &event)
@@ -332,14 +334,8 @@ void DRUI::SelectOnly(QMenu *menu, int index)
 
 void DRUI::ApplyStreamMenus()
 {
-    if (pendingSubtitleTrack >= 0) {
-        SendCommand(SlaveCommand::SubDemux(pendingSubtitleTrack));
-        SelectOnly(subtitleTrackSubmenu, pendingSubtitleTrack + 1);
-    }
-    if (pendingAudioTrack >= 0) {
-        SendCommand(SlaveCommand::SwitchAudio(pendingAudioTrack));
-        SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
-    }
+    // The menus are first made to fit the streams the engine announced; the stored choices
+    // of a disc title come after, so that the rebuild cannot undo them.
     if (StreamTally::MenuNeedsRebuild(streamTally.AudioCount(),
                                       int(audioTrackSubmenu->actions().size()))) {
         audioTrackSubmenu->clear();
@@ -355,7 +351,9 @@ void DRUI::ApplyStreamMenus()
             }
             audioTrackSubmenu->addAction(entry);
         }
-        SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
+        if (pendingAudioTrack < 0) {
+            SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
+        }
     }
     if (StreamTally::MenuNeedsRebuild(streamTally.SubtitleCount(),
                                       int(subtitleTrackSubmenu->actions().size()))) {
@@ -370,6 +368,16 @@ void DRUI::ApplyStreamMenus()
             entry->setData(n);
             subtitleTrackSubmenu->addAction(entry);
         }
+    }
+    if (pendingSubtitleTrack >= 0) {
+        SendCommand(SlaveCommand::SubDemux(pendingSubtitleTrack));
+        SelectOnly(subtitleTrackSubmenu, pendingSubtitleTrack + 1);
+    }
+    if (pendingAudioTrack >= 0) {
+        SendCommand(SlaveCommand::SwitchAudio(pendingAudioTrack));
+        // A switched stream starts at full level; the window's level and mute hold.
+        SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
+        SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
     }
 }
 

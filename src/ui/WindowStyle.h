@@ -32,6 +32,9 @@ inline const QString discPageMenu =
     QStringLiteral("QMenu{background:rgba(0, 0, 0, 80);color: white;}QMenu::item:selected "
                    "{background-color: rgba(0, 0, 0,120);}");
 
+// The disc page's popups look like the disc page menu they hang from.
+inline const QString discPopupMenu = discPageMenu;
+
 inline const QString navigationSubmenu =
     QStringLiteral("QMenu{background:rgba(255, 255, 255, 255);color: black;}QMenu::item:selected "
                    "{background-color: rgba(0, 0, 0,30);}");

@@ -6,10 +6,29 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QTableWidget>
 #include <QTimer>
+
+// How many colours a window grab of the widget shows: colour bars give many, an empty
+// surface one or two.
+inline int ColoursOnScreen(QWidget *surface)
+{
+    const QImage image = surface->screen()
+                             ->grabWindow(surface->winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            colours.insert(image.pixel(x, y) & 0xF0F0F0);
+        }
+    }
+    return int(colours.size());
+}
 
 // Lets the window's tests look at what the user would see and drive its private steps.
 class DRUITestAccess
@@ -42,6 +61,17 @@ public:
     QMenu *AudioChannels() const { return w.audioChannelSubmenu; }
     QMenu *ToolsMenu() const { return w.toolsMenu; }
     QAction *PlayPause() const { return w.playPauseAction; }
+    QMenu *DiscPageMenu() const { return w.discPageMenu; }
+    QAction *PlayMovieEntry() const { return w.playMovieAction; }
+    QAction *ChapterEntry() const { return w.chapterAction; }
+    QAction *AudioEntry() const { return w.audioAction; }
+    QAction *SubtitleEntry() const { return w.subtitleAction; }
+    QAction *OtherTitlesEntry() const { return w.otherTitlesAction; }
+    QMenu *TitleSubmenu() const { return w.titleSubmenu; }
+    QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
+    QLabel *DiscName() const { return w.discNameLabel; }
+    QLabel *DiscArt() const { return w.discArtLabel; }
+    QString CurrentTitleKey() const { return w.currentTitleKey; }
     int PlaylistSize() const { return int(w.playlist.size()); }
     QStringList RecentEntries() const { return w.recentFiles.Entries(); }
     bool HasEngine() const { return w.engineProcess != nullptr; }

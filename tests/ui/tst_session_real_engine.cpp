@@ -105,21 +105,6 @@ static QStringList Entries(QMenu *menu)
 
 // Distinct colours in a grab of the video surface: colour bars give many, an empty black
 // surface gives one.
-static int ColoursOnScreen(QWidget *surface)
-{
-    const QImage image = surface->screen()
-                             ->grabWindow(surface->winId())
-                             .toImage()
-                             .convertToFormat(QImage::Format_RGB32);
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 4) {
-        for (int x = 0; x < image.width(); x += 4) {
-            colours.insert(image.pixel(x, y) & 0xF0F0F0);
-        }
-    }
-    return int(colours.size());
-}
-
 void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
 {
     const QString media = MakeMedia(QString::fromUtf8("colour bars é.mkv"), 6);

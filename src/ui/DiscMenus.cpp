@@ -1,0 +1,75 @@
+#include "ui/DiscMenus.h"
+
+#include "engine/FormatTime.h"
+#include "ui/WindowStyle.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace DiscMenus {
+
+QMenu *DiscPopupMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setWindowFlags(menu->windowFlags() | Qt::FramelessWindowHint);
+    menu->setAttribute(Qt::WA_TranslucentBackground);
+    menu->setStyleSheet(WindowStyle::discPopupMenu);
+    menu->setFont(WindowStyle::Font(20, true));
+    menu->setPalette(WindowStyle::WhiteText(menu->palette()));
+    return menu;
+}
+
+QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream> &streams,
+                         int activeIndex, int checkedIndex)
+{
+    if (streams.isEmpty()) {
+        return nullptr;
+    }
+    QStringList texts{QStringLiteral("Disable")};
+    for (const MplsStream &stream : streams) {
+        texts << stream.description;
+    }
+    QAction *active = nullptr;
+    for (int n = 0; n < texts.size(); ++n) {
+        auto *entry = new QAction(texts[n], popup);
+        entry->setData(n);
+        popup->addAction(entry);
+        if (n == activeIndex) {
+            active = entry;
+        }
+        auto *barEntry = new QAction(texts[n], submenu);
+        barEntry->setData(n);
+        if (n == checkedIndex) {
+            barEntry->setCheckable(true);
+            barEntry->setChecked(true);
+        }
+        submenu->addAction(barEntry);
+    }
+    popup->setActiveAction(active);
+    return active;
+}
+
+void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chaptersMs)
+{
+    for (int i = 0; i < chaptersMs.size(); ++i) {
+        auto *entry = new QAction(
+            QStringLiteral("%1. ").arg(i + 1) + FormatTime(qint64(chaptersMs[i] / 1000)), popup);
+        entry->setData(int(chaptersMs[i]));
+        popup->addAction(entry);
+        submenu->addAction(entry);
+    }
+}
+
+void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &titles)
+{
+    for (int i = 0; i < titles.size(); ++i) {
+        auto *entry =
+            new QAction(QStringLiteral("%1. ").arg(i + 1) + titles[i].record.durationText, popup);
+        entry->setData(QVariant::fromValue(titles[i].record));
+        entry->setEnabled(titles[i].playable);
+        popup->addAction(entry);
+        submenu->addAction(entry);
+    }
+}
+
+} // namespace DiscMenus

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "disc/MplsStream.h"
+#include "player/PlayListInfo.h"
+
+#include <QString>
+#include <QVector>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The menus a Blu-ray title fills: the disc page's popups and the menu bar's submenus.
+namespace DiscMenus {
+
+// A popup of the disc page: frameless, half-transparent black, large white text.
+QMenu *DiscPopupMenu(QWidget *parent);
+
+// "Disable" then one entry per stream, data 0 then n, in both menus (each owns its own
+// entries). The popup's active entry is the one at activeIndex; the submenu checks the
+// entry at checkedIndex. Returns the popup's active entry. Nothing is added without streams.
+QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream> &streams,
+                         int activeIndex, int checkedIndex);
+
+// One entry per chapter, "n. hh:mm:ss", data the start in ms; each entry is one action
+// shown in both menus and owned by the popup.
+void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chaptersMs);
+
+// One title entry for the title menus.
+struct TitleEntry
+{
+    PLAY_LIST_INFO record; // path: the title key; durationText: its length
+    bool playable = true;  // the engine can reach it by number
+};
+
+// One entry per title, "n. hh:mm:ss", data the title's record; shared like the chapters.
+// A title the engine cannot reach is listed but disabled.
+void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &titles);
+
+} // namespace DiscMenus

@@ -1,0 +1,279 @@
+// Discs through the window as a user opens them, on the real engine under X: a Blu-ray
+// folder built with copies and a loop among its titles, a DVD folder, and folders that are
+// neither.
+#include "BluRayFolderBuilder.h"
+#include "DRUITestAccess.h"
+#include "DvdFolderBuilder.h"
+#include "disc/BluRayScan.h"
+#include "engine/EngineProcess.h"
+#include "i18n/GetText.h"
+#include "platform/AppFolders.h"
+#include "ui/CMessageBox.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QtTest>
+
+class DiscWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void bluRayTitlesPlayWhatTheyName();
+    void dvdFolderPlays();
+    void foldersThatAreNoDiscGetTheMessage_data();
+    void foldersThatAreNoDiscGetTheMessage();
+
+private:
+    QTemporaryDir dir;
+};
+
+namespace {
+
+QStringList Texts(const QMenu *menu, bool marks = true)
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        texts << action->text() + (marks && action->isChecked() ? "*" : "") +
+                     (action->isEnabled() ? "" : " (off)");
+    }
+    return texts;
+}
+
+// Chooses a folder in the folder dialog the way a user does, once the dialog is up: types
+// its path into the dialog's name field and accepts.
+void ChooseFolderInDialog(const QString &folder)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, folder] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        poll->deleteLater();
+        auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(name);
+        name->setText(folder);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    poll->start(100);
+}
+
+// The whole seconds of the engine's own length answers while the session runs.
+struct LengthWatch
+{
+    QList<qint64> answers;
+    QMetaObject::Connection connection;
+    void Watch(EngineProcess *engine)
+    {
+        QObject::disconnect(connection);
+        answers.clear();
+        connection = QObject::connect(engine, &EngineProcess::eventReceived,
+                                      [this](const EngineEvent &event) {
+                                          if (event.kind == EngineEvent::Kind::LengthAnswer) {
+                                              answers << event.wholeSeconds;
+                                          }
+                                      });
+    }
+};
+
+QString LaunchArguments(const DRUITestAccess &ui)
+{
+    return ui.Engine() ? ui.Engine()->Arguments().join(' ') : QString();
+}
+
+} // namespace
+
+void DiscWindowTest::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("the engine draws into an X11 window: run under X (the test command starts Xvfb)");
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+}
+
+void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
+{
+    // Titles of different lengths, so the engine's length tells which one plays. Among them
+    // a byte copy, a structural copy and a loop: the engine does not count those, so every
+    // title after them would play the wrong playlist if we counted as the listing does.
+    BluRayFolderBuilder disc;
+    disc.AddClip("00001", 14, {"eng", "fra"}, {"eng"});
+    disc.AddClip("00002", 4);
+    disc.AddClip("00003", 7);
+    disc.AddPlaylist("00004.mpls", {"00001"}, {0, 5000, 10000});
+    disc.AddPlaylist("00005.mpls", {"00002"});
+    disc.AddPlaylist("00006.mpls", {"00003"});
+    disc.AddByteCopy("00001.mpls", "00004.mpls");
+    disc.AddLoop("00002.mpls", "00002", 3);
+    disc.AddStructuralCopy("00003.mpls", "00005.mpls");
+    disc.SetDiscName(QByteArray("Disc \xc3\xa9t\xc3\xa9"));
+    // Qt's folder dialog reads double quotes in a typed name as a list of names, so this
+    // name sticks to other awkward characters.
+    const QString folder = dir.filePath(QString::fromUtf8("My Disc, één"));
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    const BluRayScan scan = ScanBluRayFolder(folder);
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+
+    // Open Folder on the start page.
+    ChooseFolderInDialog(folder);
+    QTest::mouseClick(window.findChild<QPushButton *>("openFolderButton"), Qt::LeftButton);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    QTRY_VERIFY(ui.DiscPageMenu()->isVisible());
+    QCOMPARE(ui.DiscName()->text(), QString::fromUtf8("Disc été"));
+    QVERIFY(!ui.DiscArt()->pixmap().isNull());
+
+    // The longest title fills the menus: its chapters, its streams with the first audio
+    // stream and no subtitle chosen.
+    const BluRayTitle &longest = scan.titles.first();
+    QCOMPARE(ui.CurrentTitleKey(), longest.key);
+    QCOMPARE(longest.lengthSeconds, 14);
+    QCOMPARE(Texts(ui.ChapterSubmenu()),
+             QStringList({"1. 00:00:00", "2. 00:00:05", "3. 00:00:10"}));
+    QStringList audio{"Disable"}, subtitles{"Disable*"};
+    for (const MplsStream &stream : longest.audioStreams) {
+        audio << stream.description + (audio.size() == 1 ? "*" : "");
+    }
+    for (const MplsStream &stream : longest.subtitles) {
+        subtitles << stream.description;
+    }
+    QCOMPARE(audio.size(), 3);
+    QCOMPARE(Texts(ui.AudioTracks()), audio);
+    QCOMPARE(Texts(ui.SubtitleTracks()), subtitles);
+    QCOMPARE(ui.AudioEntry()->menu()->activeAction()->text(), longest.audioStreams[0].description);
+    QCOMPARE(ui.SubtitleEntry()->menu()->activeAction()->text(), QStringLiteral("Disable"));
+
+    // Every title is listed, longest first; those the engine cannot reach are disabled.
+    QStringList expectedTitles;
+    for (int i = 0; i < scan.titles.size(); ++i) {
+        expectedTitles << QStringLiteral("%1. %2").arg(i + 1).arg(scan.titles[i].durationText) +
+                              (scan.titles[i].HasEngineTitle() ? "" : " (off)");
+    }
+    QCOMPARE(Texts(ui.TitleSubmenu()), expectedTitles);
+    // The byte copy and the loop are no titles of ours; the structural copy is, but the
+    // engine does not count it (or its original, whichever it lists first).
+    QCOMPARE(expectedTitles.size(), 4);
+    QCOMPARE(expectedTitles.filter(" (off)").size(), 1);
+
+    // Each title entry of Other Titles plays the playlist it names: the engine's own length
+    // answer is that playlist's length.
+    LengthWatch lengths;
+    const QList<QAction *> titleEntries = ui.OtherTitlesEntry()->menu()->actions();
+    int played = 0;
+    for (int i = 0; i < titleEntries.size(); ++i) {
+        if (!titleEntries[i]->isEnabled()) {
+            continue;
+        }
+        emit ui.DiscPageMenu()->triggered(titleEntries[i]);
+        QTRY_VERIFY(ui.Engine());
+        QVERIFY2(LaunchArguments(ui).contains(
+                     QStringLiteral("br://%1 -bluray-device").arg(scan.titles[i].engineTitle)),
+                 qPrintable(LaunchArguments(ui)));
+        lengths.Watch(ui.Engine());
+        QTRY_VERIFY_WITH_TIMEOUT(!lengths.answers.isEmpty() && lengths.answers.last() > 0, 15000);
+        QVERIFY2(qAbs(lengths.answers.last() - scan.titles[i].lengthSeconds) <= 1,
+                 qPrintable(QStringLiteral("title %1 (%2) played %3 s")
+                                .arg(i + 1)
+                                .arg(scan.titles[i].playlistName)
+                                .arg(lengths.answers.last())));
+        ++played;
+    }
+    QCOMPARE(played, 3);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
+    QCOMPARE(ui.PlaylistSize(), 1); // the disc, once
+
+    // A chapter from the disc page starts the disc again at that chapter.
+    window.Navigation();
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(2));
+    QTRY_VERIFY(ui.Engine());
+    QVERIFY(LaunchArguments(ui).contains("br://0 -bluray-device"));
+    QCOMPARE(ui.StartPosition(), 10);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 11000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
+    window.StopBtn();
+}
+
+void DiscWindowTest::dvdFolderPlays()
+{
+    DvdFolderBuilder dvd;
+    dvd.seconds = 6;
+    const QString folder = dir.filePath(QString::fromUtf8("dvd 'ü'"));
+    QString error;
+    QVERIFY2(dvd.Build(folder, &error), qPrintable(error));
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    // File ▸ Open Disc.
+    ChooseFolderInDialog(folder);
+    for (QAction *entry : ui.FileMenu()->actions()) {
+        if (entry->data().toString() == "Open Disc") {
+            emit ui.FileMenu()->triggered(entry);
+        }
+    }
+    QTRY_VERIFY(ui.Engine());
+    QCOMPARE(ui.CurrentPage(), Page::Video);
+    QVERIFY2(LaunchArguments(ui).endsWith("dvd://1 -dvd-device " + folder),
+             qPrintable(LaunchArguments(ui)));
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    // The engine tells the length, which the window takes for a DVD.
+    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 6, 10000);
+    // A second opening starts a new session but lists the folder once.
+    window.OpenDiscFolder(folder);
+    QTRY_VERIFY(ui.Engine());
+    QCOMPARE(ui.PlaylistSize(), 1);
+    window.StopBtn();
+}
+
+void DiscWindowTest::foldersThatAreNoDiscGetTheMessage_data()
+{
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("plain folder") << QStringList{"Photos"};
+    QTest::newRow("lower-case stream") << QStringList{"BDMV/stream", "BDMV/PLAYLIST"};
+    QTest::newRow("marker is a file") << QStringList{"BDMV/PLAYLIST"};
+}
+
+void DiscWindowTest::foldersThatAreNoDiscGetTheMessage()
+{
+    QFETCH(QStringList, folders);
+    QTemporaryDir root(dir.filePath("notadisc-XXXXXX"));
+    for (const QString &folder : folders) {
+        QVERIFY(QDir(root.path()).mkpath(folder));
+    }
+    QFile marker(root.filePath("BDMV/STREAM"));
+    if (QDir(root.filePath("BDMV")).exists()) {
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+    }
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->findChild<QLabel *>("messageLabel")->text();
+        box->btnSlotOK();
+    });
+    window.OpenDiscFolder(root.path());
+    QCOMPARE(shown, GetText("Messages/MSG0102"));
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(ui.CurrentPage(), Page::Start);
+    QCOMPARE(ui.PlaylistSize(), 0);
+}
+
+QTEST_MAIN(DiscWindowTest)
+#include "tst_disc_window.moc"
