@@ -1,5 +1,6 @@
 // The playback session driven through the window against the scripted stand-in engine,
 // which logs every argument and command and prints what each test scripts.
+#include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
@@ -37,6 +38,7 @@ private slots:
     void pausedSessionStaysPausedThroughMuteAndTrackSwitch();
     void spaceAfterStopPlaysAgain();
     void preferencesChooseTheSnapshotFolderAndFormat();
+    void discPageChoicesReachTheEngine();
 
 private:
     QString MakeFile(const QString &name);
@@ -511,6 +513,55 @@ void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
     if (names[0].left(29) == names[1].left(29)) {
         QVERIFY2(names.filter(" (2).PNG").size() == 1, qPrintable(names.join(", ")));
     }
+}
+
+// The disc page's choices as the engine receives them: a chapter relaunches the disc and
+// seeks right after the volume; an audio stream chosen on the page is the one that plays,
+// even when the engine's own stream list makes the window rebuild its menu.
+void SessionFakeEngineTest::discPageChoicesReachTheEngine()
+{
+    BluRayFolderBuilder disc;
+    disc.AddSyntheticClip("00001", 20, {"eng", "fra", "ger"});
+    disc.AddPlaylist("00001.mpls", {"00001"}, {0, 7500, 15000});
+    const QString folder = dir.filePath("disc");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    // Two audio streams announced against the playlist's three: the menu is rebuilt.
+    UseScript("print Playing br://0.\n"
+              "print [lavf] stream 0: audio (ac3), -aid 0\n"
+              "print [lavf] stream 1: audio (ac3), -aid 1\n"
+              "print VIDEO:  [H264]  256x144  24bpp  25.000 fps\n");
+
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+
+    // "Play Movie" after choosing the second audio stream on the page.
+    QMenu *audio = ui.AudioEntry()->menu();
+    emit ui.DiscPageMenu()->triggered(audio->actions().at(2));
+    QCOMPARE(audio->activeAction(), audio->actions().at(2));
+    QVERIFY(Commands().isEmpty()); // nothing plays until the title is launched
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(Commands().contains("switch_audio 1"));
+    QTRY_VERIFY(Commands().size() >= 3);
+    const QStringList afterVideo = Commands().mid(Commands().indexOf("switch_audio 1"));
+    QCOMPARE(afterVideo.mid(0, 2), QStringList({"switch_audio 1", "pausing_keep volume 50 100"}));
+    QVERIFY(!Commands().contains("pausing_keep switch_audio 0"));
+    QVERIFY(LastLaunch().contains("\"br://0\", \"-bluray-device\""));
+    QVERIFY(ui.AudioTracks()->actions().at(2)->isChecked());
+
+    // The third chapter from the disc page: a new launch that seeks at once.
+    window.Navigation();
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    const int launches = int(Log().filter("argv ").size());
+    emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(2));
+    QTRY_COMPARE(Log().filter("argv ").size(), launches + 1);
+    QTRY_VERIFY(Commands().contains("seek 15 2"));
+    const QStringList commands = Commands();
+    QCOMPARE(commands.at(commands.indexOf("seek 15 2") - 1), QStringLiteral("volume 50 2"));
+    QCOMPARE(ui.ClockMs() / 1000, 15);
 }
 
 QTEST_MAIN(SessionFakeEngineTest)
