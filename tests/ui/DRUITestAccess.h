@@ -87,6 +87,7 @@ public:
     void SetStartPosition(int seconds) { w.startPositionSec = seconds; }
     QString LoadedPath() const { return w.loadedPath; }
     QString SnapshotFormat() const { return w.snapshotFormat; }
+    void SetSnapshotFormat(const QString &format) { w.snapshotFormat = format; }
     bool TimerActive() const { return w.refreshTimer->isActive(); }
     void Tick() { w.DoRefreshGui(); }
     void Drop(QDropEvent *event) { w.dropEvent(event); }

@@ -3,8 +3,10 @@
 #include "DRUITestAccess.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
+#include "player/SnapshotNaming.h"
 
 #include <QApplication>
+#include <QImageReader>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QtTest>
@@ -20,6 +22,7 @@ private slots:
     void craftedMetadataDeletesNothing();
     void missingEngineIsReported();
     void engineDiesWithThePlayer();
+    void pausedEngineStaysPausedAndSnapshotsKeepTheirNames();
 
 private:
     QString MakeMedia(const QString &name, int seconds, const QStringList &extra = {});
@@ -243,6 +246,82 @@ void SessionRealEngineTest::engineDiesWithThePlayer()
         return !status.readAll().contains("State:\tZ");
     };
     QTRY_VERIFY_WITH_TIMEOUT(!engineAlive(), 5000);
+}
+
+// The controls a user reaches for while the film is paused must leave it paused; the
+// engine's own position after the resume tells whether it ran meanwhile.
+void SessionRealEngineTest::pausedEngineStaysPausedAndSnapshotsKeepTheirNames()
+{
+    const QString media = MakeMedia("paused.mkv", 30);
+    QVERIFY(!media.isEmpty());
+    const QString shots = dir.filePath("shots");
+    QVERIFY(QDir().mkpath(shots));
+    QVERIFY(QDir().mkpath(AppFolders::AppDataFolder()));
+    QVERIFY(WriteSnapshotFolder(AppFolders::AppDataFolder(), shots));
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QList<double> positions;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid) {
+            positions << event.value;
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 3, 10000);
+
+    // Seek to 10 s, then pause.
+    emit ui.Seek()->sliderPressed();
+    emit ui.Seek()->sliderMoved(10);
+    emit ui.Seek()->sliderReleased();
+    QTest::qWait(1000);
+    QTest::keyClick(&window, Qt::Key_Space);
+    QVERIFY(!ui.IsPlaying());
+    const qint64 shownAtPause = ui.ClockMs();
+    QVERIFY2(shownAtPause >= 10000 && shownAtPause < 12500,
+             qPrintable(QString::number(shownAtPause)));
+
+    // Three seconds of mute, unmute, volume and balance while paused.
+    QTest::mouseClick(ui.VolumeButton(), Qt::LeftButton);
+    QTest::qWait(700);
+    QTest::mouseClick(ui.VolumeButton(), Qt::LeftButton);
+    QTest::keyClick(&window, Qt::Key_Up);
+    emit ui.AudioMenu()->triggered(ui.AudioChannels()->actions().at(1));
+    QTest::qWait(2300);
+    QCOMPARE(ui.ClockMs(), shownAtPause);
+
+    positions.clear();
+    QTest::keyClick(&window, Qt::Key_Space);
+    QVERIFY(ui.IsPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), 5000);
+    // Had the engine played on, it would be three seconds further.
+    QVERIFY2(qAbs(positions.first() * 1000 - shownAtPause) < 1500,
+             qPrintable(QStringLiteral("engine at %1 s, shown %2 ms")
+                            .arg(positions.first())
+                            .arg(shownAtPause)));
+
+    // Two snapshots in one second, as PNG: both kept. (The engine's filter takes one frame
+    // for requests that arrive before its next frame, so the second waits a few frames.)
+    ui.SetSnapshotFormat("PNG");
+    QTest::keyClick(&window, Qt::Key_S);
+    QTest::qWait(200);
+    QTest::keyClick(&window, Qt::Key_S);
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(shots).entryList({"*.PNG"}, QDir::Files).size(), 2, 10000);
+    for (const QString &name : QDir(shots).entryList({"*.PNG"}, QDir::Files)) {
+        QCOMPARE(QImageReader(shots + "/" + name).format(), QByteArray("png"));
+    }
+    ui.SetSnapshotFormat("BMP");
+    QTest::keyClick(&window, Qt::Key_S);
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(shots).entryList({"*.BMP"}, QDir::Files).size(), 1, 10000);
+    const QString bmp = QDir(shots).entryList({"*.BMP"}, QDir::Files).first();
+    QCOMPARE(QImageReader(shots + "/" + bmp).format(), QByteArray("bmp"));
+    QCOMPARE(QImage(shots + "/" + bmp).size(), QSize(320, 240));
+    window.StopBtn();
 }
 
 // "--play FILE": plays the file in a window and prints the engine's process id, for
