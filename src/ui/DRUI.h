@@ -5,7 +5,6 @@
 #include "engine/EngineEvent.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
-#include "player/PlaybackState.h"
 #include "player/RecentFiles.h"
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
@@ -65,29 +64,9 @@ public:
     void TakeProbedDuration(const QString &path, const ProbedDuration &probed);
     void ProbePendingFiles();
 
-    // ---- Remote control (DRUIRemote.cpp) --------------------------------------------------
-    // The command line, later starts of the program and the desktop's media controls drive
-    // the window through these; each takes the same steps as the control of the window that
-    // does the same thing.
-
-    // Opens absolute paths: the files as the open dialog would, else the first folder as a
-    // disc.
+    // Opens absolute paths from the command line, a later start of the program or the
+    // desktop: the files as the open dialog would, else the first folder as a disc.
     void OpenPaths(const QStringList &paths);
-    PlaybackState RemoteState() const;
-    void RemotePlayPause();
-    void RemotePlay();
-    void RemotePause();
-    void RemoteStop();
-    void RemoteNext();
-    void RemotePrevious();
-    void RemoteSeekTo(qint64 second);
-    void RemoteSetVolume(int percent);
-
-private:
-    QString RemoteArtPath() const;
-
-public:
-    // ---- end of remote control ------------------------------------------------------------
 
 public slots:
     void BDFileMenu(QAction *action);
@@ -186,9 +165,6 @@ private:
     void EngineFailedToStart(const QString &program);
     void ApplyStreamMenus();
     void HandleScreenshotLine(const EngineEvent &event);
-    static void SelectOnly(QMenu *menu, int index);
-    static void CheckOnly(QMenu *submenu, QAction *entry);
-    void ResetAudioChannelMenu();
     void ShowVolumeIcon();
 
     // Recent files.
@@ -291,4 +267,5 @@ private:
     QVector<PLAY_LIST_INFO> playlist;
 
     friend class DRUITestAccess;
+    friend class WindowRemote;
 };

@@ -50,24 +50,6 @@ void DRUI::ConnectControls()
     connect(fullScreenButton, &QPushButton::clicked, this, &DRUI::FullScreenBtn);
 }
 
-void DRUI::CheckOnly(QMenu *submenu, QAction *entry)
-{
-    for (QAction *action : submenu->actions()) {
-        action->setChecked(false);
-    }
-    entry->setCheckable(true);
-    entry->setChecked(true);
-}
-
-void DRUI::ResetAudioChannelMenu()
-{
-    const QList<QAction *> entries = audioChannelSubmenu->actions();
-    for (int i = 0; i < entries.size(); ++i) {
-        entries[i]->setCheckable(i == 0);
-        entries[i]->setChecked(i == 0);
-    }
-}
-
 void DRUI::SliderPress()
 {
     answerPacer.Reset();

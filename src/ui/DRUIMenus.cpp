@@ -2,6 +2,7 @@
 // are made at run time (streams, chapters, titles, recent files) are told apart by the menu
 // that owns them before the table is asked.
 #include "ui/DRUI.h"
+#include "ui/TrackMenus.h"
 
 #include "engine/SlaveCommand.h"
 #include "ui/MenuTable.h"
@@ -165,7 +166,7 @@ QMenu *DRUI::BuildAudioMenu()
         action->setData(QString::fromLatin1(channel[1]));
         audioChannelSubmenu->addAction(action);
     }
-    ResetAudioChannelMenu();
+    TrackMenus::ResetToFirst(audioChannelSubmenu);
     connect(audioMenu, &QMenu::triggered, this, &DRUI::BDAudioMenu);
     return audioMenu;
 }
@@ -218,13 +219,13 @@ void DRUI::BDVideoMenu(QAction *action)
     if (parentMenu == subtitleTrackSubmenu) {
         if (engineProcess) {
             SendCommand(SlaveCommand::SubDemuxKeepPause(action->data().toInt() - 1));
-            CheckOnly(subtitleTrackSubmenu, action);
+            TrackMenus::CheckOnly(subtitleTrackSubmenu, action);
         }
         return;
     }
     if (parentMenu == videoTrackSubmenu) {
         videoSurface->setVisible(action->data().toInt() != 0);
-        CheckOnly(videoTrackSubmenu, action);
+        TrackMenus::CheckOnly(videoTrackSubmenu, action);
         return;
     }
     DispatchMenuAction(this, VideoMenuTable(), action);
@@ -240,7 +241,7 @@ void DRUI::BDAudioMenu(QAction *action)
             // The engine starts a newly chosen stream at full level; the level and the mute
             // that the window shows must hold across the switch.
             SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
-            CheckOnly(audioTrackSubmenu, action);
+            TrackMenus::CheckOnly(audioTrackSubmenu, action);
         }
         return;
     }
@@ -251,7 +252,7 @@ void DRUI::BDAudioMenu(QAction *action)
                                                           : 0;
         if (engineProcess) {
             SendCommand(SlaveCommand::Balance(side));
-            CheckOnly(audioChannelSubmenu, action);
+            TrackMenus::CheckOnly(audioChannelSubmenu, action);
         }
         return;
     }

@@ -194,6 +194,36 @@ void DRUI::OpenSourcePath(const QString &path)
     }
 }
 
+void DRUI::OpenPaths(const QStringList &paths)
+{
+    QStringList files;
+    QString folder;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir()) {
+            if (folder.isEmpty()) {
+                folder = path;
+            }
+        } else {
+            files << path;
+        }
+    }
+    if (files.isEmpty() && folder.isEmpty()) {
+        return;
+    }
+    // Opening the file that already plays would pause it, as a second pick in the open
+    // dialog does; a file handed over from outside starts again instead, as a recent file
+    // does.
+    if (engineProcess) {
+        StopBtn();
+    }
+    if (!files.isEmpty()) {
+        OpenMediaFiles(files);
+        return;
+    }
+    // A folder takes the road of a folder dropped on the window.
+    OpenSourcePath(folder);
+}
+
 void DRUI::btnOpenFile()
 {
     OpenMediaFiles(

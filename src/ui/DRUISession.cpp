@@ -1,6 +1,7 @@
 // The playback session: launching the engine, pausing, stopping, the clock, and what the
 // engine's output does to the window.
 #include "ui/DRUI.h"
+#include "ui/TrackMenus.h"
 
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
@@ -118,7 +119,7 @@ void DRUI::LaunchEngine()
     streamTally.OnPlaying();
     clockMs = 0;
     sessionClock.Restart(0, MonotonicMs());
-    ResetAudioChannelMenu();
+    TrackMenus::ResetToFirst(audioChannelSubmenu);
 
     std::optional<int> titleNumber;
     if (titleNumbers.contains(currentTitleKey)) {
@@ -319,65 +320,26 @@ void DRUI::EngineFailedToStart(const QString &program)
     box.exec();
 }
 
-void DRUI::SelectOnly(QMenu *menu, int index)
-{
-    const QList<QAction *> entries = menu->actions();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (i == index) {
-            entries[i]->setCheckable(true);
-            entries[i]->setChecked(true);
-        } else {
-            entries[i]->setChecked(false);
-        }
-    }
-}
-
 void DRUI::ApplyStreamMenus()
 {
     // The menus are first made to fit the streams the engine announced; the stored choices
     // of a disc title come after, so that the rebuild cannot undo them.
-    if (StreamTally::MenuNeedsRebuild(streamTally.AudioCount(),
-                                      int(audioTrackSubmenu->actions().size()))) {
-        audioTrackSubmenu->clear();
-        auto *off = new QAction(QStringLiteral("Disable"), audioTrackSubmenu);
-        off->setData(0);
-        audioTrackSubmenu->addAction(off);
-        for (int n = 1; n <= streamTally.AudioCount(); ++n) {
-            auto *entry = new QAction(QStringLiteral("Audio %1").arg(n), audioTrackSubmenu);
-            entry->setData(n);
-            if (n == 1) {
-                entry->setCheckable(true);
-                entry->setChecked(true);
-            }
-            audioTrackSubmenu->addAction(entry);
-        }
-        if (pendingAudioTrack < 0) {
-            SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
-        }
+    if (TrackMenus::FitToStreams(audioTrackSubmenu, streamTally.AudioCount(),
+                                 QStringLiteral("Audio %1"), false) &&
+        pendingAudioTrack < 0) {
+        SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
     }
-    if (StreamTally::MenuNeedsRebuild(streamTally.SubtitleCount(),
-                                      int(subtitleTrackSubmenu->actions().size()))) {
-        subtitleTrackSubmenu->clear();
-        auto *off = new QAction(QStringLiteral("Disable"), subtitleTrackSubmenu);
-        off->setData(0);
-        off->setCheckable(true);
-        off->setChecked(true);
-        subtitleTrackSubmenu->addAction(off);
-        for (int n = 1; n <= streamTally.SubtitleCount(); ++n) {
-            auto *entry = new QAction(QStringLiteral("Subtitle %1").arg(n), subtitleTrackSubmenu);
-            entry->setData(n);
-            subtitleTrackSubmenu->addAction(entry);
-        }
-    }
+    TrackMenus::FitToStreams(subtitleTrackSubmenu, streamTally.SubtitleCount(),
+                             QStringLiteral("Subtitle %1"), true);
     if (pendingSubtitleTrack >= 0) {
         SendCommand(SlaveCommand::SubDemux(pendingSubtitleTrack));
-        SelectOnly(subtitleTrackSubmenu, pendingSubtitleTrack + 1);
+        TrackMenus::SelectOnly(subtitleTrackSubmenu, pendingSubtitleTrack + 1);
     }
     if (pendingAudioTrack >= 0) {
         SendCommand(SlaveCommand::SwitchAudio(pendingAudioTrack));
         // A switched stream starts at full level; the window's level and mute hold.
         SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
-        SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
+        TrackMenus::SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
     }
 }
 

@@ -14,8 +14,7 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service)
 
 QVariant MprisPlayerAdaptor::Property(const char *name) const
 {
-    return MprisProperties::PlayerProperties(service->Window().RemoteState())
-        .value(QLatin1String(name));
+    return MprisProperties::PlayerProperties(service->Remote().State()).value(QLatin1String(name));
 }
 
 QString MprisPlayerAdaptor::playbackStatus() const
@@ -38,13 +37,13 @@ void MprisPlayerAdaptor::setVolume(double volume)
     if (std::isnan(volume)) {
         return;
     }
-    service->Window().RemoteSetVolume(int(std::lround(qBound(0.0, volume, 1.0) * 100)));
+    service->Remote().SetVolume(int(std::lround(qBound(0.0, volume, 1.0) * 100)));
     service->Refresh();
 }
 
 qlonglong MprisPlayerAdaptor::position() const
 {
-    return qlonglong(service->Window().RemoteState().positionMs) * 1000;
+    return qlonglong(service->Remote().State().positionMs) * 1000;
 }
 
 bool MprisPlayerAdaptor::canGoNext() const
@@ -74,43 +73,43 @@ bool MprisPlayerAdaptor::canSeek() const
 
 void MprisPlayerAdaptor::Next()
 {
-    service->Window().RemoteNext();
+    service->Remote().Next();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Previous()
 {
-    service->Window().RemotePrevious();
+    service->Remote().Previous();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    service->Window().RemotePause();
+    service->Remote().Pause();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    service->Window().RemotePlayPause();
+    service->Remote().PlayPause();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Stop()
 {
-    service->Window().RemoteStop();
+    service->Remote().Stop();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Play()
 {
-    service->Window().RemotePlay();
+    service->Remote().Play();
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong Offset)
 {
-    const PlaybackState state = service->Window().RemoteState();
+    const PlaybackState state = service->Remote().State();
     if (!state.canSeek) {
         return;
     }
@@ -125,7 +124,7 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
 {
-    const PlaybackState state = service->Window().RemoteState();
+    const PlaybackState state = service->Remote().State();
     // A request meant for a track that has ended since is stale and ignored.
     if (!state.canSeek || TrackId != MprisProperties::TrackId(state) || Position < 0 ||
         (state.durationSec > 0 && Position > qlonglong(state.durationSec) * 1000000)) {
@@ -136,7 +135,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong P
 
 void MprisPlayerAdaptor::SeekToMicroseconds(qlonglong target)
 {
-    service->Window().RemoteSeekTo(target / 1000000);
+    service->Remote().SeekTo(target / 1000000);
     service->RefreshAfterSeek();
 }
 

@@ -19,7 +19,7 @@ constexpr qint64 seekToleranceMs = 1500;
 } // namespace
 
 MprisService::MprisService(DRUI &window, QObject *parent)
-    : QObject(parent), window(window), connection(QString())
+    : QObject(parent), window(window), remote(window), connection(QString())
 {
     new MprisRootAdaptor(this);
     player = new MprisPlayerAdaptor(this);
@@ -55,7 +55,7 @@ bool MprisService::Register(const QDBusConnection &bus)
         connection.unregisterObject(QLatin1String(ObjectPath));
         return false;
     }
-    told = window.RemoteState();
+    told = remote.State();
     sinceTold.start();
     poll.start();
     return true;
@@ -66,7 +66,7 @@ void MprisService::Announce(bool seekRequested)
     if (serviceName.isEmpty()) {
         return;
     }
-    const PlaybackState now = window.RemoteState();
+    const PlaybackState now = remote.State();
     const QVariantMap changed = MprisProperties::Changed(told, now);
     if (!changed.isEmpty()) {
         QDBusMessage signal = QDBusMessage::createSignal(

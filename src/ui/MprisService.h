@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/WindowRemote.h"
+
 #include "player/PlaybackState.h"
 
 #include <QDBusConnection>
@@ -29,6 +31,7 @@ public:
     QString ServiceName() const { return serviceName; }
 
     DRUI &Window() const { return window; }
+    WindowRemote &Remote() { return remote; }
 
     // Compares the window with what the bus was last told and announces the difference.
     void Refresh() { Announce(false); }
@@ -39,6 +42,7 @@ private:
     void Announce(bool seekRequested);
 
     DRUI &window;
+    WindowRemote remote;
     MprisPlayerAdaptor *player = nullptr;
     QDBusConnection connection;
     QString serviceName;

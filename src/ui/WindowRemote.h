@@ -1,0 +1,31 @@
+#pragma once
+
+#include "player/PlaybackState.h"
+
+#include <QtGlobal>
+
+class DRUI;
+
+// The window as the desktop's media controls see it: its state in one piece, and the
+// requests they make, each through the window's own operations.
+class WindowRemote
+{
+public:
+    explicit WindowRemote(DRUI &window) : w(window) {}
+
+    PlaybackState State() const;
+    void PlayPause();
+    void Play();
+    void Pause();
+    void Stop();
+    void Next();
+    void Previous();
+    void SeekTo(qint64 second);
+    void SetVolume(int percent);
+
+private:
+    // A picture of the disc as a file, for the desktop's cover art.
+    QString ArtPath() const;
+
+    DRUI &w;
+};
