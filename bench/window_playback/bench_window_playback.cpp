@@ -118,8 +118,8 @@ Startup Bare(const QString &media, QWidget *surface)
     });
     QTimer::singleShot(TimeoutMs, &loop, &QEventLoop::quit);
     clock.start();
-    engine.start(EngineLocator::EnginePath(),
-                 EngineArguments(0, media, surface->winId(), AppFolders::AppDataFolder()));
+    engine.setWorkingDirectory(AppFolders::AppDataFolder());
+    engine.start(EngineLocator::EnginePath(), EngineArguments(0, media, surface->winId()));
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
     engine.kill();

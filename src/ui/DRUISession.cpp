@@ -112,8 +112,8 @@ void DRUI::LaunchEngine()
         titleNumber = titleNumbers.value(currentTitleKey);
     }
     const QStringList arguments =
-        EngineArguments(sourceKind, requestedPath, videoSurface->winId(),
-                        AppFolders::AppDataFolder(), titleChosen, titleNumber);
+        EngineArguments(sourceKind, requestedPath, videoSurface->winId(), titleChosen, titleNumber);
+    engineProcess->SetWorkingFolder(AppFolders::AppDataFolder());
     engineProcess->Start(arguments);
 
     SetPlayIcon(playButton, true);
