@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <cstring>
@@ -108,21 +109,34 @@ public:
         return -1;
     }
 
-    QString Decode(const LineBounds &line) const
+    // Decodes the line's text into text, whose storage is reused from line to line.
+    void Decode(const LineBounds &line, QString &text)
     {
         const qsizetype size = line.contentEnd - line.start;
-        if (!wide)
-            return QString::fromLocal8Bit(bytes.sliced(line.start, size));
+        if (!wide) {
+            // The 8-bit encoding is the one QString::fromLocal8Bit reads.
+            text.resize(size);
+            QChar *end = decoder.appendToBuffer(text.data(), bytes.sliced(line.start, size));
+            text.truncate(end - text.constData());
+            return;
+        }
         // Code units are copied as they are, unpaired surrogates included, so that a line
         // reads the same whether or not its neighbours decode.
-        QString text(size / 2, Qt::Uninitialized);
+        text.resize(size / 2);
         qFromLittleEndian<char16_t>(bytes.data() + line.start, size / 2, text.data());
+    }
+
+    QString Decode(const LineBounds &line)
+    {
+        QString text;
+        Decode(line, text);
         return text;
     }
 
 private:
     QByteArrayView bytes;
     bool wide;
+    QStringDecoder decoder{QStringDecoder::System, QStringDecoder::Flag::Stateless};
     qsizetype position = 0;
     qsizetype limit = 0;
 };
@@ -175,12 +189,6 @@ ParsedLine ParseLine(QStringView text)
             parsed.value = QStringView(u"");
     }
     return parsed;
-}
-
-bool NeedsDecoding(const LineCursor &cursor, const LineBounds &line)
-{
-    const int first = cursor.FirstNonBlank(line);
-    return first >= 0 && first != ';';
 }
 
 bool HasLineBreak(const QString &text)
@@ -253,21 +261,41 @@ CPrivateProfile CPrivateProfile::Parse(const QByteArray &bytes)
     if (TooLarge(QStringLiteral("settings"), bytes.size()))
         return profile;
     profile.encoding = DetectEncoding(bytes);
-    LineCursor cursor(bytes, profile.encoding);
     LineBounds bounds;
+
+    // A first pass without decoding counts what the lines can hold at most, so that the
+    // store is allocated once and never grows by doubling past twice what it needs.
+    qsizetype headers = 0;
+    qsizetype lines = 0;
+    qsizetype characters = 0;
+    LineCursor counting(bytes, profile.encoding);
+    while (counting.Next(bounds)) {
+        const int first = counting.FirstNonBlank(bounds);
+        if (first < 0 || first == ';')
+            continue;
+        headers += first == '[' || first >= 0x80;
+        lines += first != '[';
+        characters += (bounds.contentEnd - bounds.start) / counting.UnitSize();
+    }
+    profile.sections.reserve(size_t(headers));
+    profile.entries.reserve(size_t(lines));
+    profile.pool.reserve(characters);
+
     const auto place = [&profile](QStringView text) {
         const Span span{qint32(profile.pool.size()), qint32(text.size())};
         profile.pool.append(text);
         return span;
     };
+    LineCursor cursor(bytes, profile.encoding);
+    QString text;
     while (cursor.Next(bounds)) {
-        if (!NeedsDecoding(cursor, bounds))
+        const int first = cursor.FirstNonBlank(bounds);
+        if (first < 0 || first == ';')
             continue;
         // Lines before the first section belong to no entry and need no decoding either.
-        if (profile.sections.empty() && cursor.FirstNonBlank(bounds) != '[' &&
-            cursor.FirstNonBlank(bounds) < 0x80)
+        if (profile.sections.empty() && first != '[' && first < 0x80)
             continue;
-        const QString text = cursor.Decode(bounds);
+        cursor.Decode(bounds, text);
         const ParsedLine line = ParseLine(text);
         if (line.kind == LineKind::SectionHeader) {
             const qint32 next = qint32(profile.entries.size());
@@ -283,9 +311,6 @@ CPrivateProfile CPrivateProfile::Parse(const QByteArray &bytes)
             profile.sections.back().endEntry = qint32(profile.entries.size());
         }
     }
-    profile.pool.squeeze();
-    profile.entries.shrink_to_fit();
-    profile.sections.shrink_to_fit();
     return profile;
 }
 
