@@ -42,9 +42,9 @@ export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
   XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-# A short coverage-guided run of the playlist reader under the address and undefined-
+# A short coverage-guided run of every fuzz target under the address and undefined-
 # behaviour checkers, in a build of its own made with clang.
-BUILD_DIR="$here/build-fuzz" bash "$here/fuzz/run-short.sh" 30
+BUILD_DIR="$here/build-fuzz" bash "$here/fuzz/run-short.sh" 20
 
 cd "$build"
 ctest --output-on-failure --timeout 600

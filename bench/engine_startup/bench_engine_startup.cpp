@@ -101,8 +101,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAllStandardError().constData());
         return 1;
     }
-    const QStringList arguments = HeadlessEngineArguments(
-        EngineArguments(EngineSource::MediaFile, media, 0, folder.path() + QLatin1Char('/')));
+    const QStringList arguments =
+        HeadlessEngineArguments(EngineArguments(EngineSource::MediaFile, media, 0));
 
     std::printf("engine: %s\nruns: %d\n", qPrintable(program), runs);
     QList<double> wrapped;

@@ -118,9 +118,9 @@ Startup Bare(const QString &media, QWidget *surface)
     });
     QTimer::singleShot(TimeoutMs, &loop, &QEventLoop::quit);
     clock.start();
+    engine.setWorkingDirectory(AppFolders::AppDataFolder());
     engine.start(EngineLocator::EnginePath(),
-                 EngineArguments(EngineSource::MediaFile, media, surface->winId(),
-                                 AppFolders::AppDataFolder()));
+                 EngineArguments(EngineSource::MediaFile, media, surface->winId()));
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
     engine.kill();

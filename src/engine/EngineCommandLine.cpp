@@ -1,8 +1,9 @@
 #include "engine/EngineCommandLine.h"
 
+#include <QDir>
+
 QStringList EngineArguments(EngineSource source, const QString &path, qulonglong windowId,
-                            const QString &screenshotPrefix, bool titleChosen,
-                            std::optional<int> titleNumber)
+                            bool titleChosen, std::optional<int> titleNumber)
 {
     // The lavf demuxer is what makes the engine announce the streams of discs (", -aid ",
     // ", -sid ") before "VIDEO: "; its own disc demuxers stay silent about them.
@@ -14,7 +15,7 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
     arguments << QStringLiteral("-lavdopts") << QStringLiteral("threads=4");
-    arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + screenshotPrefix;
+    arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + EngineScreenshotPrefix;
     // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
 
@@ -27,7 +28,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
             arguments << QStringLiteral("br://%1").arg(*titleNumber)
                       << QStringLiteral("-bluray-device");
     }
-    arguments << path;
+    arguments << (QDir::isRelativePath(path) && !path.isEmpty()
+                      ? QDir::current().absoluteFilePath(path)
+                      : path);
     return arguments;
 }
 

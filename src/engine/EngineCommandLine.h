@@ -18,16 +18,25 @@ enum class EngineSource
 // fixed options, the window to draw into, the screenshot filter, then the source.
 //  - source: how the engine opens the path.
 //  - path: the file, or the disc or folder for a DVD or Blu-ray; always the last argument.
+//    A relative path is made absolute against the player's working directory: the engine
+//    runs elsewhere, and it would read a name starting with "-" as an option.
 //  - windowId: native id of the surface the engine draws into (QWidget::winId()).
-//  - screenshotPrefix: the application-data folder, ending in "/"; the engine writes its
-//    screenshot files there as PREFIX0001.png, PREFIX0002.png ...
 //  - titleChosen, titleNumber (Blu-ray only): a title picked from the title menu plays by its
 //    engine number; a title that was not picked plays the disc's longest title ("br://0").
 //    Picked but without a number (its key missing from the title map), the title argument
 //    and "-bluray-device" are left out and the engine gets the folder alone.
+//
+// The screenshot filter writes PREFIX0001.png, PREFIX0002.png ... with the prefix relative
+// to the engine's working directory, which the caller sets to the application-data folder
+// (EngineProcess::SetWorkingFolder). The filter list splits at commas and has no quoting
+// that this engine accepts there, so the folder's own name, whatever it holds, must stay off
+// the command line.
 QStringList EngineArguments(EngineSource source, const QString &path, qulonglong windowId,
-                            const QString &screenshotPrefix, bool titleChosen = false,
+                            bool titleChosen = false,
                             std::optional<int> titleNumber = std::nullopt);
+
+// The prefix of the screenshot filter's files, relative to the engine's working directory.
+inline const QString EngineScreenshotPrefix = QStringLiteral("./");
 
 // The same arguments turned into a run without a display and without sound: no window id,
 // "-vo null" and "-ao null". For tests and benchmarks that need the engine's output lines

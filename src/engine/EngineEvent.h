@@ -12,13 +12,13 @@ struct EngineEvent
         PositionAnswer, // "ANS_TIME_POSITION=..." answering "get_time_pos"
         LengthAnswer,   // "ANS_LENGTH=..." answering "get_time_length"
         PercentAnswer,  // "ANS_PERCENT_POSITION=...": the player never asks, so never acts
-        Playing,        // "Playing ...": a file starts; stream counting starts again
-        EndOfFile,      // "(End of file)": the media played to its end
-        Quit,           // "(Quit)": the engine leaves after "q"
-        Screenshot,     // "*** screenshot '...'": the screenshot filter wrote a file
-        AudioStream,    // ", -aid ": one audio stream announced
-        SubtitleStream, // ", -sid ": one subtitle stream announced
-        VideoStarted,   // "VIDEO: ": video output starts; the stream lists are complete
+        Playing,        // "Playing FILE.": a file starts; stream counting starts again
+        EndOfFile,      // "Exiting... (End of file)": the media played to its end
+        Quit,           // "Exiting... (Quit)": the engine leaves after "q"
+        Screenshot,     // "*** screenshot 'FILE' ***": the screenshot filter wrote a file
+        AudioStream,    // "[lavf] stream N: audio (CODEC), -aid N": one audio stream
+        SubtitleStream, // "[lavf] stream N: subtitle (CODEC), -sid N": one subtitle stream
+        VideoStarted,   // "VIDEO: ...": video output starts; the stream lists are complete
     };
 
     Kind kind = Kind::PositionAnswer;

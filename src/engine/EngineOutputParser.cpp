@@ -4,23 +4,88 @@
 
 namespace {
 
-constexpr QByteArrayView PositionPrefix("ANS_TIME_POSITION");
-constexpr QByteArrayView LengthPrefix("ANS_LENGTH");
-constexpr QByteArrayView PercentPrefix("ANS_PERCENT_POSITION");
-constexpr QByteArrayView ScreenshotMarker("*** screenshot ");
+using Kind = EngineEvent::Kind;
 
 // Where the number of an answer starts: just after the name and its "=".
 constexpr qsizetype PositionValueOffset = 18; // "ANS_TIME_POSITION="
 constexpr qsizetype LengthValueOffset = 11;   // "ANS_LENGTH="
 
-// Where the file name of a screenshot line starts: after "*** screenshot '".
-constexpr qsizetype ScreenshotNameOffset = 16;
+constexpr QByteArrayView ScreenshotHead("*** screenshot '");
+constexpr QByteArrayView ScreenshotTail("' ***");
 // The engine's file name is cut to this many bytes, as the fixed buffer of the window kept it.
 constexpr qsizetype ScreenshotNameLimit = 511;
 
 // Beyond this a length or position is no real media time, only noise in the answer; it
 // also keeps the conversion to whole seconds well defined.
 constexpr double LargestSeconds = 9007199254740992.0; // 2^53
+
+// The lines the player acts on, in the shape the engine prints them, tested in this order.
+// A shape is matched against the whole line: "%d" stands for one or more digits, "%s" for
+// any run of bytes, everything else for itself. The engine copies a film's own metadata
+// (titles, comments, stream names) into its output verbatim, after a fixed head or on a line
+// of its own, so only a marker at the start of the line, in its full shape, is the engine's.
+struct LineShape
+{
+    QByteArrayView shape;
+    Kind kind;
+};
+
+constexpr LineShape Shapes[] = {
+    {"ANS_TIME_POSITION%s", Kind::PositionAnswer},
+    {"ANS_LENGTH%s", Kind::LengthAnswer},
+    {"ANS_PERCENT_POSITION%s", Kind::PercentAnswer},
+    {"Playing %s.", Kind::Playing},
+    {"Exiting... (End of file)", Kind::EndOfFile},
+    {"Exiting... (Quit)", Kind::Quit},
+    {"*** screenshot '%s' ***", Kind::Screenshot},
+    // A stream's language and title follow its number, each after ", ".
+    {"[lavf] stream %d: audio (%s), -aid %d", Kind::AudioStream},
+    {"[lavf] stream %d: audio (%s), -aid %d, %s", Kind::AudioStream},
+    {"[lavf] stream %d: subtitle (%s), -sid %d", Kind::SubtitleStream},
+    {"[lavf] stream %d: subtitle (%s), -sid %d, %s", Kind::SubtitleStream},
+    {"VIDEO: %s", Kind::VideoStarted},
+};
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whether the whole line has the shape. "%s" is tried at every length, shortest first; the
+// shapes hold at most two of them and the second always ends the shape, so a line costs
+// at most one pass per "%s" position.
+bool MatchesShape(QByteArrayView line, QByteArrayView shape)
+{
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < shape.size(); ++i) {
+        if (shape[i] == '%' && i + 1 < shape.size()) {
+            const char what = shape[i + 1];
+            const QByteArrayView rest = shape.sliced(i + 2);
+            if (what == 'd') {
+                const qsizetype start = at;
+                while (at < line.size() && IsDigit(line[at]))
+                    ++at;
+                if (at == start)
+                    return false;
+                ++i;
+                continue;
+            }
+            if (what == 's') {
+                if (rest.isEmpty())
+                    return true;
+                for (qsizetype skip = at; skip <= line.size(); ++skip) {
+                    if (MatchesShape(line.sliced(skip), rest))
+                        return true;
+                }
+                return false;
+            }
+        }
+        if (at >= line.size() || line[at] != shape[i])
+            return false;
+        ++at;
+    }
+    return at == line.size();
+}
 
 EngineEvent Answer(EngineEvent::Kind kind, QByteArrayView line, qsizetype valueOffset)
 {
@@ -37,14 +102,12 @@ EngineEvent Answer(EngineEvent::Kind kind, QByteArrayView line, qsizetype valueO
     return event;
 }
 
+// The name between the quotes of a matched screenshot line. It is taken up to the closing
+// "' ***", not the first quote, so that a folder named with an apostrophe keeps its name.
 QString ScreenshotName(QByteArrayView line)
 {
-    if (line.size() <= ScreenshotNameOffset)
-        return QString();
-    QByteArrayView name = line.sliced(ScreenshotNameOffset);
-    const qsizetype quote = name.indexOf('\'');
-    if (quote >= 0)
-        name.truncate(quote);
+    QByteArrayView name = line.sliced(ScreenshotHead.size(),
+                                      line.size() - ScreenshotHead.size() - ScreenshotTail.size());
     if (name.size() > ScreenshotNameLimit)
         name.truncate(ScreenshotNameLimit);
     return QString::fromLocal8Bit(name);
@@ -54,41 +117,27 @@ QString ScreenshotName(QByteArrayView line)
 
 std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
 {
-    using Kind = EngineEvent::Kind;
+    // The engine writes C strings, so nothing of its own follows a zero byte.
+    QByteArrayView text = line;
+    const qsizetype zero = text.indexOf('\0');
+    if (zero >= 0)
+        text.truncate(zero);
 
     std::optional<EngineEvent> event;
-    if (line.startsWith(PositionPrefix)) {
-        event = Answer(Kind::PositionAnswer, line, PositionValueOffset);
-    } else if (line.startsWith(LengthPrefix)) {
-        event = Answer(Kind::LengthAnswer, line, LengthValueOffset);
-    } else if (line.startsWith(PercentPrefix)) {
-        event = EngineEvent{};
-        event->kind = Kind::PercentAnswer;
-    } else {
-        QByteArrayView text = line;
-        const qsizetype zero = text.indexOf('\0');
-        if (zero >= 0)
-            text.truncate(zero);
-
-        static const struct
-        {
-            QByteArrayView marker;
-            Kind kind;
-        } markers[] = {
-            {"Playing ", Kind::Playing},     {"(End of file)", Kind::EndOfFile},
-            {"(Quit)", Kind::Quit},          {ScreenshotMarker, Kind::Screenshot},
-            {", -aid ", Kind::AudioStream},  {", -sid ", Kind::SubtitleStream},
-            {"VIDEO: ", Kind::VideoStarted},
-        };
-        for (const auto &candidate : markers) {
-            if (text.contains(candidate.marker)) {
-                event = EngineEvent{};
-                event->kind = candidate.kind;
-                break;
-            }
+    for (const LineShape &candidate : Shapes) {
+        if (!MatchesShape(text, candidate.shape))
+            continue;
+        if (candidate.kind == Kind::PositionAnswer) {
+            event = Answer(Kind::PositionAnswer, line, PositionValueOffset);
+        } else if (candidate.kind == Kind::LengthAnswer) {
+            event = Answer(Kind::LengthAnswer, line, LengthValueOffset);
+        } else {
+            event = EngineEvent{};
+            event->kind = candidate.kind;
+            if (candidate.kind == Kind::Screenshot)
+                event->screenshotPath = ScreenshotName(text);
         }
-        if (event && event->kind == Kind::Screenshot)
-            event->screenshotPath = ScreenshotName(line);
+        break;
     }
     if (event)
         event->line = line.toByteArray();

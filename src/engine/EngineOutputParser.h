@@ -21,10 +21,12 @@ public:
 
     void Reset() { splitter.Clear(); }
 
-    // One line without its line end. The first rule that matches decides:
-    // the answers must begin the line, every other marker may stand anywhere in it
-    // (the engine prefixes some of them, "Exiting... (End of file)", "[lavf] stream 1: audio
-    // (aac), -aid 0"), and those searches stop at a zero byte, as a C string search does.
+    // One line without its line end; a zero byte ends it, as it ends the engine's C strings.
+    // Each marker is recognised only in the shape the engine prints it, from the start of
+    // the line: the answers by their name, the exit lines whole, the stream lines in full
+    // ("[lavf] stream 1: audio (aac), -aid 0"). Text from the film's metadata stands after
+    // such a head or on a line of its own, so it cannot pass for a marker unless it forges a
+    // whole line with line breaks of its own. The first shape that matches decides.
     static std::optional<EngineEvent> ParseLine(QByteArrayView line);
 
 private:

@@ -3,6 +3,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/EngineLocator.h"
 
+#include <QDir>
 #include <QPointer>
 #include <QTimer>
 
@@ -46,6 +47,11 @@ void EngineProcess::Start(const QString &program, const QStringList &arguments)
     pendingEvents.clear();
     exited = false;
     finishReported = false;
+    if (!workingFolder.isEmpty()) {
+        // A folder that cannot be entered would fail the start with a misleading reason.
+        QDir().mkpath(workingFolder);
+        process.setWorkingDirectory(workingFolder);
+    }
     process.start(program, arguments, QIODevice::ReadWrite);
 }
 

@@ -36,6 +36,10 @@ public:
     // Starts the given program; an empty program counts as missing.
     void Start(const QString &program, const QStringList &arguments);
 
+    // The folder the engine runs in, for the next Start; created when missing. The screenshot
+    // filter writes its files there (see EngineArguments). Empty: the player's own folder.
+    void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
+
     // Writes one command, which must come from SlaveCommand. Before the process runs the
     // command is kept and delivered once it does; after the engine has exited it is dropped.
     void Send(const QByteArray &command);
@@ -69,6 +73,7 @@ private:
     void Deliver();
 
     QProcess process;
+    QString workingFolder;
     EngineOutputParser parser;
     QList<EngineEvent> pendingEvents;
     bool reading = true;

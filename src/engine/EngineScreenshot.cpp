@@ -1,5 +1,7 @@
 #include "engine/EngineScreenshot.h"
 
+#include "engine/EngineCommandLine.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -25,15 +27,20 @@ bool IsFilterName(const QString &name, const QString &namePrefix)
 
 } // namespace
 
-EngineScreenshot EngineScreenshot::Check(const QString &enginePath, const QString &screenshotPrefix)
+EngineScreenshot EngineScreenshot::Check(const QString &enginePath, const QString &screenshotFolder)
 {
-    const QFileInfo file(enginePath);
-    if (enginePath.isEmpty() || !file.isFile())
+    if (enginePath.isEmpty())
+        return EngineScreenshot(Verdict::Missing, QString());
+    // The engine names its files relative to its working directory, the screenshot folder.
+    const QDir engineFolder(screenshotFolder);
+    const QFileInfo file(engineFolder.filePath(enginePath));
+    if (!file.isFile())
         return EngineScreenshot(Verdict::Missing, QString());
 
-    const qsizetype cut = screenshotPrefix.lastIndexOf(QLatin1Char('/'));
-    const QString folder = cut >= 0 ? screenshotPrefix.left(cut + 1) : QStringLiteral(".");
-    const QString namePrefix = screenshotPrefix.mid(cut + 1);
+    const QString prefix = engineFolder.filePath(EngineScreenshotPrefix);
+    const qsizetype cut = prefix.lastIndexOf(QLatin1Char('/'));
+    const QString folder = prefix.left(cut + 1);
+    const QString namePrefix = prefix.mid(cut + 1);
 
     const QString canonicalFolder = QDir(folder).canonicalPath();
     const QFileInfo canonicalFile(file.canonicalFilePath());

@@ -8,8 +8,8 @@
 // verbatim, so a crafted file can print a screenshot line naming any file of the user.
 // Only a file that the screenshot filter itself can have written is accepted: one that lies
 // directly in the filter's folder (compared as canonical paths, so neither "..", nor a
-// symbolic link, nor a relative name leads out of it) and whose name is the filter's
-// pattern, the prefix's file part followed by four digits and ".png".
+// symbolic link leads out of it) and whose name is the filter's pattern, the prefix's file
+// part followed by four digits and ".png".
 class EngineScreenshot
 {
 public:
@@ -21,9 +21,10 @@ public:
         NotFilterName,           // in the folder, but not a name the filter writes
     };
 
-    // enginePath: the name from the screenshot line. screenshotPrefix: the prefix given to
-    // the engine's "screenshot=" filter (the application-data folder ending in "/").
-    static EngineScreenshot Check(const QString &enginePath, const QString &screenshotPrefix);
+    // enginePath: the name from the screenshot line, taken relative to screenshotFolder when
+    // it is relative. screenshotFolder: the engine's working directory, into which its filter
+    // writes (the application-data folder, ending in "/").
+    static EngineScreenshot Check(const QString &enginePath, const QString &screenshotFolder);
 
     Verdict verdict() const { return result; }
     bool IsAccepted() const { return result == Verdict::Accepted; }

@@ -7,7 +7,7 @@ QList<QByteArray> LineSplitter::Feed(QByteArrayView bytes)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c != '\n' && c != '\r') {
-            if (tail.size() + (i - lineStart) < MaxLineLength)
+            if (tail.size() + (i - lineStart) < lineLimit)
                 continue;
             // Overlong line: cut it here, the byte at i starts the next piece.
             tail += bytes.sliced(lineStart, i - lineStart);

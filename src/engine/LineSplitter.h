@@ -15,6 +15,10 @@ public:
     // engine printing without line ends cannot make the buffer grow without bound.
     static constexpr qsizetype MaxLineLength = 64 * 1024;
 
+    LineSplitter() = default;
+    // Another limit (at least 1), for tests that need to reach it with little output.
+    explicit LineSplitter(qsizetype maxLineLength) : lineLimit(qMax<qsizetype>(1, maxLineLength)) {}
+
     // Returns the lines completed by these bytes, without their line ends; empty lines
     // (such as the gap in "\r\n") are dropped.
     QList<QByteArray> Feed(QByteArrayView bytes);
@@ -26,5 +30,6 @@ public:
     void Clear() { tail.clear(); }
 
 private:
+    qsizetype lineLimit = MaxLineLength;
     QByteArray tail;
 };

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -26,10 +27,14 @@
 //   would overflow and every string after it are lost (the platform functions would hand over
 //   that string cut short, which could only name a section or text that does not exist).
 //
-// A missing or unreadable file reads as an empty one.
+// A missing or unreadable file reads as an empty one, and so does a file larger than
+// MaxFileSize, with a warning in the log: settings and language files are a few kilobytes,
+// and a huge one is a mistake or an attack, not something to spend the start-up on.
 class CPrivateProfile
 {
 public:
+    static constexpr qsizetype MaxFileSize = 16 * 1024 * 1024;
+
     enum class Encoding
     {
         EightBit,
@@ -54,29 +59,48 @@ public:
     // The section names in file order.
     QStringList ReadSectionNames(int bufferSize) const;
 
-    // Sets key to value in the file at path, changing that one line (or adding it, and the
-    // section when needed) and leaving every other byte as it was, in the file's encoding. A
-    // missing file is created as 8-bit text. The file is replaced in one step, so a crash
-    // leaves either the old or the new file. Returns false when nothing could be written.
+    // Sets key to value in the file at path (see WithValue). A missing file is created as
+    // 8-bit text. The file is replaced in one step, so a crash leaves either the old or the
+    // new file. Returns false when nothing was written.
     static bool WriteString(const QString &path, const QString &section, const QString &key,
                             const QString &value);
+
+    // The file's bytes with key set to value: the key's line is replaced, or a line (and the
+    // section, when needed) is added, in the file's encoding and line ends; every other byte
+    // stays as it was, whether or not it decodes. Refused (nullopt) when the names or the value
+    // could not be read back as written (line breaks, "]" in the section, "=" in the key, a
+    // key that starts like a comment or a section, names with spaces around them), or when
+    // the file is larger than MaxFileSize. A value with spaces around it, or wrapped in quotes
+    // itself, is written inside double quotes so that it reads back whole.
+    static std::optional<QByteArray> WithValue(const QByteArray &bytes, const QString &section,
+                                               const QString &key, const QString &value);
 
     // Splits an entry at its first "="; an entry without one is both key and text.
     static std::pair<QString, QString> SplitEntry(const QString &entry);
 
-    // Decodes file contents by their byte-order mark, returning the encoding found.
-    static QString Decode(const QByteArray &bytes, Encoding &encodingOut);
-    static QByteArray Encode(const QString &text, Encoding encoding);
-
 private:
+    // Where a name or an entry lies in the pool. Files are at most MaxFileSize bytes, so
+    // 32 bits are enough, and every entry costs eight bytes beside its text.
+    struct Span
+    {
+        qint32 start = 0;
+        qint32 length = 0;
+    };
     struct Section
     {
-        QString name;
-        QStringList entries;
+        Span name;
+        // The section's entries are entries[firstEntry, endEntry).
+        qint32 firstEntry = 0;
+        qint32 endEntry = 0;
     };
 
     const Section *FindSection(const QString &name) const;
+    QStringView Text(Span span) const;
 
     Encoding encoding = Encoding::EightBit;
+    // Every section name and entry, one after the other, so that a file of many short lines
+    // costs a small multiple of its size rather than a string object per line.
+    QString pool;
+    std::vector<Span> entries;
     std::vector<Section> sections;
 };

@@ -9,20 +9,40 @@ QString RecentFiles::FilePathIn(const QString &appDataFolder)
     return QDir(appDataFolder).filePath(QStringLiteral("RecentConfig.txt"));
 }
 
+QList<QByteArray> RecentFiles::SplitLines(QByteArrayView content)
+{
+    QList<QByteArray> lines;
+    while (!content.isEmpty()) {
+        const qsizetype newline = content.indexOf('\n');
+        QByteArrayView line = newline < 0 ? content : content.first(newline);
+        content = newline < 0 ? QByteArrayView() : content.sliced(newline + 1);
+        // A file written on Windows ends its lines in CR LF.
+        while (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines << line.toByteArray();
+    }
+    return lines;
+}
+
+QByteArray RecentFiles::JoinLines(const QList<QByteArray> &lines)
+{
+    QByteArray content;
+    for (const QByteArray &line : lines)
+        content += line + '\n';
+    return content;
+}
+
 void RecentFiles::Load()
 {
     entries.clear();
+    storedBytes.clear();
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
         return;
-    while (!input.atEnd()) {
-        QByteArray line = input.readLine();
-        // A file written on Windows ends its lines in CR LF.
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            entries << QString::fromLocal8Bit(line);
-    }
+    storedBytes = SplitLines(input.readAll());
+    for (const QByteArray &line : std::as_const(storedBytes))
+        entries << QFile::decodeName(line);
 }
 
 bool RecentFiles::AddRecentFile(const QString &path)
@@ -33,8 +53,11 @@ bool RecentFiles::AddRecentFile(const QString &path)
         path.contains(QLatin1Char('\r')))
         return false;
     entries.prepend(path);
-    if (entries.size() > MaxEntries)
+    storedBytes.prepend(QFile::encodeName(path));
+    if (entries.size() > MaxEntries) {
         entries.removeLast();
+        storedBytes.removeLast();
+    }
     Save();
     return true;
 }
@@ -42,6 +65,7 @@ bool RecentFiles::AddRecentFile(const QString &path)
 void RecentFiles::Clear()
 {
     entries.clear();
+    storedBytes.clear();
     QFile::remove(file);
 }
 
@@ -51,7 +75,6 @@ void RecentFiles::Save() const
     QSaveFile output(file);
     if (!output.open(QIODevice::WriteOnly))
         return;
-    for (const QString &entry : entries)
-        output.write(entry.toLocal8Bit() + '\n');
+    output.write(JoinLines(storedBytes));
     output.commit();
 }

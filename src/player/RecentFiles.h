@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // The recent-sources list and its file "RecentConfig.txt": one path per line, newest first,
 // 8-bit text in the system encoding, no header and no escaping.
+//
+// File names are bytes, and the system encoding cannot name every one of them, so each entry
+// keeps the bytes it was read with: a rewrite gives back every path it read as it was.
 class RecentFiles
 {
 public:
@@ -33,10 +39,17 @@ public:
     const QStringList &Entries() const { return entries; }
     QString FilePath() const { return file; }
 
+    // The entries of file content, as bytes without their line ends; blank lines are skipped.
+    static QList<QByteArray> SplitLines(QByteArrayView content);
+    // The file content for a list of entries as bytes.
+    static QByteArray JoinLines(const QList<QByteArray> &lines);
+
 private:
     // Rewrites the file from the list; failures are not reported, the list stands anyway.
     void Save() const;
 
     QString file;
     QStringList entries;
+    // The bytes of each entry, in step with entries.
+    QList<QByteArray> storedBytes;
 };

@@ -127,7 +127,8 @@ void DRUI::LaunchEngine()
     }
     const QStringList arguments =
         EngineArguments(EngineSourceFor(sourceKind), requestedPath, videoSurface->winId(),
-                        AppFolders::AppDataFolder(), titleChosen, titleNumber);
+                        titleChosen, titleNumber);
+    engineProcess->SetWorkingFolder(AppFolders::AppDataFolder());
     engineProcess->Start(arguments);
 
     SetPlayIcon(playButton, true);

@@ -1,20 +1,15 @@
 #include "engine/EngineCommandLine.h"
 #include "engine/SlaveCommand.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
 
-const QStringList FixedOptions{"-demuxer",  "lavf",
-                               "-ni",       "-slave",
-                               "-quiet",    "-wid",
-                               "81788929",  "-vo",
-                               "xv,x11,",   "-zoom",
-                               "-lavdopts", "threads=4",
-                               "-vf",       "screenshot=/home/u/.local/share/Orvel BluRay Player/",
-                               "-af",       "channels=6,volume=5.1:1"};
-
-const QString Prefix = QStringLiteral("/home/u/.local/share/Orvel BluRay Player/");
+const QStringList FixedOptions{"-demuxer", "lavf",          "-ni",       "-slave",
+                               "-quiet",   "-wid",          "81788929",  "-vo",
+                               "xv,x11,",  "-zoom",         "-lavdopts", "threads=4",
+                               "-vf",      "screenshot=./", "-af",       "channels=6,volume=5.1:1"};
 
 } // namespace
 
@@ -80,6 +75,15 @@ void EngineCommandsTest::buildsArgumentsPerSource_data()
                                         << 3 << QStringList{"br://0", "-bluray-device", "/bd/DISC"};
     QTest::newRow("blu-ray chosen, number unknown")
         << int(EngineSource::BluRayFolder) << "/bd/DISC" << true << -1 << QStringList{"/bd/DISC"};
+    // The engine runs in another folder and reads a leading "-" as an option, so relative
+    // paths reach it made absolute against the player's folder.
+    const QString here = QDir::currentPath() + '/';
+    QTest::newRow("relative file named like an option")
+        << int(EngineSource::MediaFile) << "-vo null.mkv" << false << -1
+        << QStringList{here + "-vo null.mkv"};
+    QTest::newRow("relative disc folder")
+        << int(EngineSource::BluRayFolder) << "-BD/../x" << false << -1
+        << QStringList{"br://0", "-bluray-device", here + "-BD/../x"};
     // A title number only matters for a Blu-ray.
     QTest::newRow("file ignores title")
         << int(EngineSource::MediaFile) << "/v/a.mkv" << true << 3 << QStringList{"/v/a.mkv"};
@@ -95,15 +99,14 @@ void EngineCommandsTest::buildsArgumentsPerSource()
 
     const std::optional<int> number =
         titleNumber >= 0 ? std::optional<int>(titleNumber) : std::nullopt;
-    const QStringList arguments =
-        EngineArguments(EngineSource(kind), path, 81788929, Prefix, titleChosen, number);
+    const QStringList arguments = EngineArguments(EngineSource(kind), path, 81788929, titleChosen, number);
     QCOMPARE(arguments, FixedOptions + tail);
 }
 
 void EngineCommandsTest::headlessArgumentsDropTheWindow()
 {
     const QStringList arguments =
-        HeadlessEngineArguments(EngineArguments(EngineSource::DvdFolder, "/media/DVD", 42, Prefix));
+        HeadlessEngineArguments(EngineArguments(EngineSource::DvdFolder, "/media/DVD", 42));
     QVERIFY(!arguments.contains("-wid"));
     QVERIFY(!arguments.contains("42"));
     QVERIFY(!arguments.contains("-zoom"));

@@ -74,14 +74,16 @@ void EngineParserTest::recognisesLineKinds_data()
     QTest::newRow("subtitle") << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0")
                               << Kind::SubtitleStream;
     QTest::newRow("video") << QByteArray("VIDEO:  [MPG2]  720x576") << Kind::VideoStarted;
-    // Markers other than the answers may stand anywhere in the line.
-    QTest::newRow("screenshot inside a line")
-        << QByteArray(" COMMENT: y*** screenshot '/x' ***") << Kind::Screenshot;
-    // The first rule that matches decides.
-    QTest::newRow("playing before end of file")
-        << QByteArray("Playing (End of file).") << Kind::Playing;
-    QTest::newRow("quit before audio") << QByteArray("(Quit), -aid 1") << Kind::Quit;
-    QTest::newRow("audio before subtitle") << QByteArray("x, -sid 0, -aid 1") << Kind::AudioStream;
+    // A stream's language and title follow its number; what the title says does not count.
+    QTest::newRow("audio titled with an exit")
+        << QByteArray("[lavf] stream 1: audio (mp2), -aid 0, -alang fre, My (End of file) movie")
+        << Kind::AudioStream;
+    QTest::newRow("subtitle titled with a stream")
+        << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0, x, -aid 4, (Quit)")
+        << Kind::SubtitleStream;
+    // The first shape that matches decides.
+    QTest::newRow("playing a file named like an exit")
+        << QByteArray("Playing /v/Exiting... (End of file).") << Kind::Playing;
     QTest::newRow("answer before markers")
         << QByteArray("ANS_LENGTH=3 (End of file)") << Kind::LengthAnswer;
 }
@@ -110,6 +112,18 @@ void EngineParserTest::ignoresLinesOfNoInterest_data()
     QTest::newRow("video without blank") << QByteArray("VIDEO:[H264]");
     // The marker searches stop at a zero byte.
     QTest::newRow("marker after zero byte") << QByteArray("abc\0VIDEO:  [H264]", 18);
+    // Metadata the engine prints about the film: the markers must start the line, and the
+    // exit and stream lines must be whole.
+    QTest::newRow("title with quit") << QByteArray(" title: The (Quit) Song");
+    QTest::newRow("title with end of file") << QByteArray(" title: My (End of file) movie");
+    QTest::newRow("exit line with more") << QByteArray("Exiting... (Quit) Song");
+    QTest::newRow("title line with subtitle marker") << QByteArray("b, -sid 3");
+    QTest::newRow("title line with audio marker") << QByteArray("(Quit), -aid 1");
+    QTest::newRow("stream without number") << QByteArray("[lavf] stream 1: audio (aac), -aid x");
+    QTest::newRow("screenshot inside a line") << QByteArray(" COMMENT: y*** screenshot '/x' ***");
+    QTest::newRow("screenshot without its end") << QByteArray("*** screenshot '/d/0003.png");
+    QTest::newRow("playing inside a line") << QByteArray(" title: Playing x.");
+    QTest::newRow("video inside a line") << QByteArray(" COMMENT: VIDEO:  [H264]");
 }
 
 void EngineParserTest::ignoresLinesOfNoInterest()
@@ -166,9 +180,12 @@ void EngineParserTest::extractsScreenshotName_data()
                                  << QStringLiteral("/d/Orvel BluRay Player/0001.png");
     QTest::newRow("non-ASCII") << QByteArray("*** screenshot '/d/\xc3\xa9t\xc3\xa9/0002.png' ***")
                                << QStringLiteral("/d/\u00e9t\u00e9/0002.png");
-    QTest::newRow("no closing quote")
-        << QByteArray("*** screenshot '/d/0003.png") << QStringLiteral("/d/0003.png");
-    QTest::newRow("nothing after the quote") << QByteArray("*** screenshot '") << QString();
+    QTest::newRow("folder with an apostrophe")
+        << QByteArray("*** screenshot '/d/O'Brien/0003.png' ***")
+        << QStringLiteral("/d/O'Brien/0003.png");
+    QTest::newRow("relative to the engine's folder")
+        << QByteArray("*** screenshot './0004.png' ***") << QStringLiteral("./0004.png");
+    QTest::newRow("empty name") << QByteArray("*** screenshot '' ***") << QString();
     QByteArray longName(600, 'a');
     QTest::newRow("cut to 511 bytes")
         << QByteArray("*** screenshot '" + longName + "' ***") << QString(511, QLatin1Char('a'));

@@ -92,8 +92,8 @@ QList<EngineEvent> RealEngineTest::Play(const QString &media, bool takeScreensho
         if (code != 0 || crashed)
             qWarning("engine ended with %d%s", code, crashed ? ", crashed" : "");
     });
-    engine.Start(
-        HeadlessEngineArguments(EngineArguments(EngineSource::MediaFile, media, 0, dataFolder)));
+    engine.SetWorkingFolder(dataFolder);
+    engine.Start(HeadlessEngineArguments(EngineArguments(EngineSource::MediaFile, media, 0)));
     if (!QTest::qWaitFor([&] { return ended; }, 30000))
         qWarning("engine did not end in time");
     return events;

@@ -173,6 +173,22 @@ private slots:
         QCOMPARE(manager->GetText("MainWnd/Play"), QString());
     }
 
+    // A settings file past the size limit counts as missing: the shipped choice stands, and
+    // a change of language is not written into it.
+    void oversizedUserSettingsAreIgnored()
+    {
+        Write("config.ini", shippedConfig);
+        const QByteArray head("[DefaultLanguage]\nDefault=/German\n");
+        const QByteArray huge = head + QByteArray(16 * 1024 * 1024, '\n');
+        QFile user(userFolder->filePath("config.ini"));
+        QVERIFY(user.open(QIODevice::WriteOnly) && user.write(huge) == huge.size());
+        user.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("config\\.ini: 16777250 bytes"));
+        auto manager = Manager();
+        QCOMPARE(manager->CurrentLanguage(), QStringLiteral("/English"));
+        QCOMPARE(manager->GetText("MainWnd/Play"), QStringLiteral("Play"));
+    }
+
     void unwritableSettingsKeepTheLanguage()
     {
         // A plain file where the user's folder should be: nothing can be stored below it.

@@ -1,16 +1,18 @@
 #include "i18n/CPrivateProfile.h"
 
 #include <QDir>
-#include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
 
+// Code units as they are, unpaired surrogates included.
 QByteArray Utf16WithMark(const QString &text)
 {
-    QStringEncoder encoder(QStringConverter::Utf16LE);
-    return QByteArray("\xFF\xFE") + QByteArray(encoder(text));
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return QByteArray("\xFF\xFE") + bytes;
 }
 
 // count entries "k<i>=xxx" of exactly the given length each.
@@ -202,6 +204,23 @@ private slots:
             << QByteArray("\xEF\xBB\xBF[DefaultLanguage]\nDefault=/German");
         QTest::newRow("empty file")
             << QByteArray() << QByteArray("[DefaultLanguage]\nDefault=/German\n");
+        // Bytes outside the written line are kept whether or not they decode.
+        QTest::newRow("Latin-1 in another section")
+            << QByteArray("[Other]\nName=Caf\xe9\n[DefaultLanguage]\nDefault=/A\n")
+            << QByteArray("[Other]\nName=Caf\xe9\n[DefaultLanguage]\nDefault=/German\n");
+        QTest::newRow("Latin-1 and a stray byte around an added key")
+            << QByteArray("[DefaultLanguage]\nName=Caf\xe9\n\xff\n[X]\n\xc3")
+            << QByteArray("[DefaultLanguage]\nName=Caf\xe9\n\xff\nDefault=/German\n[X]\n\xc3");
+        QTest::newRow("UTF-16LE odd last byte stays last")
+            << Utf16WithMark(QStringLiteral("[X]\r\na=b")) + 'A'
+            << Utf16WithMark(
+                   QStringLiteral("[X]\r\na=b\r\n[DefaultLanguage]\r\nDefault=/German\r\n")) +
+                   'A';
+        QTest::newRow("UTF-16LE unpaired surrogate kept")
+            << Utf16WithMark(QStringLiteral("[X]\na=") + QChar(0xD800) +
+                             QStringLiteral("\n[DefaultLanguage]\nDefault=/A\n"))
+            << Utf16WithMark(QStringLiteral("[X]\na=") + QChar(0xD800) +
+                             QStringLiteral("\n[DefaultLanguage]\nDefault=/German\n"));
         QTest::newRow("UTF-16LE stays UTF-16LE")
             << Utf16WithMark(
                    QStringLiteral("[语言]\r\n中=文\r\n[DefaultLanguage]\r\nDefault=/A\r\n"))
@@ -217,6 +236,96 @@ private slots:
         QCOMPARE(ReadFile(path), after);
         QCOMPARE(CPrivateProfile::Load(path).ReadString("DefaultLanguage", "Default", "", 64),
                  QStringLiteral("/German"));
+    }
+
+    // What is written reads back as it was given, or is refused and changes nothing.
+    void writtenValueReadsBackOrIsRefused_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << "S"
+                               << "k"
+                               << "v" << true;
+        QTest::newRow("empty value") << "S"
+                                     << "k"
+                                     << "" << true;
+        QTest::newRow("spaces around the value") << "S"
+                                                 << "k"
+                                                 << "  v  " << true;
+        QTest::newRow("value in quotes") << "S"
+                                         << "k"
+                                         << "\"v\"" << true;
+        QTest::newRow("value in single quotes") << "S"
+                                                << "k"
+                                                << "'v'" << true;
+        QTest::newRow("lone quote") << "S"
+                                    << "k"
+                                    << "\"" << true;
+        QTest::newRow("= and ; in the value") << "S"
+                                              << "k"
+                                              << "a=b;c" << true;
+        QTest::newRow("section with /") << "A/B"
+                                        << "k"
+                                        << "v" << true;
+        QTest::newRow("line break in the value") << "S"
+                                                 << "k"
+                                                 << "a\rb" << false;
+        QTest::newRow("= in the key") << "S"
+                                      << "k=x"
+                                      << "v" << false;
+        QTest::newRow("key like a comment") << "S"
+                                            << ";k"
+                                            << "v" << false;
+        QTest::newRow("key like a section") << "S"
+                                            << "[k"
+                                            << "v" << false;
+        QTest::newRow("spaces around the key") << "S"
+                                               << " k"
+                                               << "v" << false;
+        QTest::newRow("empty key") << "S"
+                                   << ""
+                                   << "v" << false;
+        QTest::newRow("spaces around the section") << "S "
+                                                   << "k"
+                                                   << "v" << false;
+        QTest::newRow("] in the section") << "a]b"
+                                          << "k"
+                                          << "v" << false;
+    }
+    void writtenValueReadsBackOrIsRefused()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        const QByteArray before("[S]\nk=old\n");
+        const std::optional<QByteArray> after =
+            CPrivateProfile::WithValue(before, section, key, value);
+        QCOMPARE(after.has_value(), accepted);
+        if (after) {
+            QCOMPARE(CPrivateProfile::Parse(*after).ReadString(section, key, "default", 1024),
+                     value);
+        }
+    }
+
+    // A file past the limit is neither read nor rewritten; one at the limit is read.
+    void oversizedFileIsRefused()
+    {
+        const QByteArray head("[DefaultLanguage]\nDefault=/German\n");
+        QByteArray bytes = head + QByteArray(CPrivateProfile::MaxFileSize - head.size(), '\n');
+        const QString path = WriteFile(QStringLiteral("large.ini"), bytes);
+        QCOMPARE(CPrivateProfile::Load(path).ReadString("DefaultLanguage", "Default", "/E", 64),
+                 QStringLiteral("/German"));
+
+        bytes += '\n';
+        WriteFile(QStringLiteral("large.ini"), bytes);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("large\\.ini: 16777217 bytes"));
+        QVERIFY(CPrivateProfile::Load(path).IsEmpty());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("large\\.ini"));
+        QVERIFY(!CPrivateProfile::WriteString(path, "DefaultLanguage", "Default", "/French"));
+        QCOMPARE(QFileInfo(path).size(), CPrivateProfile::MaxFileSize + 1);
     }
 
     void writeCreatesMissingFileAndLeavesNoTemporaries()

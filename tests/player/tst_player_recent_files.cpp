@@ -39,6 +39,7 @@ private slots:
     void knownSourceChangesNothing();
     void handMadeLongListKeepsItsLength();
     void skipsBlankLinesAndWindowsLineEnds();
+    void rewriteKeepsPathsThatAreNotUtf8();
     void clearDeletesTheFile();
 
 private:
@@ -127,6 +128,18 @@ void RecentFilesTest::skipsBlankLinesAndWindowsLineEnds()
     RecentFiles recent(filePath);
     recent.Load();
     QCOMPARE(recent.Entries(), (QStringList{"/v/a.mkv", "/v/b.mkv", "/v/c.mkv"}));
+}
+
+void RecentFilesTest::rewriteKeepsPathsThatAreNotUtf8()
+{
+    // Latin-1 names from an older system, and a lone continuation byte.
+    const QByteArray old("/v/Caf\xe9.mkv\n/v/\x80\xff/b.mkv\n");
+    WriteAll(filePath, old);
+    RecentFiles recent(filePath);
+    recent.Load();
+    QCOMPARE(recent.Entries().size(), 2);
+    QVERIFY(recent.AddRecentFile(QStringLiteral("/v/\u00e9t\u00e9.mkv")));
+    QCOMPARE(ReadAll(filePath), "/v/\xc3\xa9t\xc3\xa9.mkv\n" + old);
 }
 
 void RecentFilesTest::clearDeletesTheFile()

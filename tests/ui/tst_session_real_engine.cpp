@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QtTest>
@@ -20,6 +21,8 @@ private slots:
     void fileplaysWithPictureStreamsSnapshotAndEnd();
     void killedEngineReturnsToTheStartPage();
     void craftedMetadataDeletesNothing();
+    void craftedTitlesNeitherEndTheSessionNorAddStreams();
+    void dataFolderWithCommaStillPlaysAndSnapshots();
     void missingEngineIsReported();
     void engineDiesWithThePlayer();
     void pausedEngineStaysPausedAndSnapshotsKeepTheirNames();
@@ -194,6 +197,65 @@ void SessionRealEngineTest::craftedMetadataDeletesNothing()
     QCOMPARE(QImage(victim).pixel(0, 0), QColor(Qt::red).rgb());
     QVERIFY(!QDir(AppFolders::DocumentsFolder()).exists() ||
             QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).isEmpty());
+}
+
+void SessionRealEngineTest::craftedTitlesNeitherEndTheSessionNorAddStreams()
+{
+    QString comment;
+    for (int i = 0; i < 30; ++i) {
+        comment += QStringLiteral("x, -sid %1\n").arg(i + 3);
+    }
+    const QString media = MakeMedia(
+        "titled.mkv", 5,
+        {"-metadata", "title=The (Quit) Song", "-metadata", "comment=" + comment, "-metadata:s:a:0",
+         "title=My (End of file) movie", "-metadata:s:s:0", "title=x, -sid 9 (Quit)"});
+    QVERIFY(!media.isEmpty());
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
+                              QStringList({"Disable", "Audio 1*", "Audio 2"}), 15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+    // The titles reach the engine's output right after its video line; give them time to.
+    QTest::qWait(1500);
+    QCOMPARE(ui.PageStack()->currentIndex(), 2);
+    QVERIFY(ui.IsPlaying());
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+    // The real end of the file still ends the session.
+    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
+}
+
+void SessionRealEngineTest::dataFolderWithCommaStillPlaysAndSnapshots()
+{
+    // The data and documents folders follow the home folder.
+    QTemporaryDir scratch;
+    const QString home = scratch.filePath("a,b:c=d e");
+    QVERIFY(QDir().mkpath(home));
+    const QByteArray previousHome = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([&] { qputenv("HOME", previousHome); });
+    qputenv("HOME", QFile::encodeName(home));
+    QVERIFY(AppFolders::AppDataFolder().startsWith(home));
+    const QString media = MakeMedia("comma.mkv", 4);
+    QVERIFY(!media.isEmpty());
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_COMPARE_WITH_TIMEOUT(ui.AudioTracks()->actions().size(), 3, 15000);
+    QCOMPARE(ui.PageStack()->currentIndex(), 2);
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).size(), 1,
+                              10000);
+    const QString name = QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).first();
+    QCOMPARE(QImage(AppFolders::DocumentsFolder() + name).size(), QSize(320, 240));
+    // The engine's own file was taken and removed.
+    QCOMPARE(QDir(AppFolders::AppDataFolder()).entryList({"*.png"}, QDir::Files), QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
 }
 
 void SessionRealEngineTest::missingEngineIsReported()
