@@ -19,6 +19,7 @@ struct EngineEvent
         AudioStream,    // "[lavf] stream N: audio (CODEC), -aid N": one audio stream
         SubtitleStream, // "[lavf] stream N: subtitle (CODEC), -sid N": one subtitle stream
         VideoStarted,   // "VIDEO: ...": video output starts; the stream lists are complete
+        VideoOutput,    // "VO: [DRIVER] WxH => WxH ...": the picture's size as shown
     };
 
     Kind kind = Kind::PositionAnswer;
@@ -29,6 +30,11 @@ struct EngineEvent
     bool valueValid = false;
     // Answers: value truncated to whole seconds (0 when the number was malformed).
     qint64 wholeSeconds = 0;
+
+    // VideoOutput: the size the picture is shown at, its shape corrected for the film's
+    // aspect (a 16:9 DVD frame of 720x576 shows as 1024x576). 0 when malformed.
+    int displayWidth = 0;
+    int displayHeight = 0;
 
     // Screenshot: the file name as the engine printed it. Engine output also carries the
     // media's own metadata verbatim, so this name is untrusted until EngineScreenshot has

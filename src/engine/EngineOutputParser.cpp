@@ -44,6 +44,7 @@ constexpr LineShape Shapes[] = {
     {"[lavf] stream %d: subtitle (%s), -sid %d", Kind::SubtitleStream},
     {"[lavf] stream %d: subtitle (%s), -sid %d, %s", Kind::SubtitleStream},
     {"VIDEO: %s", Kind::VideoStarted},
+    {"VO: [%s] %dx%d => %dx%d %s", Kind::VideoOutput},
 };
 
 bool IsDigit(char c)
@@ -113,6 +114,24 @@ QString ScreenshotName(QByteArrayView line)
     return QString::fromLocal8Bit(name);
 }
 
+// The display size after " => " of a matched video output line.
+void ReadDisplaySize(QByteArrayView line, EngineEvent &event)
+{
+    const qsizetype arrow = line.indexOf(" => ");
+    const QByteArrayView rest = line.sliced(arrow + 4);
+    const qsizetype cross = rest.indexOf('x');
+    const qsizetype end = cross < 0 ? -1 : rest.indexOf(' ', cross);
+    if (end < 0)
+        return;
+    bool widthOk = false, heightOk = false;
+    const int width = rest.first(cross).toByteArray().toInt(&widthOk);
+    const int height = rest.sliced(cross + 1, end - cross - 1).toByteArray().toInt(&heightOk);
+    if (widthOk && heightOk && width > 0 && height > 0) {
+        event.displayWidth = width;
+        event.displayHeight = height;
+    }
+}
+
 } // namespace
 
 std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
@@ -136,6 +155,8 @@ std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
             event->kind = candidate.kind;
             if (candidate.kind == Kind::Screenshot)
                 event->screenshotPath = ScreenshotName(text);
+            if (candidate.kind == Kind::VideoOutput)
+                ReadDisplaySize(text, *event);
         }
         break;
     }

@@ -31,6 +31,7 @@ class QTableWidget;
 class QTimer;
 class QVBoxLayout;
 class QWidget;
+class VideoFrame;
 
 // The main window. Everything the user sees is drawn by widgets built here inside the
 // central widget; the work behind each control is handed to GUI-free classes.
@@ -192,6 +193,7 @@ private:
     QAction *activeAudioAction = nullptr;
     QAction *activeSubtitleAction = nullptr;
     QLabel *videoSurface = nullptr;
+    VideoFrame *videoFrame = nullptr;
     QTableWidget *playlistTable = nullptr;
     QLabel *elapsedLabel = nullptr;
     QLabel *totalLabel = nullptr;

@@ -1,6 +1,7 @@
 // The widget tree of the main window and its menus.
 #include "i18n/GetText.h"
 #include "ui/DRUI.h"
+#include "ui/VideoFrame.h"
 #include "ui/WindowParts.h"
 #include "ui/WindowStyle.h"
 
@@ -40,6 +41,7 @@ void DRUI::BuildWindow()
     const QPalette whiteText = WindowStyle::WhiteText(palette());
     const WindowParts::VideoPage video = WindowParts::BuildVideoPage(this);
     videoSurface = video.surface;
+    videoFrame = video.page;
 
     const WindowParts::StartPage start = WindowParts::BuildStartPage(this, whiteText);
     startTitleLabel = start.title;

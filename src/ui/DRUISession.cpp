@@ -16,6 +16,7 @@
 #include "player/SnapshotNaming.h"
 #include "player/SnapshotWriter.h"
 #include "ui/CMessageBox.h"
+#include "ui/VideoFrame.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -99,6 +100,8 @@ void DRUI::LaunchEngine()
     pendingSubtitleTrack = PendingTrack(subtitleChoices, currentTitleKey);
 
     ShowPage(Page::Video);
+    // Until the engine tells the picture's shape, the surface fills the page.
+    videoFrame->SetPictureSize(QSize());
     seekSlider->setEnabled(true);
     seekSlider->setRange(0, int(durationSec));
     seekSlider->setValue(0);
@@ -125,9 +128,8 @@ void DRUI::LaunchEngine()
     if (titleNumbers.contains(currentTitleKey)) {
         titleNumber = titleNumbers.value(currentTitleKey);
     }
-    const QStringList arguments =
-        EngineArguments(EngineSourceFor(sourceKind), requestedPath, videoSurface->winId(),
-                        titleChosen, titleNumber);
+    const QStringList arguments = EngineArguments(EngineSourceFor(sourceKind), requestedPath,
+                                                  videoSurface->winId(), titleChosen, titleNumber);
     engineProcess->SetWorkingFolder(AppFolders::AppDataFolder());
     engineProcess->Start(arguments);
 
@@ -284,6 +286,9 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
         break;
     case EngineEvent::Kind::SubtitleStream:
         streamTally.OnSubtitleStream();
+        break;
+    case EngineEvent::Kind::VideoOutput:
+        videoFrame->SetPictureSize(QSize(event.displayWidth, event.displayHeight));
         break;
     case EngineEvent::Kind::VideoStarted:
         ApplyStreamMenus();

@@ -1,6 +1,7 @@
 #include "ui/WindowParts.h"
 
 #include "i18n/GetText.h"
+#include "ui/VideoFrame.h"
 #include "ui/WindowStyle.h"
 
 #include <QAction>
@@ -138,18 +139,8 @@ DiscPage BuildDiscPage(QWidget *parent, const QPalette &whiteText)
 VideoPage BuildVideoPage(QWidget *parent)
 {
     VideoPage parts;
-    parts.page = new QWidget(parent);
-    parts.surface = new QLabel;
-    // The engine paints into this widget's own X window, so it needs one of its own and
-    // Qt must not paint over the engine's picture.
-    parts.surface->setAttribute(Qt::WA_NativeWindow);
-    parts.surface->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    parts.surface->setStyleSheet(QStringLiteral("background-color: rgb(0, 0, 0);"));
-    auto *videoBox = new QHBoxLayout;
-    videoBox->setContentsMargins(0, 0, 0, 0);
-    videoBox->setSpacing(0);
-    videoBox->addWidget(parts.surface);
-    parts.page->setLayout(videoBox);
+    parts.page = new VideoFrame(parent);
+    parts.surface = parts.page->Surface();
     return parts;
 }
 

@@ -8,6 +8,7 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QWidget;
+class VideoFrame;
 
 // The pieces of the main window, each built with its fonts, styles and layout. The window
 // keeps the pointers it works with and makes the connections.
@@ -38,8 +39,8 @@ DiscPage BuildDiscPage(QWidget *parent, const QPalette &whiteText);
 
 struct VideoPage
 {
-    QWidget *page = nullptr;
-    QLabel *surface = nullptr; // the engine draws into its native window
+    VideoFrame *page = nullptr; // keeps the surface at the film's shape
+    QLabel *surface = nullptr;  // the engine draws into its native window
 };
 VideoPage BuildVideoPage(QWidget *parent);
 

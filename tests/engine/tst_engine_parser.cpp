@@ -1,5 +1,6 @@
 #include "engine/EngineOutputParser.h"
 
+#include <QSize>
 #include <QTest>
 
 using Kind = EngineEvent::Kind;
@@ -44,6 +45,8 @@ class EngineParserTest : public QObject
 private slots:
     void recognisesLineKinds_data();
     void recognisesLineKinds();
+    void readsTheShownPictureSize_data();
+    void readsTheShownPictureSize();
     void ignoresLinesOfNoInterest_data();
     void ignoresLinesOfNoInterest();
     void readsAnswerNumbers_data();
@@ -74,6 +77,8 @@ void EngineParserTest::recognisesLineKinds_data()
     QTest::newRow("subtitle") << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0")
                               << Kind::SubtitleStream;
     QTest::newRow("video") << QByteArray("VIDEO:  [MPG2]  720x576") << Kind::VideoStarted;
+    QTest::newRow("video output") << QByteArray("VO: [x11] 720x576 => 1024x576 Planar YV12  [zoom]")
+                                  << Kind::VideoOutput;
     // A stream's language and title follow its number; what the title says does not count.
     QTest::newRow("audio titled with an exit")
         << QByteArray("[lavf] stream 1: audio (mp2), -aid 0, -alang fre, My (End of file) movie")
@@ -96,6 +101,28 @@ void EngineParserTest::recognisesLineKinds()
     QVERIFY(event.has_value());
     QCOMPARE(event->kind, kind);
     QCOMPARE(event->line, line);
+}
+
+// The picture's shape as shown comes from the video output line: a 16:9 DVD frame is 720x576.
+void EngineParserTest::readsTheShownPictureSize_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("anamorphic") << QByteArray("VO: [x11] 720x576 => 1024x576 Planar YV12  [zoom]")
+                                << QSize(1024, 576);
+    QTest::newRow("square") << QByteArray("VO: [xv] 200x200 => 200x200 BGRA") << QSize(200, 200);
+    QTest::newRow("zero") << QByteArray("VO: [xv] 200x200 => 0x200 BGRA") << QSize(0, 0);
+    QTest::newRow("overflowing") << QByteArray("VO: [xv] 2x2 => 99999999999x2 BGRA") << QSize(0, 0);
+}
+
+void EngineParserTest::readsTheShownPictureSize()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QSize, size);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->kind, Kind::VideoOutput);
+    QCOMPARE(QSize(event->displayWidth, event->displayHeight), size);
 }
 
 void EngineParserTest::ignoresLinesOfNoInterest_data()

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QLabel>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
@@ -26,6 +27,7 @@ private slots:
     void missingEngineIsReported();
     void engineDiesWithThePlayer();
     void pausedEngineStaysPausedAndSnapshotsKeepTheirNames();
+    void pictureKeepsItsShape();
 
 private:
     QString MakeMedia(const QString &name, int seconds, const QStringList &extra = {});
@@ -383,6 +385,52 @@ void SessionRealEngineTest::pausedEngineStaysPausedAndSnapshotsKeepTheirNames()
     const QString bmp = QDir(shots).entryList({"*.BMP"}, QDir::Files).first();
     QCOMPARE(QImageReader(shots + "/" + bmp).format(), QByteArray("bmp"));
     QCOMPARE(QImage(shots + "/" + bmp).size(), QSize(320, 240));
+    window.StopBtn();
+}
+
+// A square film stays square beside the playlist, at half size and in full screen, with
+// black bars where the window is wider than the film.
+void SessionRealEngineTest::pictureKeepsItsShape()
+{
+    const QString media = MakeMedia("square.mkv", 20, {"-vf", "scale=200:200,setsar=1"});
+    QVERIFY(!media.isEmpty());
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+
+    const auto checkSquare = [&](const char *where) {
+        QLabel *surface = ui.VideoSurface();
+        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(surface->width() - surface->height()) <= 1,
+                                  qPrintable(QStringLiteral("%1: %2x%3")
+                                                 .arg(where)
+                                                 .arg(surface->width())
+                                                 .arg(surface->height())),
+                                  5000);
+        // The bars beside the picture are black on screen; the picture is not.
+        QWidget *page = surface->parentWidget();
+        QVERIFY(page->width() > surface->width() + 20);
+        const QImage grab = page->screen()->grabWindow(page->winId()).toImage();
+        QCOMPARE(QColor(grab.pixel(5, grab.height() / 2)), QColor(Qt::black));
+        QVERIFY(ColoursOnScreen(surface) > 8);
+    };
+    for (QAction *action : ui.VideoMenu()->actions()) {
+        if (action->data().toString() == "HalfSize") {
+            emit ui.VideoMenu()->triggered(action);
+        }
+    }
+    // The window keeps its start-up width (the menu strip's minimum); only its height halves.
+    QTRY_VERIFY(window.height() < 600);
+    checkSquare("half size");
+    emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().first()); // the playlist beside it
+    window.resize(1000, 680);
+    checkSquare("beside the playlist");
+    window.FullScreenBtn();
+    QTRY_VERIFY(window.windowState() & Qt::WindowFullScreen);
+    checkSquare("full screen");
     window.StopBtn();
 }
 
