@@ -2,6 +2,7 @@
 // no value of 256 bytes or more, nothing of a value past a zero byte or a line end it should
 // have stopped at, and the same result from a second read.
 
+#include "../FuzzScratch.h"
 #include "disc/DiscMetadata.h"
 
 #include <QDir>
@@ -17,15 +18,6 @@ void Check(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-// A folder in memory where there is one, as every input is written to a file.
-QString ScratchFolder()
-{
-    static QTemporaryDir folder(QDir("/dev/shm").exists()
-                                    ? QStringLiteral("/dev/shm/orvel-fuzz-XXXXXX")
-                                    : QDir::tempPath() + "/orvel-fuzz-XXXXXX");
-    return folder.path();
 }
 
 } // namespace

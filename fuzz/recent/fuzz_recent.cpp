@@ -2,6 +2,7 @@
 // stable (what it writes back reads the same) and that recording a new source keeps every
 // path it read byte for byte, whatever the bytes are.
 
+#include "../FuzzScratch.h"
 #include "player/RecentFiles.h"
 
 #include <QDir>
@@ -23,15 +24,6 @@ QByteArray ReadAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A folder in memory where there is one, as every input is written to a file.
-QString ScratchFolder()
-{
-    static QTemporaryDir folder(QDir("/dev/shm").exists()
-                                    ? QStringLiteral("/dev/shm/orvel-fuzz-XXXXXX")
-                                    : QDir::tempPath() + "/orvel-fuzz-XXXXXX");
-    return folder.path();
 }
 
 } // namespace

@@ -269,6 +269,7 @@ void ProgramTest::installedProgramFindsItsDataAndPlays()
         QVERIFY2(QFile::exists(prefix + "/share/icons/hicolor/" + icon), icon);
     }
     QVERIFY(QFileInfo(prefix + "/bin/orvel-mpls-dump").isExecutable());
+    QVERIFY(QFileInfo(prefix + "/bin/orvel-disc-dump").isExecutable());
     QVERIFY(QFileInfo(prefix + "/share/doc/orvel-bluray-player/guide/English/index.html").exists());
 
     // Nothing of the build folder is in reach of the installed program: its texts (the window

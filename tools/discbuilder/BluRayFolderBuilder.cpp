@@ -1,5 +1,7 @@
 #include "BluRayFolderBuilder.h"
 
+#include "BigEndian.h"
+
 #include "ClipInfoWriter.h"
 #include "MediaMaker.h"
 
@@ -14,18 +16,6 @@ namespace {
 constexpr quint32 TicksPerMs = 45;
 constexpr quint8 H264 = 0x1B;
 constexpr quint8 Ac3 = 0x81;
-
-void AppendWord16(QByteArray &out, quint16 value)
-{
-    out.append(char(value >> 8));
-    out.append(char(value & 0xFF));
-}
-
-void AppendWord32(QByteArray &out, quint32 value)
-{
-    AppendWord16(out, quint16(value >> 16));
-    AppendWord16(out, quint16(value & 0xFFFF));
-}
 
 bool WriteFile(const QString &path, const QByteArray &bytes, QString *error)
 {

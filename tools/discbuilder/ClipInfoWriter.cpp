@@ -1,18 +1,8 @@
 #include "ClipInfoWriter.h"
 
+#include "BigEndian.h"
+
 namespace {
-
-void AppendWord16(QByteArray &out, quint16 value)
-{
-    out.append(char(value >> 8));
-    out.append(char(value & 0xFF));
-}
-
-void AppendWord32(QByteArray &out, quint32 value)
-{
-    AppendWord16(out, quint16(value >> 16));
-    AppendWord16(out, quint16(value & 0xFFFF));
-}
 
 // A section that holds nothing: its length (2) and two zero bytes, which read as a reserved
 // byte and a count of 0.

@@ -1,5 +1,7 @@
 #include "MediaMaker.h"
 
+#include "BigEndian.h"
+
 #include "TransportStreamScan.h"
 
 #include <QCryptographicHash>
@@ -21,18 +23,6 @@ constexpr int ClipHeight = 144; // a multiple of 16
 constexpr int FramesPerSecond = 25;
 constexpr quint16 VideoPid = 0x1011;
 constexpr int ProcessTimeoutMs = 300000;
-
-void AppendWord16(QByteArray &out, quint16 value)
-{
-    out.append(char(value >> 8));
-    out.append(char(value & 0xFF));
-}
-
-void AppendWord32(QByteArray &out, quint32 value)
-{
-    AppendWord16(out, quint16(value >> 16));
-    AppendWord16(out, quint16(value & 0xFFFF));
-}
 
 QByteArray Segment(quint32 pts, quint8 type, const QByteArray &data)
 {

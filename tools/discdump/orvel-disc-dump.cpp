@@ -17,6 +17,7 @@
 // entries after "Disable". A DVD has no titles; for "none" the strings are empty too.
 // Exit code 0 once every folder has been tried; 2 when no folder is named.
 
+#include "JsonText.h"
 #include "disc/BluRayScan.h"
 #include "disc/DiscFolder.h"
 
@@ -28,48 +29,6 @@
 #include <cstdio>
 
 namespace {
-
-// JSON string text: quotes, backslashes and control characters escaped, everything else
-// left as UTF-8.
-void AppendString(QByteArray &out, const QString &text)
-{
-    out += '"';
-    for (const char c : text.toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(byte));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
 
 void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
 {

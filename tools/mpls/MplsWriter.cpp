@@ -1,25 +1,10 @@
 #include "MplsWriter.h"
 
+#include "BigEndian.h"
+
 #include <QFile>
 
 namespace {
-
-void AppendByte(QByteArray &out, quint8 value)
-{
-    out.append(char(value));
-}
-
-void AppendWord16(QByteArray &out, quint16 value)
-{
-    out.append(char(value >> 8));
-    out.append(char(value & 0xFF));
-}
-
-void AppendWord32(QByteArray &out, quint32 value)
-{
-    AppendWord16(out, quint16(value >> 16));
-    AppendWord16(out, quint16(value & 0xFFFF));
-}
 
 // Pads or cuts text to the fixed width that the format gives it.
 QByteArray Fixed(const QByteArray &text, int width)
