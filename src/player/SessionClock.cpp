@@ -11,6 +11,12 @@ void SessionClock::Restart(qint64 positionMs, qint64 nowMs)
     staleUntil = asked;
 }
 
+void SessionClock::Hold(qint64 positionMs, qint64 nowMs)
+{
+    Restart(positionMs, nowMs);
+    running = false;
+}
+
 void SessionClock::Pause(qint64 nowMs)
 {
     if (!running)

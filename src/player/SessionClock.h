@@ -21,6 +21,9 @@ class SessionClock
 public:
     // Start or seek: the shown position becomes positionMs and runs from now.
     void Restart(qint64 positionMs, qint64 nowMs);
+    // The same, but the clock waits for Resume: an engine that is still opening its source
+    // (a disc can take seconds) shows no picture yet, and its time has not begun.
+    void Hold(qint64 positionMs, qint64 nowMs);
     void Pause(qint64 nowMs);
     void Resume(qint64 nowMs);
     bool IsRunning() const { return running; }

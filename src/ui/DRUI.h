@@ -162,6 +162,7 @@ private:
     void MarkPlayingRow();
     void EndSessionDisplay();
     void ShowPlayEntry();
+    void StartClockWithThePicture();
     void EngineEnded();
     void EngineFailedToStart(const QString &program);
     void ApplyStreamMenus();
@@ -244,6 +245,7 @@ private:
     int startPositionSec = 0;
     qint64 clockMs = 0; // the shown position; follows sessionClock at every tick and seek
     SessionClock sessionClock;
+    bool waitingForPicture = false; // launched, but the engine has not shown its picture yet
     QString positionText;
     // Position answers since the slider last moved, and the streams the engine announced.
     AnswerPacer answerPacer;
@@ -258,7 +260,8 @@ private:
     QMap<QString, int> subtitleChoices;
     QMap<QString, QVector<quint32>> titleChapters;
     QMap<QString, QString> titleDiscFolders;
-    quint64 discLoads = 0; // counts disc loads, so that only the latest scan is shown
+    // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
+    quint64 discLoads = 0;
     QMap<QString, QVector<MplsPlayItem>> titlePlayItems;
     QMap<QString, QVector<MplsStream>> titleSubtitles;
     QMap<QString, QVector<MplsStream>> titleAudioStreams;

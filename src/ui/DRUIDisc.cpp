@@ -59,6 +59,7 @@ void DRUI::OpenDiscFolder(const QString &folder)
 
 void DRUI::OpenDvdFolder(const QString &folder)
 {
+    ++discLoads; // a disc still being read is not shown over this one
     const bool listed = !PlaylistRowsMatching(playlist, folder).isEmpty();
     const PLAY_LIST_INFO item{SourceKind::Dvd, 0, folder, QString()};
     loadedPath.clear();

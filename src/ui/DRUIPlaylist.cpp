@@ -46,6 +46,8 @@ void DRUI::OpenMediaFiles(const QStringList &files)
     // The engine starts at once. The lengths are measured once its picture is up (or after
     // a moment, if it never comes), so the probe does not compete with the engine's start,
     // and reach the seek slider, the length label and the playlist when they arrive.
+    // A disc still being read is not shown over what the user opened since.
+    ++discLoads;
     QVector<PLAY_LIST_INFO> batch;
     for (const QString &file : files) {
         batch.append(PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()});
@@ -83,7 +85,9 @@ void DRUI::TakeProbedDuration(const QString &path, const ProbedDuration &probed)
             }
         }
     }
-    if (sourceKind != SourceKind::MediaFile || path != requestedPath || durationSec != 0) {
+    // A probe that failed leaves the length unknown, as it was.
+    if (sourceKind != SourceKind::MediaFile || path != requestedPath || durationSec != 0 ||
+        probed.seconds <= 0) {
         return;
     }
     durationSec = probed.seconds;

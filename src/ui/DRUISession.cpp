@@ -61,7 +61,11 @@ void DRUI::SeekTo(int second)
 {
     SendCommand(SlaveCommand::Seek(second));
     clockMs = qint64(second) * 1000;
-    sessionClock.Restart(clockMs, MonotonicMs());
+    if (waitingForPicture) {
+        sessionClock.Hold(clockMs, MonotonicMs());
+    } else {
+        sessionClock.Restart(clockMs, MonotonicMs());
+    }
 }
 
 void DRUI::EndEngine()
@@ -121,7 +125,9 @@ void DRUI::LaunchEngine()
     AddRecentFile(requestedPath);
     streamTally.OnPlaying();
     clockMs = 0;
-    sessionClock.Restart(0, MonotonicMs());
+    // The clock starts with the picture, not with the launch.
+    sessionClock.Hold(0, MonotonicMs());
+    waitingForPicture = true;
     TrackMenus::ResetToFirst(audioChannelSubmenu);
 
     std::optional<int> titleNumber;
@@ -185,7 +191,9 @@ void DRUI::ResumeSession()
         return;
     }
     refreshTimer->start(500);
-    sessionClock.Resume(MonotonicMs());
+    if (!waitingForPicture) {
+        sessionClock.Resume(MonotonicMs());
+    }
     engineProcess->SetReading(true);
     SetPlayIcon(playButton, true);
     isPlaying = true;
@@ -224,6 +232,17 @@ void DRUI::StopBtn()
     seekSlider->setEnabled(false);
 }
 
+void DRUI::StartClockWithThePicture()
+{
+    if (!waitingForPicture) {
+        return;
+    }
+    waitingForPicture = false;
+    if (isPlaying) {
+        sessionClock.Resume(MonotonicMs());
+    }
+}
+
 void DRUI::ShowPlayEntry()
 {
     // After a session ends, the play button and the Play entry start it again.
@@ -251,6 +270,9 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
     case EngineEvent::Kind::PositionAnswer:
         // The answer paces the display and keeps the clock honest; the position shown is the
         // front end's clock.
+        // A source without a picture (a sound file) never prints "VIDEO: "; its first answer
+        // says it plays.
+        StartClockWithThePicture();
         sessionClock.OnEnginePosition(event.valueValid ? event.value : -1, MonotonicMs());
         clockMs = sessionClock.PositionMs(MonotonicMs());
         positionText = PositionTextFromClock(clockMs);
@@ -291,6 +313,7 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
         videoFrame->SetPictureSize(QSize(event.displayWidth, event.displayHeight));
         break;
     case EngineEvent::Kind::VideoStarted:
+        StartClockWithThePicture();
         ApplyStreamMenus();
         ProbePendingFiles();
         break;
