@@ -118,7 +118,9 @@ void MprisTest::clientDrivesARealSession()
         // An absolute position, as a desktop shell's progress bar sets it.
         Playerctl({"position", "12"});
         QCOMPARE(ui.Seek()->value(), 12);
-        QCOMPARE(ui.ClockMs(), 12000);
+        // The clock runs on from the seek in real time.
+        QVERIFY2(ui.ClockMs() >= 12000 && ui.ClockMs() < 13000,
+                 qPrintable(QString::number(ui.ClockMs())));
         QVERIFY(ui.IsPlaying()); // a seek resumes, as a click on the seek bar does
         const double position = Playerctl({"position"}).toDouble();
         QVERIFY2(position >= 12.0 && position < 14.0, qPrintable(QString::number(position)));

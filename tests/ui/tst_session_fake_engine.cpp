@@ -561,7 +561,8 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     QTRY_VERIFY(Commands().contains("seek 15 2"));
     const QStringList commands = Commands();
     QCOMPARE(commands.at(commands.indexOf("seek 15 2") - 1), QStringLiteral("volume 50 2"));
-    QCOMPARE(ui.ClockMs() / 1000, 15);
+    QVERIFY2(ui.ClockMs() >= 15000 && ui.ClockMs() < 17000,
+             qPrintable(QString::number(ui.ClockMs())));
 }
 
 QTEST_MAIN(SessionFakeEngineTest)
