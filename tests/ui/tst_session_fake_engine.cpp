@@ -227,17 +227,17 @@ void SessionFakeEngineTest::clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider
     QTRY_COMPARE(Commands().filter("get_time_pos").size(), 4);
     QTest::qWait(100);
     // Ticks in quick succession do not move the clock: it runs on real time.
-    QVERIFY2(ui.ClockMs() < 1000, qPrintable(QString::number(ui.ClockMs())));
-    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
+    QVERIFY2(ui.ClockMs() < 1800, qPrintable(QString::number(ui.ClockMs())));
     QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:00"));
     QCOMPARE(ui.Seek()->value(), 0);
     ui.Seek()->setRange(0, 100);
     QTest::qWait(2100);
     ui.Tick();
     QTRY_COMPARE(Commands().filter("get_time_pos").size(), 5);
-    // The fifth answer moves the slider to the shown position, which the stream's own time
-    // line (1.4 s ahead) does not push forward.
-    QTRY_COMPARE(ui.Seek()->value(), 2);
+    // The fifth answer moves the slider to the shown position (about 2 s), which the
+    // stream's own time line (1.4 s ahead) does not push forward.
+    QTRY_VERIFY(ui.Seek()->value() >= 2);
+    QVERIFY2(ui.Seek()->value() <= 3, qPrintable(QString::number(ui.Seek()->value())));
 }
 
 void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
