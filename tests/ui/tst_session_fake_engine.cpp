@@ -231,7 +231,8 @@ void SessionFakeEngineTest::clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider
     QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:00"));
     QCOMPARE(ui.Seek()->value(), 0);
     ui.Seek()->setRange(0, 100);
-    QTest::qWait(2100);
+    // Half way into the third second of the shown time.
+    QTest::qWait(int(2500 - ui.ClockMs()));
     ui.Tick();
     QTRY_COMPARE(Commands().filter("get_time_pos").size(), 5);
     // The fifth answer moves the slider to the shown position, which the stream's own time
