@@ -30,17 +30,6 @@
 
 namespace {
 
-void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
-{
-    out += '[';
-    for (qsizetype i = 0; i < streams.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        AppendString(out, streams[i].description);
-    }
-    out += ']';
-}
-
 bool PictureLoads(const QString &path)
 {
     if (path.isEmpty())

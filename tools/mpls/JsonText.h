@@ -1,7 +1,10 @@
 #pragma once
 
+#include "disc/MplsStream.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <cstdio>
 
@@ -47,4 +50,16 @@ inline void AppendString(QByteArray &out, const QString &text)
         }
     }
     out += '"';
+}
+
+// The stream descriptions as a JSON array, as the menus list them.
+inline void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
+{
+    out += '[';
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        AppendString(out, streams[i].description);
+    }
+    out += ']';
 }

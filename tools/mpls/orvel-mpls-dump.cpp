@@ -18,17 +18,6 @@
 
 namespace {
 
-void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
-{
-    out += '[';
-    for (qsizetype i = 0; i < streams.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        AppendString(out, streams[i].description);
-    }
-    out += ']';
-}
-
 QByteArray DumpLine(MplsReader &reader, const QString &path)
 {
     QVector<MplsPlayItem> items;
