@@ -136,7 +136,10 @@ public:
 private:
     QByteArrayView bytes;
     bool wide;
-    QStringDecoder decoder{QStringDecoder::System, QStringDecoder::Flag::Stateless};
+    // Every line is decoded on its own, so a decoder that drops a leading byte-order mark
+    // would take U+FEFF off the start of any line; the file's own mark is skipped above.
+    QStringDecoder decoder{QStringDecoder::System, QStringDecoder::Flag::Stateless |
+                                                       QStringDecoder::Flag::ConvertInitialBom};
     qsizetype position = 0;
     qsizetype limit = 0;
 };

@@ -266,6 +266,8 @@ private slots:
         QTest::newRow("= and ; in the value") << "S"
                                               << "k"
                                               << "a=b;c" << true;
+        QTest::newRow("key starting with U+FEFF")
+            << "S" << QStringLiteral("\uFEFFk") << "v" << true;
         QTest::newRow("section with /") << "A/B"
                                         << "k"
                                         << "v" << true;
