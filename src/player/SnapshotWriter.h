@@ -2,6 +2,7 @@
 
 #include "engine/EngineScreenshot.h"
 
+#include <QDateTime>
 #include <QString>
 
 // Turns a screenshot that the engine wrote into the user's snapshot file.
@@ -21,4 +22,9 @@ public:
     // save worked: a screenshot that cannot be kept is lost rather than left behind.
     static Result Save(const EngineScreenshot &screenshot, const QString &snapshotFile,
                        const QString &format);
+
+    // Keeps the screenshot the engine named in its output as a snapshot taken at now: in
+    // the snapshot folder (made if missing), under a name no earlier snapshot has.
+    static Result Keep(const QString &enginePath, const QString &appDataFolder,
+                       const QString &documentsFolder, const QDateTime &now, const QString &format);
 };

@@ -135,3 +135,11 @@ bool CMessageBox::eventFilter(QObject *watched, QEvent *event)
     }
     return QDialog::eventFilter(watched, event);
 }
+
+void CMessageBox::Inform(const QRect &mainWindowGeometry, const QString &message)
+{
+    CMessageBox box;
+    box.setGeometry(PlacementFor(mainWindowGeometry));
+    box.ShowInformation(message);
+    box.exec();
+}

@@ -22,6 +22,9 @@ public:
     // Where a box opens for a main window: one third into it, both ways.
     static QRect PlacementFor(const QRect &mainWindowGeometry);
 
+    // Shows message in a box placed over the main window and waits until it is closed.
+    static void Inform(const QRect &mainWindowGeometry, const QString &message);
+
 public slots:
     void btnSlotOK();
     void btnSlotNO();

@@ -9,6 +9,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ DRUI::~DRUI()
         delete engineProcess;
         engineProcess = nullptr;
     }
-    DeleteMenus();
+    WindowMenus::DeleteAll(*this);
 }
 
 void DRUI::InitMainWindow()
@@ -97,13 +98,6 @@ void DRUI::ShowFromOtherInstance()
     showNormal();
     raise();
     activateWindow();
-}
-
-QMenu *DRUI::BuildHelpMenu()
-{
-    helpMenu = CHelpMenu::Build(this, CLanguageManager::Instance());
-    connect(helpMenu, &QMenu::triggered, this, &DRUI::BDHelpMenu);
-    return helpMenu;
 }
 
 void DRUI::BDHelpMenu(QAction *action)

@@ -9,7 +9,6 @@
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamTally.h"
-#include "ui/MenuTable.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -114,20 +113,6 @@ protected:
 private:
     void BuildWindow();
     QPushButton *BuildMenuButton(int kind, int x, QWidget *parent);
-    // One table per menu builds it and dispatches its actions.
-    static MenuTable<DRUI> FileMenuTable();
-    static MenuTable<DRUI> ControlsMenuTable();
-    static MenuTable<DRUI> VideoMenuTable();
-    static MenuTable<DRUI> AudioMenuTable();
-    static MenuTable<DRUI> ToolsMenuTable();
-    QMenu *BuildFileMenu();
-    QMenu *BuildControlsMenu();
-    QMenu *BuildVideoMenu();
-    QMenu *BuildAudioMenu();
-    QMenu *BuildToolsMenu();
-    QMenu *BuildHelpMenu();
-    void DeleteMenus();
-    void SetUpPlaylistTable();
     void ConnectControls();
     void PrepareAppDataFolder();
     Page CurrentPage() const;
@@ -149,7 +134,6 @@ private:
     void ResizeToNormalSize();
     void ResizeToDoubleSize();
     void FitToScreen();
-    void ResizeWithinScreen(int width, int height);
     void TogglePlaylist();
     void ShowPreferences();
     void TakeSnapshot();
@@ -167,7 +151,6 @@ private:
     void EngineFailedToStart(const QString &program);
     void ApplyStreamMenus();
     void HandleScreenshotLine(const EngineEvent &event);
-    void ShowVolumeIcon();
 
     // Recent files.
     void LoadRecentFiles();
@@ -209,8 +192,8 @@ private:
     QSlider *volumeSlider = nullptr;
     QPushButton *fullScreenButton = nullptr;
 
-    // Menus: the top-level ones have no Qt parent (a menu button does not own its menu),
-    // so the window keeps and deletes them itself at every rebuild.
+    // Menus, made by WindowMenus: the top-level ones have no Qt parent (a menu button does
+    // not own its menu), so the window keeps and deletes them itself at every rebuild.
     QVector<QMenu *> ownedMenus;
     QMenu *fileMenu = nullptr;
     QAction *recentFilesAction = nullptr;
@@ -273,4 +256,5 @@ private:
 
     friend class DRUITestAccess;
     friend class WindowRemote;
+    friend class WindowMenus;
 };

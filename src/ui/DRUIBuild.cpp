@@ -2,12 +2,12 @@
 #include "i18n/GetText.h"
 #include "ui/DRUI.h"
 #include "ui/VideoFrame.h"
+#include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
 #include "ui/WindowStyle.h"
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -25,7 +25,7 @@ void DRUI::BuildWindow()
         }
     }
     delete contentWidget;
-    DeleteMenus();
+    WindowMenus::DeleteAll(*this);
     contentWidget = new QWidget(this);
 
     // Menu strip: six buttons at fixed positions, whatever the window width.
@@ -67,7 +67,8 @@ void DRUI::BuildWindow()
     pageStack->setContentsMargins(0, 0, 0, 0);
     ShowPage(Page::Start);
 
-    SetUpPlaylistTable();
+    playlistTable = WindowParts::BuildPlaylistTable(this);
+    connect(playlistTable, &QTableWidget::cellDoubleClicked, this, &DRUI::PlayListItemDoubleClick);
     auto *centralRow = new QHBoxLayout;
     centralRow->setContentsMargins(0, 0, 0, 0);
     centralRow->setSpacing(0);
@@ -104,20 +105,6 @@ void DRUI::BuildWindow()
     volumeSlider->installEventFilter(this);
 }
 
-void DRUI::DeleteMenus()
-{
-    // Submenus that belong to the window would otherwise pile up with every rebuild.
-    for (QMenu *menu : std::as_const(ownedMenus)) {
-        for (QAction *action : menu->actions()) {
-            if (action->menu() && action->menu()->parent() == this) {
-                delete action->menu();
-            }
-        }
-    }
-    qDeleteAll(ownedMenus);
-    ownedMenus.clear();
-}
-
 QPushButton *DRUI::BuildMenuButton(int kind, int x, QWidget *parent)
 {
     static const char *const textKeys[] = {"MainWnd/File",  "MainWnd/Controls", "MainWnd/Video",
@@ -125,52 +112,10 @@ QPushButton *DRUI::BuildMenuButton(int kind, int x, QWidget *parent)
     if (kind < 1 || kind > 6) {
         return nullptr;
     }
-    auto *button = new QPushButton(GetText(textKeys[kind - 1]), parent);
+    QPushButton *button = WindowParts::BuildMenuButton(
+        GetText(textKeys[kind - 1]), x, WindowMenus::Build(*this, WindowMenus::Menu(kind)), parent);
     button->setObjectName(QStringLiteral("menuButton%1").arg(kind));
-    QMenu *menu = nullptr;
-    switch (kind) {
-    case 1:
-        menu = BuildFileMenu();
-        break;
-    case 2:
-        menu = BuildControlsMenu();
-        break;
-    case 3:
-        menu = BuildVideoMenu();
-        break;
-    case 4:
-        menu = BuildAudioMenu();
-        break;
-    case 5:
-        menu = BuildToolsMenu();
-        break;
-    default:
-        menu = BuildHelpMenu();
-        break;
-    }
-    ownedMenus.append(menu);
-    button->setMenu(menu);
-    button->setGeometry(x, 1, 100, 20);
-    button->setFont(WindowStyle::Font(11, false));
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(WindowStyle::menuButton);
     return button;
-}
-
-void DRUI::SetUpPlaylistTable()
-{
-    playlistTable = new QTableWidget(0, 1, this);
-    playlistTable->setColumnWidth(0, 200);
-    playlistTable->horizontalHeader()->setStretchLastSection(true);
-    playlistTable->horizontalHeader()->setFixedHeight(0);
-    playlistTable->verticalHeader()->hide();
-    playlistTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    playlistTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    playlistTable->horizontalHeader()->setHighlightSections(false);
-    playlistTable->setMouseTracking(true);
-    playlistTable->setStyleSheet(WindowStyle::playlistTable);
-    connect(playlistTable, &QTableWidget::cellDoubleClicked, this, &DRUI::PlayListItemDoubleClick);
 }
 
 Page DRUI::CurrentPage() const

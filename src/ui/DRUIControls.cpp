@@ -7,34 +7,24 @@
 #include "player/SnapshotNaming.h"
 #include "player/TransportRules.h"
 #include "ui/CProcessUI.h"
+#include "ui/WindowMenus.h"
+#include "ui/WindowParts.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
-
-namespace {
-
-QSize FitWithin(QSize wanted, QSize limit)
-{
-    return QSize(qMin(wanted.width(), qMax(limit.width(), 1)),
-                 qMin(wanted.height(), qMax(limit.height(), 1)));
-}
-
-} // namespace
 
 void DRUI::ConnectControls()
 {
@@ -93,21 +83,12 @@ void DRUI::SliderMouseLButtonPress(QObject *slider, QEvent *event)
     }
 }
 
-void DRUI::ShowVolumeIcon()
-{
-    const QPixmap pixmap(isMuted ? QStringLiteral(":/image/no-volume.png")
-                                 : QStringLiteral(":/image/volume.png"));
-    volumeButton->setIcon(QIcon(pixmap));
-    volumeButton->setIconSize(pixmap.size());
-    volumeButton->setFixedSize(pixmap.size());
-}
-
 void DRUI::VolumeSliderSeek(int value)
 {
     value = qBound(0, value, 100);
     volumeSlider->setValue(value);
     isMuted = value == 0;
-    ShowVolumeIcon();
+    WindowParts::ShowVolumeIcon(volumeButton, isMuted);
     if (engineProcess) {
         SendCommand(SlaveCommand::VolumeKeepPause(value));
     }
@@ -121,7 +102,7 @@ void DRUI::VolumeBtn()
         // With the prefix a paused engine stays paused, as the window still shows it.
         SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
     }
-    ShowVolumeIcon();
+    WindowParts::ShowVolumeIcon(volumeButton, isMuted);
 }
 
 void DRUI::FullScreenBtn()
@@ -175,22 +156,10 @@ void DRUI::keyPressEvent(QKeyEvent *event)
 void DRUI::paintEvent(QPaintEvent *event)
 {
     if (pageStack && CurrentPage() == Page::Video) {
-        for (QAction *action : controlsMenu->actions()) {
-            action->setEnabled(action->data().toString() != QLatin1String("Navigation") ||
-                               sourceKind == SourceKind::BluRay);
-        }
-        for (QMenu *menu : {videoMenu, audioMenu, toolsMenu}) {
-            for (QAction *action : menu->actions()) {
-                action->setEnabled(true);
-            }
-        }
-        snapshotAction->setEnabled(true);
-        const QString name = sourceKind == SourceKind::BluRay ? discNameLabel->text()
-                                                              : QFileInfo(requestedPath).fileName();
-        // The box keeps its size; a long name is elided to fit it.
-        const QString shown = QStringLiteral("    ") + name;
-        const int room = statusLabel->contentsRect().width() - 2 * statusLabel->margin();
-        statusLabel->setText(statusLabel->fontMetrics().elidedText(shown, Qt::ElideRight, room));
+        WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
+        WindowParts::ShowStatusName(statusLabel, sourceKind == SourceKind::BluRay
+                                                     ? discNameLabel->text()
+                                                     : QFileInfo(requestedPath).fileName());
     } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }
@@ -261,32 +230,22 @@ void DRUI::VolumeDown()
 
 void DRUI::ResizeToHalfSize()
 {
-    ResizeWithinScreen(500, 340);
+    WindowParts::ResizeWithinScreen(this, QSize(500, 340));
 }
 
 void DRUI::ResizeToNormalSize()
 {
-    ResizeWithinScreen(1000, 680);
+    WindowParts::ResizeWithinScreen(this, QSize(1000, 680));
 }
 
 void DRUI::ResizeToDoubleSize()
 {
-    ResizeWithinScreen(2000, 1360);
+    WindowParts::ResizeWithinScreen(this, QSize(2000, 1360));
 }
 
 void DRUI::FitToScreen()
 {
     setWindowState(Qt::WindowMaximized);
-}
-
-void DRUI::ResizeWithinScreen(int width, int height)
-{
-    // A window taller than the screen's free area would push the control bar out of reach;
-    // the frame the window manager adds counts too.
-    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QSize limit =
-        where->availableGeometry().size() - (frameGeometry().size() - geometry().size());
-    resize(FitWithin(QSize(width, height), limit));
 }
 
 void DRUI::TogglePlaylist()

@@ -47,13 +47,9 @@ void DRUI::OpenDiscFolder(const QString &folder)
     case DiscFolderKind::Dvd:
         OpenDvdFolder(folder);
         break;
-    case DiscFolderKind::None: {
-        CMessageBox box;
-        box.setGeometry(CMessageBox::PlacementFor(geometry()));
-        box.ShowInformation(GetText("Messages/MSG0102"));
-        box.exec();
+    case DiscFolderKind::None:
+        CMessageBox::Inform(geometry(), GetText("Messages/MSG0102"));
         break;
-    }
     }
 }
 
@@ -128,28 +124,14 @@ void DRUI::ShowBluRayScan(const BluRayScan &scan)
     // The disc page's menu only shows for a Blu-ray, and Play now means this disc.
     sourceKind = SourceKind::BluRay;
 
-    // The popups of the previous disc go with their shared entries.
-    for (QMenu *submenu : {subtitleTrackSubmenu, audioTrackSubmenu, chapterSubmenu, titleSubmenu}) {
-        submenu->clear();
-    }
-    for (QAction *holder : {subtitleAction, audioAction, chapterAction, otherTitlesAction}) {
-        QMenu *old = holder->menu();
-        holder->setMenu(nullptr);
-        delete old;
-    }
-    const auto popupFor = [this](QAction *holder) {
-        QMenu *popup = DiscMenus::DiscPopupMenu(this);
-        holder->setMenu(popup);
-        return popup;
-    };
-    activeSubtitleAction =
-        DiscMenus::FillStreamMenus(popupFor(subtitleAction), subtitleTrackSubmenu,
-                                   titleSubtitles.value(currentTitleKey), 0, 0);
-    activeAudioAction = DiscMenus::FillStreamMenus(popupFor(audioAction), audioTrackSubmenu,
-                                                   titleAudioStreams.value(currentTitleKey), 1, 1);
-    DiscMenus::FillChapterMenus(popupFor(chapterAction), chapterSubmenu,
-                                titleChapters.value(currentTitleKey));
-    DiscMenus::FillTitleMenus(popupFor(otherTitlesAction), titleSubmenu, titleEntries);
+    const DiscMenus::ActiveEntries active = DiscMenus::FillForTitle(
+        this,
+        {subtitleAction, audioAction, chapterAction, otherTitlesAction, subtitleTrackSubmenu,
+         audioTrackSubmenu, chapterSubmenu, titleSubmenu},
+        {titleSubtitles.value(currentTitleKey), titleAudioStreams.value(currentTitleKey),
+         titleChapters.value(currentTitleKey), titleEntries});
+    activeSubtitleAction = active.subtitle;
+    activeAudioAction = active.audio;
     ShowPage(Page::Disc);
     update();
 }

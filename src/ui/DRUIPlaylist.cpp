@@ -8,7 +8,8 @@
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "player/PlaylistRules.h"
-#include "ui/WindowStyle.h"
+#include "ui/WindowMenus.h"
+#include "ui/WindowParts.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -27,9 +28,6 @@ namespace {
 
 // The longest the length probe waits for the engine's picture before it runs anyway.
 constexpr int ProbeDelayMs = 1500;
-
-// The widest a recent-files entry is shown, in pixels.
-constexpr int RecentEntryWidth = 600;
 
 const QString OpenFileFilter = QStringLiteral(
     "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
@@ -99,16 +97,8 @@ void DRUI::TakeProbedDuration(const QString &path, const ProbedDuration &probed)
 
 void DRUI::AddToPlaylist(const QVector<PLAY_LIST_INFO> &items)
 {
-    const QFont font = WindowStyle::Font(10, false);
     for (const PLAY_LIST_INFO &item : PlaylistItemsToAppend(playlist, items)) {
-        const int row = playlistTable->rowCount();
-        playlistTable->insertRow(row);
-        auto *cell = new QTableWidgetItem(PlaylistRowText(item.path));
-        cell->setFont(font);
-        cell->setForeground(Qt::white);
-        cell->setData(Qt::UserRole, QVariant::fromValue(item));
-        playlistTable->setItem(row, 0, cell);
-        playlistTable->setRowHeight(row, 20);
+        WindowParts::AppendPlaylistRow(playlistTable, item);
         playlist.append(item);
     }
 }
@@ -244,21 +234,7 @@ void DRUI::LoadRecentFiles()
 
 void DRUI::RebuildRecentMenu()
 {
-    recentMenu->clear();
-    const QFontMetrics metrics(recentMenu->font());
-    for (const QString &path : recentFiles.Entries()) {
-        // The shown text is elided in the middle, where a long path is least telling, and
-        // its "&" doubled so that none turns into a shortcut mark; the path itself stays
-        // whole in the entry's data.
-        QString shown = metrics.elidedText(path, Qt::ElideMiddle, RecentEntryWidth);
-        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        auto *entry = new QAction(shown, recentMenu);
-        entry->setData(path);
-        recentMenu->addAction(entry);
-    }
-    auto *clear = new QAction(GetText("MainWnd/ClearMenu"), recentMenu);
-    clear->setData(QStringLiteral("Clear Menu"));
-    recentMenu->addAction(clear);
+    WindowMenus::FillRecentMenu(recentMenu, recentFiles.Entries());
 }
 
 void DRUI::AddRecentFile(const QString &path)

@@ -5,7 +5,6 @@
 
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
-#include "engine/EngineScreenshot.h"
 #include "engine/FormatTime.h"
 #include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
@@ -13,10 +12,10 @@
 #include "platform/EngineLocator.h"
 #include "player/PlaylistRules.h"
 #include "player/SessionRules.h"
-#include "player/SnapshotNaming.h"
 #include "player/SnapshotWriter.h"
 #include "ui/CMessageBox.h"
 #include "ui/VideoFrame.h"
+#include "ui/WindowParts.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -24,10 +23,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QSlider>
 #include <QStackedLayout>
-#include <QTableWidget>
 #include <QTimer>
 
 namespace {
@@ -40,12 +37,6 @@ qint64 MonotonicMs()
         since.start();
     }
     return since.elapsed();
-}
-
-void SetPlayIcon(QPushButton *button, bool playing)
-{
-    button->setIcon(
-        QIcon(playing ? QStringLiteral(":/image/pause.png") : QStringLiteral(":/image/play.png")));
 }
 
 } // namespace
@@ -139,7 +130,7 @@ void DRUI::LaunchEngine()
     engineProcess->SetWorkingFolder(AppFolders::AppDataFolder());
     engineProcess->Start(arguments);
 
-    SetPlayIcon(playButton, true);
+    WindowParts::ShowPlayIcon(playButton, true);
     playPauseAction->setText(GetText("MainWnd/Pause"));
     playPauseAction->setData(QStringLiteral("Pause"));
     isPlaying = true;
@@ -154,18 +145,7 @@ void DRUI::LaunchEngine()
 
 void DRUI::MarkPlayingRow()
 {
-    for (int row = 0; row < playlistTable->rowCount(); ++row) {
-        if (QTableWidgetItem *item = playlistTable->item(row, 0)) {
-            item->setIcon(QIcon());
-        }
-    }
-    for (int row : PlaylistRowsMatching(playlist, requestedPath)) {
-        if (QTableWidgetItem *item = playlistTable->item(row, 0)) {
-            playlistTable->selectRow(row);
-            playlistTable->setFocus();
-            item->setIcon(QIcon(QStringLiteral(":/image/playstatus.png")));
-        }
-    }
+    WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(playlist, requestedPath));
 }
 
 void DRUI::PauseSession()
@@ -177,7 +157,7 @@ void DRUI::PauseSession()
     SendCommand(SlaveCommand::Pause());
     sessionClock.Pause(MonotonicMs());
     clockMs = sessionClock.PositionMs(MonotonicMs());
-    SetPlayIcon(playButton, false);
+    WindowParts::ShowPlayIcon(playButton, false);
     // While paused the engine's output stays unread and is parsed after the resume.
     engineProcess->SetReading(false);
     isPlaying = false;
@@ -195,7 +175,7 @@ void DRUI::ResumeSession()
         sessionClock.Resume(MonotonicMs());
     }
     engineProcess->SetReading(true);
-    SetPlayIcon(playButton, true);
+    WindowParts::ShowPlayIcon(playButton, true);
     isPlaying = true;
     playPauseAction->setText(GetText("MainWnd/Pause"));
     playPauseAction->setData(QStringLiteral("Pause"));
@@ -246,7 +226,7 @@ void DRUI::StartClockWithThePicture()
 void DRUI::ShowPlayEntry()
 {
     // After a session ends, the play button and the Play entry start it again.
-    SetPlayIcon(playButton, false);
+    WindowParts::ShowPlayIcon(playButton, false);
     playPauseAction->setText(GetText("MainWnd/Play"));
     playPauseAction->setData(QStringLiteral("Play"));
 }
@@ -325,7 +305,7 @@ void DRUI::EndSessionDisplay()
     seekSlider->setValue(0);
     elapsedLabel->setText(QStringLiteral("00:00:00 "));
     totalLabel->setText(QLatin1Char(' ') + FormatTime(durationSec));
-    SetPlayIcon(playButton, false);
+    WindowParts::ShowPlayIcon(playButton, false);
     loadedPath.clear();
     isPlaying = false;
     StopBtn();
@@ -343,50 +323,22 @@ void DRUI::EngineEnded()
 void DRUI::EngineFailedToStart(const QString &program)
 {
     EndSessionDisplay();
-    CMessageBox box;
-    box.setGeometry(CMessageBox::PlacementFor(geometry()));
-    box.ShowInformation(GetText("Messages/MSG0104").arg(program));
-    box.exec();
+    CMessageBox::Inform(geometry(), GetText("Messages/MSG0104").arg(program));
 }
 
 void DRUI::ApplyStreamMenus()
 {
-    // The menus are first made to fit the streams the engine announced; the stored choices
-    // of a disc title come after, so that the rebuild cannot undo them.
-    if (TrackMenus::FitToStreams(audioTrackSubmenu, streamTally.AudioCount(),
-                                 QStringLiteral("Audio %1"), false) &&
-        pendingAudioTrack < 0) {
-        SendCommand(SlaveCommand::SwitchAudioKeepPause(0));
-    }
-    TrackMenus::FitToStreams(subtitleTrackSubmenu, streamTally.SubtitleCount(),
-                             QStringLiteral("Subtitle %1"), true);
-    if (pendingSubtitleTrack >= 0) {
-        SendCommand(SlaveCommand::SubDemux(pendingSubtitleTrack));
-        TrackMenus::SelectOnly(subtitleTrackSubmenu, pendingSubtitleTrack + 1);
-    }
-    if (pendingAudioTrack >= 0) {
-        SendCommand(SlaveCommand::SwitchAudio(pendingAudioTrack));
-        // A switched stream starts at full level; the window's level and mute hold.
-        SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
-        TrackMenus::SelectOnly(audioTrackSubmenu, pendingAudioTrack + 1);
+    for (const QByteArray &command :
+         TrackMenus::FitToEngine(audioTrackSubmenu, subtitleTrackSubmenu, streamTally.AudioCount(),
+                                 streamTally.SubtitleCount(), pendingAudioTrack,
+                                 pendingSubtitleTrack, volumeSlider->value())) {
+        SendCommand(command);
     }
 }
 
 void DRUI::HandleScreenshotLine(const EngineEvent &event)
 {
-    // The name comes from engine output, which also carries the media's own metadata, so
-    // only a file the screenshot filter itself wrote is touched.
-    const QString folder = AppFolders::AppDataFolder();
-    const EngineScreenshot screenshot = EngineScreenshot::Check(event.screenshotPath, folder);
-    if (!screenshot.IsAccepted()) {
-        return;
-    }
-    const QString snapshotFolder = SnapshotFolder(folder, AppFolders::DocumentsFolder());
-    // On a new installation the default folder does not exist yet; without it every
-    // snapshot would be lost without a word.
-    AppFolders::EnsureFolder(snapshotFolder);
-    // Two snapshots in one second would share a name; the second must not replace the first.
-    const QString snapshotFile = FreeSnapshotFileName(
-        SnapshotFileName(snapshotFolder, QDateTime::currentDateTime(), snapshotFormat));
-    SnapshotWriter::Save(screenshot, snapshotFile, snapshotFormat);
+    SnapshotWriter::Keep(event.screenshotPath, AppFolders::AppDataFolder(),
+                         AppFolders::DocumentsFolder(), QDateTime::currentDateTime(),
+                         snapshotFormat);
 }

@@ -72,4 +72,28 @@ void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &tit
     }
 }
 
+ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents)
+{
+    for (QMenu *submenu :
+         {menus.subtitleSubmenu, menus.audioSubmenu, menus.chapterSubmenu, menus.titleSubmenu}) {
+        submenu->clear();
+    }
+    const auto replacePopup = [parent](QAction *holder) {
+        QMenu *old = holder->menu();
+        holder->setMenu(nullptr);
+        delete old;
+        QMenu *popup = DiscPopupMenu(parent);
+        holder->setMenu(popup);
+        return popup;
+    };
+    ActiveEntries active;
+    active.subtitle = FillStreamMenus(replacePopup(menus.subtitleHolder), menus.subtitleSubmenu,
+                                      contents.subtitles, 0, 0);
+    active.audio = FillStreamMenus(replacePopup(menus.audioHolder), menus.audioSubmenu,
+                                   contents.audioStreams, 1, 1);
+    FillChapterMenus(replacePopup(menus.chapterHolder), menus.chapterSubmenu, contents.chaptersMs);
+    FillTitleMenus(replacePopup(menus.titlesHolder), menus.titleSubmenu, contents.titles);
+    return active;
+}
+
 } // namespace DiscMenus

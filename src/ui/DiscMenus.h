@@ -37,4 +37,39 @@ struct TitleEntry
 // A title the engine cannot reach is listed but disabled.
 void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &titles);
 
+// The menus one title fills: the disc page's menu entries that hold its popups, and the
+// menu-bar submenus beside them.
+struct TitleMenus
+{
+    QAction *subtitleHolder = nullptr;
+    QAction *audioHolder = nullptr;
+    QAction *chapterHolder = nullptr;
+    QAction *titlesHolder = nullptr;
+    QMenu *subtitleSubmenu = nullptr;
+    QMenu *audioSubmenu = nullptr;
+    QMenu *chapterSubmenu = nullptr;
+    QMenu *titleSubmenu = nullptr;
+};
+
+// What a title shows in its menus.
+struct TitleContents
+{
+    QVector<MplsStream> subtitles;
+    QVector<MplsStream> audioStreams;
+    QVector<quint32> chaptersMs;
+    QVector<TitleEntry> titles; // every title of the disc
+};
+
+// The popups' active entries after a fill; null where the title has no such streams.
+struct ActiveEntries
+{
+    QAction *subtitle = nullptr;
+    QAction *audio = nullptr;
+};
+
+// Empties the submenus and replaces the previous disc's popups (their shared entries go with
+// them) by new ones, made with parent, for the title: subtitles start at "Disable", audio at
+// the first stream.
+ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents);
+
 } // namespace DiscMenus

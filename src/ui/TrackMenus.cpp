@@ -1,5 +1,6 @@
 #include "ui/TrackMenus.h"
 
+#include "engine/SlaveCommand.h"
 #include "player/StreamTally.h"
 
 #include <QAction>
@@ -54,6 +55,25 @@ bool FitToStreams(QMenu *menu, int streamCount, const QString &label, bool check
         menu->addAction(entry);
     }
     return true;
+}
+
+QList<QByteArray> FitToEngine(QMenu *audio, QMenu *subtitles, int audioCount, int subtitleCount,
+                              int audioChoice, int subtitleChoice, int volume)
+{
+    QList<QByteArray> commands;
+    if (FitToStreams(audio, audioCount, QStringLiteral("Audio %1"), false) && audioChoice < 0) {
+        commands << SlaveCommand::SwitchAudioKeepPause(0);
+    }
+    FitToStreams(subtitles, subtitleCount, QStringLiteral("Subtitle %1"), true);
+    if (subtitleChoice >= 0) {
+        commands << SlaveCommand::SubDemux(subtitleChoice);
+        SelectOnly(subtitles, subtitleChoice + 1);
+    }
+    if (audioChoice >= 0) {
+        commands << SlaveCommand::SwitchAudio(audioChoice) << SlaveCommand::VolumeKeepPause(volume);
+        SelectOnly(audio, audioChoice + 1);
+    }
+    return commands;
 }
 
 } // namespace TrackMenus

@@ -1,15 +1,20 @@
 #include "ui/WindowParts.h"
 
 #include "i18n/GetText.h"
+#include "player/PlaylistRules.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowStyle.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace WindowParts {
@@ -213,6 +218,94 @@ BottomPanel BuildBottomPanel(QWidget *parent, const QPalette &whiteText)
     bottomBox->addWidget(controlBar, 10);
     parts.panel->setLayout(bottomBox);
     return parts;
+}
+
+QPushButton *BuildMenuButton(const QString &text, int x, QMenu *menu, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setMenu(menu);
+    button->setGeometry(x, 1, 100, 20);
+    button->setFont(WindowStyle::Font(11, false));
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(WindowStyle::menuButton);
+    return button;
+}
+
+QTableWidget *BuildPlaylistTable(QWidget *parent)
+{
+    auto *table = new QTableWidget(0, 1, parent);
+    table->setColumnWidth(0, 200);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setFixedHeight(0);
+    table->verticalHeader()->hide();
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setHighlightSections(false);
+    table->setMouseTracking(true);
+    table->setStyleSheet(WindowStyle::playlistTable);
+    return table;
+}
+
+void AppendPlaylistRow(QTableWidget *table, const PLAY_LIST_INFO &item)
+{
+    const int row = table->rowCount();
+    table->insertRow(row);
+    auto *cell = new QTableWidgetItem(PlaylistRowText(item.path));
+    cell->setFont(WindowStyle::Font(10, false));
+    cell->setForeground(Qt::white);
+    cell->setData(Qt::UserRole, QVariant::fromValue(item));
+    table->setItem(row, 0, cell);
+    table->setRowHeight(row, 20);
+}
+
+void MarkPlayingRows(QTableWidget *table, const QList<int> &rows)
+{
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (QTableWidgetItem *item = table->item(row, 0)) {
+            item->setIcon(QIcon());
+        }
+    }
+    for (int row : rows) {
+        if (QTableWidgetItem *item = table->item(row, 0)) {
+            table->selectRow(row);
+            table->setFocus();
+            item->setIcon(QIcon(QStringLiteral(":/image/playstatus.png")));
+        }
+    }
+}
+
+void ShowPlayIcon(QPushButton *button, bool playing)
+{
+    button->setIcon(
+        QIcon(playing ? QStringLiteral(":/image/pause.png") : QStringLiteral(":/image/play.png")));
+}
+
+void ShowVolumeIcon(QPushButton *button, bool muted)
+{
+    const QPixmap pixmap(muted ? QStringLiteral(":/image/no-volume.png")
+                               : QStringLiteral(":/image/volume.png"));
+    button->setIcon(QIcon(pixmap));
+    button->setIconSize(pixmap.size());
+    button->setFixedSize(pixmap.size());
+}
+
+void ShowStatusName(QLabel *status, const QString &name)
+{
+    const QString shown = QStringLiteral("    ") + name;
+    const int room = status->contentsRect().width() - 2 * status->margin();
+    status->setText(status->fontMetrics().elidedText(shown, Qt::ElideRight, room));
+}
+
+void ResizeWithinScreen(QWidget *window, QSize size)
+{
+    // A window taller than the screen's free area would push the control bar out of reach;
+    // the frame the window manager adds counts too.
+    const QScreen *where = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QSize limit = where->availableGeometry().size() -
+                        (window->frameGeometry().size() - window->geometry().size());
+    window->resize(qMin(size.width(), qMax(limit.width(), 1)),
+                   qMin(size.height(), qMax(limit.height(), 1)));
 }
 
 } // namespace WindowParts

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "player/PlayListInfo.h"
+
+#include <QList>
 #include <QPalette>
+#include <QSize>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QSlider;
+class QTableWidget;
 class QWidget;
 class VideoFrame;
 
@@ -60,5 +65,24 @@ struct BottomPanel
     QPushButton *fullScreen = nullptr;
 };
 BottomPanel BuildBottomPanel(QWidget *parent, const QPalette &whiteText);
+
+// A button of the menu strip at x, showing text and opening menu.
+QPushButton *BuildMenuButton(const QString &text, int x, QMenu *menu, QWidget *parent);
+
+// The playlist: one column, whole rows selected, nothing editable.
+QTableWidget *BuildPlaylistTable(QWidget *parent);
+// A row for item at the end; the row's cell holds the record.
+void AppendPlaylistRow(QTableWidget *table, const PLAY_LIST_INFO &item);
+// Selects the given rows and gives them the playing mark, which every other row loses.
+void MarkPlayingRows(QTableWidget *table, const QList<int> &rows);
+
+// The play button shows what a click does: pause while playing, play otherwise.
+void ShowPlayIcon(QPushButton *button, bool playing);
+void ShowVolumeIcon(QPushButton *button, bool muted);
+// The status box keeps its size; a long name is elided to fit it.
+void ShowStatusName(QLabel *status, const QString &name);
+
+// Resizes window to size, but never past the free area of its screen, frame included.
+void ResizeWithinScreen(QWidget *window, QSize size);
 
 } // namespace WindowParts
