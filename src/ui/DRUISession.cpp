@@ -29,6 +29,10 @@
 
 namespace {
 
+// The "VIDEO: " line comes before the engine has drawn its first frame; a probe started at
+// once would compete with that frame for the processor.
+constexpr int ProbeAfterVideoLineMs = 300;
+
 // Milliseconds on a clock that only moves forward, for the session clock.
 qint64 MonotonicMs()
 {
@@ -295,7 +299,7 @@ void DRUI::MPlayerDataRecieve(const EngineEvent &event)
     case EngineEvent::Kind::VideoStarted:
         StartClockWithThePicture();
         ApplyStreamMenus();
-        ProbePendingFiles();
+        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
         break;
     }
 }
