@@ -2,6 +2,7 @@
 // no value of 256 bytes or more, nothing of a value past a zero byte or a line end it should
 // have stopped at, and the same result from a second read.
 
+#include "../FuzzCheck.h"
 #include "../FuzzScratch.h"
 #include "disc/DiscMetadata.h"
 
@@ -10,17 +11,6 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -3,21 +3,15 @@
 // the bytes arrive at once or in any pieces. Also that no line holds a line end or outgrows
 // the limit, and that each event is what its own line parses to.
 
+#include "../FuzzCheck.h"
 #include "engine/EngineOutputParser.h"
 #include "engine/LineSplitter.h"
 
 #include <QHash>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool SameEvent(const EngineEvent &a, const EngineEvent &b)
 {

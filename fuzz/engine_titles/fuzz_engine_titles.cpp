@@ -2,20 +2,10 @@
 // the bytes (the sanitizers watch), give the same answer twice, and keep what it remembers of
 // a playlist small however the file inflates its streams.
 
+#include "../FuzzCheck.h"
 #include "disc/EngineTitleList.h"
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

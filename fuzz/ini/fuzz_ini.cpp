@@ -6,19 +6,13 @@
 // Input: SECTION \0 KEY \0 VALUE \0 FILE. With fewer than three zero bytes the whole input is
 // the file and the program's own write (the current language) is tried on it.
 
+#include "../FuzzCheck.h"
 #include "i18n/CPrivateProfile.h"
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void CheckListFits(const QStringList &list, int bufferSize)
 {

@@ -2,10 +2,10 @@
 // an error leaves the outputs alone, item start times add up, and one reader kept across
 // inputs gives the same answer twice.
 
+#include "../FuzzCheck.h"
 #include "disc/MplsReader.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -22,12 +22,6 @@ struct Outputs
                marks == other.marks;
     }
 };
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // stable (what it writes back reads the same) and that recording a new source keeps every
 // path it read byte for byte, whatever the bytes are.
 
+#include "../FuzzCheck.h"
 #include "../FuzzScratch.h"
 #include "player/RecentFiles.h"
 
@@ -10,15 +11,8 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 QByteArray ReadAll(const QString &path)
 {

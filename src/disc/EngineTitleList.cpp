@@ -1,5 +1,6 @@
 #include "disc/EngineTitleList.h"
 
+#include "disc/BigEndian.h"
 #include "disc/FolderListing.h"
 #include "disc/ReadOnlyFile.h"
 
@@ -129,18 +130,6 @@ struct Segment
                a.outTime == b.outTime;
     }
 };
-
-void AppendWord16(QByteArray &out, quint16 value)
-{
-    out.append(char(value >> 8));
-    out.append(char(value & 0xFF));
-}
-
-void AppendWord32(QByteArray &out, quint32 value)
-{
-    AppendWord16(out, quint16(value >> 16));
-    AppendWord16(out, quint16(value & 0xFFFF));
-}
 
 constexpr quint32 Tag(const char (&text)[5])
 {

@@ -30,6 +30,21 @@ inline int ColoursOnScreen(QWidget *surface)
     return int(colours.size());
 }
 
+// The entry of the Help menu's language submenu for a language name, or null.
+inline QAction *LanguageAction(QMenu *helpMenu, const QString &name)
+{
+    for (QAction *entry : helpMenu->actions()) {
+        if (entry->menu()) {
+            for (QAction *language : entry->menu()->actions()) {
+                if (language->data().toString() == name) {
+                    return language;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
 // Lets the window's tests look at what the user would see and drive its private steps.
 class DRUITestAccess
 {

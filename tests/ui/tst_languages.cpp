@@ -12,20 +12,6 @@
 
 namespace {
 
-QAction *LanguageAction(QMenu *helpMenu, const QString &name)
-{
-    for (QAction *entry : helpMenu->actions()) {
-        if (entry->menu()) {
-            for (QAction *language : entry->menu()->actions()) {
-                if (language->data().toString() == name) {
-                    return language;
-                }
-            }
-        }
-    }
-    return nullptr;
-}
-
 // Characters of text that no font offers draw as the font's "missing glyph", index 0.
 QString MissingGlyphs(const QString &text, const QFont &font)
 {

@@ -36,20 +36,6 @@ static QStringList ButtonTexts(const QList<QPushButton *> &buttons)
     return texts;
 }
 
-static QAction *LanguageAction(QMenu *helpMenu, const QString &name)
-{
-    for (QAction *entry : helpMenu->actions()) {
-        if (entry->menu()) {
-            for (QAction *language : entry->menu()->actions()) {
-                if (language->data().toString() == name) {
-                    return language;
-                }
-            }
-        }
-    }
-    return nullptr;
-}
-
 class MainWindowTest : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "BluRayFolderBuilder.h"
 
-#include "BigEndian.h"
+#include "disc/BigEndian.h"
 
 #include "ClipInfoWriter.h"
 #include "MediaMaker.h"

@@ -1,6 +1,6 @@
 #include "ClipInfoWriter.h"
 
-#include "BigEndian.h"
+#include "disc/BigEndian.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "MediaMaker.h"
 
-#include "BigEndian.h"
+#include "disc/BigEndian.h"
 
 #include "TransportStreamScan.h"
 

@@ -72,13 +72,9 @@ QByteArray DumpLine(const QString &folder)
         out += title.HasEngineTitle() ? QByteArray::number(title.engineTitle) : "null";
         out += ",\"durationText\":";
         AppendString(out, title.durationText);
-        out += ",\"chapters\":[";
-        for (qsizetype c = 0; c < title.chapters.size(); ++c) {
-            if (c > 0)
-                out += ',';
-            out += QByteArray::number(title.chapters[c]);
-        }
-        out += "],\"audio\":";
+        out += ",\"chapters\":";
+        AppendNumbers(out, title.chapters);
+        out += ",\"audio\":";
         AppendStreams(out, title.audioStreams);
         out += ",\"subtitles\":";
         AppendStreams(out, title.subtitles);

@@ -52,6 +52,18 @@ inline void AppendString(QByteArray &out, const QString &text)
     out += '"';
 }
 
+// Whole numbers as a JSON array.
+template <class Number> void AppendNumbers(QByteArray &out, const QVector<Number> &numbers)
+{
+    out += '[';
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += QByteArray::number(numbers[i]);
+    }
+    out += ']';
+}
+
 // The stream descriptions as a JSON array, as the menus list them.
 inline void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
 {

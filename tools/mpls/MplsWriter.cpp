@@ -1,6 +1,6 @@
 #include "MplsWriter.h"
 
-#include "BigEndian.h"
+#include "disc/BigEndian.h"
 
 #include <QFile>
 

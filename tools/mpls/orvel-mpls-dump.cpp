@@ -39,13 +39,9 @@ QByteArray DumpLine(MplsReader &reader, const QString &path)
                ",\"startMs\":" + QByteArray::number(item.startMs) +
                ",\"durationMs\":" + QByteArray::number(item.durationMs) + '}';
     }
-    out += "],\"marks\":[";
-    for (qsizetype i = 0; i < marks.size(); ++i) {
-        if (i > 0)
-            out += ',';
-        out += QByteArray::number(marks[i]);
-    }
-    out += "],\"audio\":";
+    out += "],\"marks\":";
+    AppendNumbers(out, marks);
+    out += ",\"audio\":";
     AppendStreams(out, audio);
     out += ",\"subtitles\":";
     AppendStreams(out, subtitles);
