@@ -11,10 +11,14 @@ struct EngineEvent
     {
         PositionAnswer, // "ANS_TIME_POSITION=..." answering "get_time_pos"
         LengthAnswer,   // "ANS_LENGTH=..." answering "get_time_length"
+        // "ANS_stream_time_pos=..." answering "get_property stream_time_pos": a disc title's
+        // own position, which runs on across the title's clips
+        TitlePositionAnswer,
         PercentAnswer,  // "ANS_PERCENT_POSITION=...": the player never asks, so never acts
         Playing,        // "Playing FILE.": a file starts; stream counting starts again
         EndOfFile,      // "Exiting... (End of file)": the media played to its end
         Quit,           // "Exiting... (Quit)": the engine leaves after "q"
+        PlaybackStarted, // "Starting playback...": the source opened and plays
         Screenshot,     // "*** screenshot 'FILE' ***": the screenshot filter wrote a file
         AudioStream,    // "[lavf] stream N: audio (CODEC), -aid N": one audio stream
         SubtitleStream, // "[lavf] stream N: subtitle (CODEC), -sid N": one subtitle stream

@@ -9,6 +9,7 @@ using Kind = EngineEvent::Kind;
 // Where the number of an answer starts: just after the name and its "=".
 constexpr qsizetype PositionValueOffset = 18; // "ANS_TIME_POSITION="
 constexpr qsizetype LengthValueOffset = 11;   // "ANS_LENGTH="
+constexpr qsizetype TitlePositionValueOffset = 20; // "ANS_stream_time_pos="
 
 constexpr QByteArrayView ScreenshotHead("*** screenshot '");
 constexpr QByteArrayView ScreenshotTail("' ***");
@@ -33,10 +34,12 @@ struct LineShape
 constexpr LineShape Shapes[] = {
     {"ANS_TIME_POSITION%s", Kind::PositionAnswer},
     {"ANS_LENGTH%s", Kind::LengthAnswer},
+    {"ANS_stream_time_pos=%s", Kind::TitlePositionAnswer},
     {"ANS_PERCENT_POSITION%s", Kind::PercentAnswer},
     {"Playing %s.", Kind::Playing},
     {"Exiting... (End of file)", Kind::EndOfFile},
     {"Exiting... (Quit)", Kind::Quit},
+    {"Starting playback...", Kind::PlaybackStarted},
     {"*** screenshot '%s' ***", Kind::Screenshot},
     // A stream's language and title follow its number, each after ", ".
     {"[lavf] stream %d: audio (%s), -aid %d", Kind::AudioStream},
@@ -150,6 +153,8 @@ std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
             event = Answer(Kind::PositionAnswer, line, PositionValueOffset);
         } else if (candidate.kind == Kind::LengthAnswer) {
             event = Answer(Kind::LengthAnswer, line, LengthValueOffset);
+        } else if (candidate.kind == Kind::TitlePositionAnswer) {
+            event = Answer(Kind::TitlePositionAnswer, line, TitlePositionValueOffset);
         } else {
             event = EngineEvent{};
             event->kind = candidate.kind;

@@ -31,6 +31,21 @@ QByteArray GetTimePos()
     return QByteArrayLiteral("get_time_pos\n");
 }
 
+QByteArray GetTitleTimePos()
+{
+    return QByteArrayLiteral("get_property stream_time_pos\n");
+}
+
+QByteArray ScreenshotKeepPause()
+{
+    return QByteArrayLiteral("pausing_keep_force screenshot 0\n");
+}
+
+QByteArray FrameStep()
+{
+    return QByteArrayLiteral("frame_step\n");
+}
+
 QByteArray Seek(int seconds)
 {
     // Mode 2 is an absolute position in seconds.

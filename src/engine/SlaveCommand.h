@@ -11,6 +11,9 @@ QByteArray Quit();          // "q\n": the engine exits and prints "(Quit)"
 QByteArray Pause();         // "pause\n": toggles the engine's pause
 QByteArray GetTimeLength(); // answered by one "ANS_LENGTH=" line
 QByteArray GetTimePos();    // answered by one "ANS_TIME_POSITION=" line
+// A disc title's position on the title's own time line, which the engine's time position
+// does not follow across the title's clips. Answered by one "ANS_stream_time_pos=" line.
+QByteArray GetTitleTimePos();
 
 // Absolute seek to a position in whole seconds.
 QByteArray Seek(int seconds);
@@ -21,6 +24,11 @@ QByteArray VolumeKeepPause(int level);
 
 // Makes the screenshot filter write the next frame to a file.
 QByteArray Screenshot();
+// The same for a paused engine, which stays paused; the filter only sees a frame that is
+// drawn, so FrameStep() must follow.
+QByteArray ScreenshotKeepPause();
+// Shows the next frame and stays paused.
+QByteArray FrameStep();
 
 // Audio stream index from 0; -2 selects no audio.
 QByteArray SwitchAudio(int index);

@@ -2,19 +2,24 @@
 
 #include <cmath>
 
-void SessionClock::Restart(qint64 positionMs, qint64 nowMs)
+void SessionClock::Launch(qint64 positionMs, qint64 nowMs, std::optional<qint64> knownOffsetMs,
+                          qint64 tolerance)
 {
+    toleranceMs = tolerance;
     baseMs = positionMs;
     baseNowMs = nowMs;
-    running = true;
-    engineOffsetMs.reset();
+    running = false;
+    engineOffsetMs = knownOffsetMs;
     staleUntil = asked;
 }
 
-void SessionClock::Hold(qint64 positionMs, qint64 nowMs)
+void SessionClock::Seek(qint64 positionMs, qint64 nowMs)
 {
-    Restart(positionMs, nowMs);
-    running = false;
+    baseMs = positionMs;
+    baseNowMs = nowMs;
+    if (!engineOffsetMs)
+        engineOffsetMs = 0;
+    staleUntil = asked;
 }
 
 void SessionClock::Pause(qint64 nowMs)
@@ -52,7 +57,7 @@ bool SessionClock::OnEnginePosition(double engineSeconds, qint64 nowMs)
         return false;
     }
     const qint64 expectedMs = engineMs - *engineOffsetMs;
-    if (qAbs(expectedMs - shownMs) <= ToleranceMs)
+    if (qAbs(expectedMs - shownMs) <= toleranceMs)
         return false;
     baseMs = qMax<qint64>(expectedMs, 0);
     baseNowMs = nowMs;

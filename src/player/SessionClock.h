@@ -9,21 +9,29 @@
 // pulled back to the engine's own position when the two part by more than a second (an
 // engine that stalls on a slow disc, or plays faster than real time).
 //
-// The engine's position need not start at zero: transport streams and disc titles carry the
-// time stamps of their source (1.4 s for a stream muxed by ffmpeg, anything on a disc). So
-// the first answer after a start or a seek fixes the offset between the engine's time line
-// and the shown one, and later answers are compared through it.
+// The engine's position need not start at zero: transport streams carry the time stamps of
+// their source (1.4 s for a stream muxed by ffmpeg). So the first answer of a launch fixes
+// the offset between the engine's time line and the shown one, and later answers are
+// compared through it. The offset belongs to the source, not to a seek: after a seek the
+// engine lands on a key frame near the target, and its answer is the position, not a new
+// offset.
 //
 // Every call takes the monotonic time "now" in milliseconds, so the rules can be checked
 // without waiting.
 class SessionClock
 {
 public:
-    // Start or seek: the shown position becomes positionMs and runs from now.
-    void Restart(qint64 positionMs, qint64 nowMs);
-    // The same, but the clock waits for Resume: an engine that is still opening its source
-    // (a disc can take seconds) shows no picture yet, and its time has not begun.
-    void Hold(qint64 positionMs, qint64 nowMs);
+    // A launch: the shown position becomes positionMs and waits for Resume, since an engine
+    // that is still opening its source (a disc can take seconds) has not begun its time.
+    // knownOffsetMs: the engine's time line against the shown one when the source says so
+    // (a disc title's own time starts at 0); unknown, the first answer tells it.
+    // toleranceMs: how far the engine may part from the shown position before it wins; a disc
+    // title's own time comes in steps of about a second, behind the picture.
+    void Launch(qint64 positionMs, qint64 nowMs, std::optional<qint64> knownOffsetMs,
+                qint64 toleranceMs = DefaultToleranceMs);
+    // A seek: the shown position becomes positionMs, running or held as it was. A launch that
+    // seeks before any answer has nothing to learn its offset from, and takes 0.
+    void Seek(qint64 positionMs, qint64 nowMs);
     void Pause(qint64 nowMs);
     void Resume(qint64 nowMs);
     bool IsRunning() const { return running; }
@@ -41,12 +49,13 @@ public:
     bool OnEnginePosition(double engineSeconds, qint64 nowMs);
 
     // Tolerated difference before the engine's position wins.
-    static constexpr qint64 ToleranceMs = 1000;
+    static constexpr qint64 DefaultToleranceMs = 1000;
 
 private:
     qint64 baseMs = 0;    // shown position at baseNowMs
     qint64 baseNowMs = 0; // when the shown position was baseMs
     bool running = false;
+    qint64 toleranceMs = DefaultToleranceMs;
     std::optional<qint64> engineOffsetMs; // engine time minus shown time
     quint64 asked = 0;
     quint64 answered = 0;

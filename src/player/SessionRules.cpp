@@ -11,8 +11,3 @@ LengthDecision DecideLengthAnswer(SourceKind sourceKind, qint64 durationSec, qin
         return LengthDecision{answeredSeconds, true};
     return LengthDecision{durationSec, false};
 }
-
-int PendingTrack(const QMap<QString, int> &choices, const QString &titleKey)
-{
-    return choices.value(titleKey, -1) - 1;
-}

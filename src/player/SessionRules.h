@@ -2,7 +2,6 @@
 
 #include "player/SourceKind.h"
 
-#include <QMap>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,8 +21,3 @@ struct LengthDecision
 };
 LengthDecision DecideLengthAnswer(SourceKind sourceKind, qint64 durationSec,
                                   qint64 answeredSeconds);
-
-// The engine track to select once the video runs, from the stored menu choice of a title
-// (0 for the disabling entry, n for track n): choice - 1, with a missing choice counting as
-// -1. So -2 when nothing is stored, -1 when disabled. Negative means nothing is sent.
-int PendingTrack(const QMap<QString, int> &choices, const QString &titleKey);

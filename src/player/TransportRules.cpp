@@ -12,8 +12,9 @@ PlayRequest DecidePlayRequest(const PlayRequestState &state)
 qint64 StepSeekTarget(qint64 fromSec, int stepSec, qint64 durationSec)
 {
     qint64 target = fromSec + stepSec;
+    // Near the end a step forward lands 4 s before it, never behind where it started.
     if (stepSec > 0 && durationSec > 0 && target > durationSec)
-        target = durationSec - 4;
+        target = qMax(durationSec - 4, fromSec);
     return qMax<qint64>(target, 0);
 }
 

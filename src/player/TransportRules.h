@@ -28,7 +28,7 @@ struct PlayRequestState
 PlayRequest DecidePlayRequest(const PlayRequestState &state);
 
 // The target of a 60-second step from the current position. Forward never passes the end:
-// a step past it lands 4 s before the end. With no known length (0) there is no end to
+// a step past it lands 4 s before the end, or stays where it is when that is already past. With no known length (0) there is no end to
 // respect, so the step is taken as it is. Never negative.
 qint64 StepSeekTarget(qint64 fromSec, int stepSec, qint64 durationSec);
 

@@ -1,8 +1,6 @@
 // Life cycle of the main window: construction, (re)building, closing, and the Help menu.
 #include "ui/DRUI.h"
 
-#include "engine/EngineProcess.h"
-#include "engine/SlaveCommand.h"
 #include "i18n/CHelpMenu.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/CWebLinks.h"
@@ -40,20 +38,16 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     setAcceptDrops(true);
     setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
 
-    refreshTimer = new QTimer(this);
-    connect(refreshTimer, &QTimer::timeout, this, &DRUI::DoRefreshGui);
+    session = new PlaybackSession(this);
+    ConnectSession();
 }
 
 DRUI::~DRUI()
 {
-    refreshTimer->stop();
-    delete refreshTimer;
-    refreshTimer = nullptr;
-    if (engineProcess) {
-        engineProcess->disconnect(this);
-        delete engineProcess;
-        engineProcess = nullptr;
-    }
+    // The session's signals must not reach a window that is half gone.
+    session->disconnect(this);
+    delete session;
+    session = nullptr;
     WindowMenus::DeleteAll(*this);
 }
 
@@ -147,12 +141,7 @@ void DRUI::btnAboutSlot()
 
 void DRUI::btnCloseSlot()
 {
-    if (engineProcess) {
-        refreshTimer->stop();
-        SendCommand(SlaveCommand::Quit());
-        isStopped = true;
-        EndEngine();
-    }
+    session->Stop();
     close();
 }
 
@@ -160,10 +149,7 @@ void DRUI::closeEvent(QCloseEvent *event)
 {
     // The window system's close request also ends a running engine: nothing may keep
     // playing sound after the window is gone.
-    if (engineProcess) {
-        refreshTimer->stop();
-        EndEngine();
-    }
+    session->EndAll();
     event->accept();
     QCoreApplication::quit();
 }

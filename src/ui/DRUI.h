@@ -1,14 +1,12 @@
 #pragma once
 
-#include "disc/MplsPlayItem.h"
-#include "disc/MplsStream.h"
-#include "engine/EngineEvent.h"
+#include "disc/BluRayScan.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
+#include "player/PlaybackSession.h"
 #include "player/RecentFiles.h"
-#include "player/SessionClock.h"
+#include "player/SessionRequest.h"
 #include "player/SourceKind.h"
-#include "player/StreamTally.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -17,8 +15,6 @@
 #include <QVector>
 
 class DurationProbeQueue;
-class EngineProcess;
-struct BluRayScan;
 struct ProbedDuration;
 class QAction;
 class QLabel;
@@ -49,6 +45,11 @@ public:
     void ShowFromOtherInstance();
 
     QString AppDataFolder() const { return appDataFolder; }
+
+    // What plays: the window shows what the session says and asks it for everything else.
+    PlaybackSession &Session() const { return *session; }
+    // Every road (keys, buttons, menu rows and entries, the desktop's controls) ends here.
+    void Request(const SessionRequest &request);
 
     // Openers: each prepares the session and starts it.
     void OpenMediaFiles(const QStringList &files);
@@ -91,7 +92,6 @@ public slots:
     void StopBtn();
     void FullScreenBtn();
     void VolumeBtn();
-    void MPlayerDataRecieve(const EngineEvent &event);
     void SliderSeek(int value);
     void SliderPress();
     void SliderRelease();
@@ -124,7 +124,8 @@ private:
     void OpenDvdFolder(const QString &folder);
     void LoadBluRayFolder(const QString &folder);
     void ShowBluRayScan(const BluRayScan &scan);
-    void ChooseTitle(const QAction *action);
+    void ChooseTitle(const QString &titleKey, int startSec);
+    void FillDiscMenus();
     void StepForward();
     void StepBackward();
     void StepSeek(int seconds);
@@ -139,18 +140,20 @@ private:
     void TakeSnapshot();
 
     // Session helpers.
-    void LaunchEngine();
-    void EndEngine();
-    void SendCommand(const QByteArray &command);
-    void SeekTo(int second);
+    SessionLaunch FileLaunch(const QString &path) const;
+    SessionLaunch TitleLaunch(const QString &titleKey, int startSec) const;
+    void Launch(const SessionLaunch &launch);
+    void ConnectSession();
+    void SessionStateChanged(PlaybackSession::State state);
+    void SeekTo(qint64 second);
     void MarkPlayingRow();
     void EndSessionDisplay();
     void ShowPlayEntry();
-    void StartClockWithThePicture();
-    void EngineEnded();
-    void EngineFailedToStart(const QString &program);
+    void ShowPauseEntry();
+    void ShowDuration(qint64 seconds);
     void ApplyStreamMenus();
-    void HandleScreenshotLine(const EngineEvent &event);
+    void KeepScreenshot(const QString &path);
+    void ToggleMute();
 
     // Recent files.
     void LoadRecentFiles();
@@ -212,42 +215,27 @@ private:
     QAction *snapshotAction = nullptr;
     QMenu *helpMenu = nullptr;
 
-    // Session state.
-    EngineProcess *engineProcess = nullptr;
+    // The playback session outlives every rebuild of the widgets.
+    PlaybackSession *session = nullptr;
     DurationProbeQueue *durationProbes = nullptr;
     QStringList unprobedFiles; // opened files whose length is still to be measured
-    QTimer *refreshTimer = nullptr;
-    QString requestedPath;
-    QString loadedPath;
-    bool isPlaying = false;
-    bool isStopped = false;
+    // What the window has open (a disc page counts before any title plays); the session says
+    // what plays.
+    SourceKind sourceKind = SourceKind::BluRay;
     bool isFullScreen = false;
     bool isMuted = false;
-    SourceKind sourceKind = SourceKind::BluRay;
-    qint64 durationSec = 0;
-    int startPositionSec = 0;
-    qint64 clockMs = 0; // the shown position; follows sessionClock at every tick and seek
-    SessionClock sessionClock;
-    bool waitingForPicture = false; // launched, but the engine has not shown its picture yet
-    QString positionText;
-    // Position answers since the slider last moved, and the streams the engine announced.
+    int volumeBeforeMute = 50;
+    // Position answers since the slider last moved; where a drag of the slider ends.
     AnswerPacer answerPacer;
     int seekTargetSec = 0;
-    StreamTally streamTally;
-    int pendingAudioTrack = -1;
-    int pendingSubtitleTrack = -1;
-    bool titleChosen = false;
+    // The loaded Blu-ray disc, its page's current title and the user's stream choices per
+    // title: what the next launch of a title is made from.
+    BluRayScan loadedDisc;
     QString currentTitleKey;
-    QMap<QString, int> titleNumbers;
     QMap<QString, int> audioChoices;
     QMap<QString, int> subtitleChoices;
-    QMap<QString, QVector<quint32>> titleChapters;
-    QMap<QString, QString> titleDiscFolders;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;
-    QMap<QString, QVector<MplsPlayItem>> titlePlayItems;
-    QMap<QString, QVector<MplsStream>> titleSubtitles;
-    QMap<QString, QVector<MplsStream>> titleAudioStreams;
     QString snapshotFormat = QStringLiteral("JPG");
     int snapshotFormatIndex = 0;
     QString appDataFolder;

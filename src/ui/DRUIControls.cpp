@@ -2,7 +2,6 @@
 #include "ui/DRUI.h"
 
 #include "engine/FormatTime.h"
-#include "engine/SlaveCommand.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
 #include "player/TransportRules.h"
@@ -52,12 +51,8 @@ void DRUI::SliderSeek(int value)
 
 void DRUI::SliderRelease()
 {
-    if (engineProcess && !isStopped) {
+    if (session->IsActive()) {
         SeekTo(seekTargetSec);
-        seekSlider->setValue(seekTargetSec);
-        positionText = QString::number(seekTargetSec);
-        elapsedLabel->setText(FormatTime(seekTargetSec));
-        ResumeSession();
     }
     answerPacer.Reset();
 }
@@ -89,25 +84,26 @@ void DRUI::VolumeSliderSeek(int value)
     volumeSlider->setValue(value);
     isMuted = value == 0;
     WindowParts::ShowVolumeIcon(volumeButton, isMuted);
-    if (engineProcess) {
-        SendCommand(SlaveCommand::VolumeKeepPause(value));
-    }
+    session->SetVolume(value);
 }
 
 void DRUI::VolumeBtn()
 {
-    isMuted = !isMuted;
-    volumeSlider->setValue(isMuted ? 0 : 50);
-    if (engineProcess) {
-        // With the prefix a paused engine stays paused, as the window still shows it.
-        SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
+    Request(SessionRequest::Of(SessionRequest::Kind::ToggleMute));
+}
+
+void DRUI::ToggleMute()
+{
+    // Unmuting returns to the level before the mute, not to a fixed one.
+    if (!isMuted) {
+        volumeBeforeMute = volumeSlider->value() > 0 ? volumeSlider->value() : volumeBeforeMute;
     }
-    WindowParts::ShowVolumeIcon(volumeButton, isMuted);
+    VolumeSliderSeek(isMuted ? qMax(volumeBeforeMute, 1) : 0);
 }
 
 void DRUI::FullScreenBtn()
 {
-    if (!engineProcess || isStopped) {
+    if (!session->IsActive()) {
         return;
     }
     if (!isFullScreen) {
@@ -128,11 +124,11 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
     if (watched == videoSurface && event->type() == QEvent::MouseButtonDblClick) {
         FullScreenBtn();
     } else if (watched == seekSlider && event->type() == QEvent::MouseButtonPress &&
-               engineProcess && !isStopped) {
+               session->IsActive()) {
         answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
     } else if (watched == volumeSlider && event->type() == QEvent::MouseButtonPress &&
-               engineProcess && !isStopped) {
+               session->IsActive()) {
         SliderMouseLButtonPress(watched, event);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -159,7 +155,7 @@ void DRUI::paintEvent(QPaintEvent *event)
         WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
         WindowParts::ShowStatusName(statusLabel, sourceKind == SourceKind::BluRay
                                                      ? discNameLabel->text()
-                                                     : QFileInfo(requestedPath).fileName());
+                                                     : QFileInfo(session->CurrentLaunch().path).fileName());
     } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }
@@ -168,64 +164,41 @@ void DRUI::paintEvent(QPaintEvent *event)
 
 void DRUI::PlayFromControls()
 {
-    PlayRequestState state;
-    state.sessionRunning = engineProcess && !isStopped;
-    state.playing = isPlaying;
-    state.kind = sourceKind;
-    state.hasSource = !requestedPath.isEmpty();
-    switch (DecidePlayRequest(state)) {
-    case PlayRequest::PauseSession:
-        PauseSession();
-        break;
-    case PlayRequest::ResumeSession:
-        ResumeSession();
-        break;
-    case PlayRequest::PlayBluRayTitle:
-        PlayBluRayTitle();
-        break;
-    case PlayRequest::ReopenSource:
-        if (sourceKind == SourceKind::Dvd) {
-            OpenDvdFolder(requestedPath);
-        } else {
-            OpenMediaFiles({requestedPath});
-        }
-        break;
-    case PlayRequest::AskForFile:
-        btnOpenFile();
-        break;
-    }
+    Request(SessionRequest::Of(SessionRequest::Kind::PlayPause));
 }
 
 void DRUI::StepForward()
 {
-    StepSeek(60);
+    Request(SessionRequest::Of(SessionRequest::Kind::Step, 60));
 }
 
 void DRUI::StepBackward()
 {
-    StepSeek(-60);
+    Request(SessionRequest::Of(SessionRequest::Kind::Step, -60));
 }
 
 void DRUI::StepSeek(int seconds)
 {
-    ResumeSession();
-    if (!engineProcess) {
+    if (session->CurrentState() == PlaybackSession::State::Paused) {
+        session->Resume();
+    }
+    if (!session->IsActive()) {
         return;
     }
-    const qint64 origin = StepSeekOrigin(seekSlider->value(), clockMs, durationSec);
+    const qint64 duration = session->DurationSec();
+    const qint64 origin = StepSeekOrigin(seekSlider->value(), session->PositionMs(), duration);
     answerPacer.Reset();
-    seekTargetSec = int(StepSeekTarget(origin, seconds, durationSec));
-    SliderRelease();
+    SeekTo(StepSeekTarget(origin, seconds, duration));
 }
 
 void DRUI::VolumeUp()
 {
-    VolumeSliderSeek(volumeSlider->value() + 5);
+    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, 5));
 }
 
 void DRUI::VolumeDown()
 {
-    VolumeSliderSeek(volumeSlider->value() - 5);
+    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, -5));
 }
 
 void DRUI::ResizeToHalfSize()
@@ -255,9 +228,7 @@ void DRUI::TogglePlaylist()
 
 void DRUI::TakeSnapshot()
 {
-    if (engineProcess) {
-        SendCommand(SlaveCommand::Screenshot());
-    }
+    Request(SessionRequest::Of(SessionRequest::Kind::Snapshot));
 }
 
 void DRUI::ShowPreferences()

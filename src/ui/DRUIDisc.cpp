@@ -3,15 +3,12 @@
 
 #include "disc/BluRayScan.h"
 #include "disc/DiscFolder.h"
-#include "engine/FormatTime.h"
-#include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFutureWatcher>
 #include <QLabel>
@@ -56,18 +53,16 @@ void DRUI::OpenDiscFolder(const QString &folder)
 void DRUI::OpenDvdFolder(const QString &folder)
 {
     ++discLoads; // a disc still being read is not shown over this one
-    const bool listed = !PlaylistRowsMatching(playlist, folder).isEmpty();
-    const PLAY_LIST_INFO item{SourceKind::Dvd, 0, folder, QString()};
-    loadedPath.clear();
-    requestedPath = folder;
-    // The engine tells a DVD's length once it plays.
-    durationSec = 0;
-    currentTitleKey.clear();
-    if (!listed) {
-        AddToPlaylist({item});
+    if (PlaylistRowsMatching(playlist, folder).isEmpty()) {
+        AddToPlaylist({PLAY_LIST_INFO{SourceKind::Dvd, 0, folder, QString()}});
     }
-    sourceKind = SourceKind::Dvd;
-    VideoPlay();
+    currentTitleKey.clear();
+    // The engine tells a DVD's length once it plays.
+    SessionLaunch launch;
+    launch.kind = SourceKind::Dvd;
+    launch.path = folder;
+    launch.volume = session->Volume();
+    Launch(launch);
 }
 
 void DRUI::LoadBluRayFolder(const QString &folder)
@@ -89,6 +84,20 @@ void DRUI::LoadBluRayFolder(const QString &folder)
 
 void DRUI::ShowBluRayScan(const BluRayScan &scan)
 {
+    // Play Movie names the longest title the engine can reach: the engine's own choice
+    // ("br://0") would be its longest reachable one, while the page would name another.
+    const BluRayTitle *movie = nullptr;
+    for (const BluRayTitle &title : scan.titles) {
+        if (title.HasEngineTitle()) {
+            movie = &title;
+            break;
+        }
+    }
+    if (!movie) {
+        CMessageBox::Inform(geometry(), GetText("Messages/MSG0102"));
+        return;
+    }
+    loadedDisc = scan;
     discNameLabel->setText(scan.discName);
     QPixmap picture;
     if (!scan.thumbnailPath.isEmpty()) {
@@ -96,106 +105,91 @@ void DRUI::ShowBluRayScan(const BluRayScan &scan)
     }
     discArtLabel->setPixmap(picture);
 
-    titleNumbers.clear();
-    titlePlayItems.clear();
-    titleSubtitles.clear();
-    titleAudioStreams.clear();
-    titleChapters.clear();
-    QVector<DiscMenus::TitleEntry> titleEntries;
+    audioChoices.clear();
+    subtitleChoices.clear();
     for (const BluRayTitle &title : scan.titles) {
-        if (title.HasEngineTitle()) {
-            titleNumbers.insert(title.key, title.engineTitle);
-        }
-        titlePlayItems.insert(title.key, title.playItems);
-        titleSubtitles.insert(title.key, title.subtitles);
-        titleAudioStreams.insert(title.key, title.audioStreams);
-        titleChapters.insert(title.key, title.chapters);
         audioChoices.insert(title.key, title.audioChoice);
         subtitleChoices.insert(title.key, title.subtitleChoice);
-        titleDiscFolders.insert(title.key, scan.folder);
-        titleEntries.append({PLAY_LIST_INFO{SourceKind::BluRay, 0, title.key, title.durationText},
-                             title.HasEngineTitle()});
     }
-    if (scan.titles.isEmpty()) {
-        currentTitleKey.clear();
-        return;
-    }
-    currentTitleKey = scan.currentTitleKey;
+    currentTitleKey = movie->key;
+    loadedDisc.currentTitleKey = movie->key;
     // The disc page's menu only shows for a Blu-ray, and Play now means this disc.
     sourceKind = SourceKind::BluRay;
-
-    const DiscMenus::ActiveEntries active = DiscMenus::FillForTitle(
-        this,
-        {subtitleAction, audioAction, chapterAction, otherTitlesAction, subtitleTrackSubmenu,
-         audioTrackSubmenu, chapterSubmenu, titleSubmenu},
-        {titleSubtitles.value(currentTitleKey), titleAudioStreams.value(currentTitleKey),
-         titleChapters.value(currentTitleKey), titleEntries});
-    activeSubtitleAction = active.subtitle;
-    activeAudioAction = active.audio;
+    FillDiscMenus();
     ShowPage(Page::Disc);
     update();
 }
 
-void DRUI::PlayBluRayTitle()
+void DRUI::FillDiscMenus()
 {
-    if (currentTitleKey.isEmpty()) {
+    QVector<DiscMenus::TitleEntry> titleEntries;
+    for (const BluRayTitle &title : loadedDisc.titles) {
+        titleEntries.append(
+            {PLAY_LIST_INFO{SourceKind::BluRay, 0, title.key, title.durationText},
+             title.HasEngineTitle()});
+    }
+    const BluRayTitle *title = loadedDisc.Find(currentTitleKey);
+    if (!title) {
         return;
     }
-    const QString folder = titleDiscFolders.value(currentTitleKey, currentTitleKey);
-    const bool listed = !PlaylistRowsMatching(playlist, folder).isEmpty();
-    qint64 lengthSec = 0;
-    for (const MplsPlayItem &item : titlePlayItems.value(currentTitleKey)) {
-        lengthSec += item.durationMs / 1000;
-    }
-    const PLAY_LIST_INFO item{SourceKind::BluRay, 0, folder, FormatTime(lengthSec)};
-    loadedPath.clear();
-    requestedPath = folder;
-    durationSec = lengthSec;
-    if (!listed) {
-        AddToPlaylist({item});
-    }
-    // The engine looks for the disc's clips from the stream folder.
-    QDir::setCurrent(folder + QStringLiteral("/BDMV/STREAM"));
-    sourceKind = SourceKind::BluRay;
-    VideoPlay();
+    const DiscMenus::ActiveEntries active = DiscMenus::FillForTitle(
+        this,
+        {subtitleAction, audioAction, chapterAction, otherTitlesAction, subtitleTrackSubmenu,
+         audioTrackSubmenu, chapterSubmenu, titleSubmenu},
+        {title->subtitles, title->audioStreams, title->chapters, titleEntries},
+        {audioChoices.value(currentTitleKey), subtitleChoices.value(currentTitleKey)});
+    activeSubtitleAction = active.subtitle;
+    activeAudioAction = active.audio;
 }
 
-void DRUI::ChooseTitle(const QAction *action)
+void DRUI::PlayBluRayTitle()
 {
-    sourceKind = SourceKind::BluRay;
-    currentTitleKey = action->data().value<PLAY_LIST_INFO>().path;
-    if (engineProcess) {
-        refreshTimer->stop();
-        SendCommand(SlaveCommand::Quit());
-        isStopped = true;
+    ChooseTitle(currentTitleKey, 0);
+}
+
+void DRUI::ChooseTitle(const QString &titleKey, int startSec)
+{
+    const BluRayTitle *title = loadedDisc.Find(titleKey);
+    if (!title || !title->HasEngineTitle()) {
+        return;
     }
-    titleChosen = true;
-    PlayBluRayTitle();
+    if (titleKey != currentTitleKey) {
+        // The page and the menus follow the title that plays. They are refilled once the
+        // entry that asked for it has finished delivering its signal, as the refill deletes it.
+        currentTitleKey = titleKey;
+        QTimer::singleShot(0, this, &DRUI::FillDiscMenus);
+    }
+    if (PlaylistRowsMatching(playlist, loadedDisc.folder).isEmpty()) {
+        AddToPlaylist(
+            {PLAY_LIST_INFO{SourceKind::BluRay, 0, loadedDisc.folder, title->durationText}});
+    }
+    Launch(TitleLaunch(titleKey, startSec));
 }
 
 void DRUI::BDMenuOperate(QAction *action)
 {
-    titleChosen = false;
     QMenu *parentMenu = ParentMenu(action);
     const QAction *holder = parentMenu ? parentMenu->menuAction() : nullptr;
     if (holder && holder == subtitleAction) {
         parentMenu->setActiveAction(action);
         activeSubtitleAction = action;
         subtitleChoices[currentTitleKey] = action->data().toInt();
+        DiscMenus::MarkChoice(parentMenu, action);
         return;
     }
     if (holder && holder == audioAction) {
         parentMenu->setActiveAction(action);
         activeAudioAction = action;
         audioChoices[currentTitleKey] = action->data().toInt();
+        DiscMenus::MarkChoice(parentMenu, action);
         return;
     }
-    startPositionSec = 0;
     if (holder && holder == chapterAction) {
-        startPositionSec = action->data().toInt() / 1000;
+        ChooseTitle(currentTitleKey, action->data().toInt() / 1000);
     } else if (holder && holder == otherTitlesAction) {
-        currentTitleKey = action->data().value<PLAY_LIST_INFO>().path;
-        titleChosen = true;
+        ChooseTitle(action->data().value<PLAY_LIST_INFO>().path, 0);
+    } else {
+        // Play Movie: the disc's movie, whichever title played last.
+        ChooseTitle(loadedDisc.currentTitleKey, 0);
     }
-    PlayBluRayTitle();
 }

@@ -3,7 +3,6 @@
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
-#include "engine/SlaveCommand.h"
 #include "ui/WindowMenus.h"
 
 #include <QAction>
@@ -25,8 +24,7 @@ void DRUI::BDFileMenu(QAction *action)
     if (action->parent() == recentMenu && action->data().toString() != "Clear Menu") {
         const QString path = action->data().toString();
         if (!path.isEmpty()) {
-            StopBtn();
-            OpenSourcePath(path);
+            Request(SessionRequest::ForPath(SessionRequest::Kind::OpenPath, path));
         }
         return;
     }
@@ -35,18 +33,14 @@ void DRUI::BDFileMenu(QAction *action)
 
 void DRUI::BDControlsMenu(QAction *action)
 {
-    titleChosen = false;
     const QMenu *parentMenu = ParentMenu(action);
-    if (parentMenu && parentMenu->menuAction() == chapterAction) {
-        const int second = action->data().toInt() / 1000;
-        if (engineProcess) {
-            ResumeSession();
-            SeekTo(second);
-        }
+    if (parentMenu && (parentMenu->menuAction() == chapterAction || parentMenu == chapterSubmenu)) {
+        Request(SessionRequest::Of(SessionRequest::Kind::Chapter, action->data().toInt()));
         return;
     }
-    if (parentMenu && parentMenu->menuAction() == otherTitlesAction) {
-        ChooseTitle(action);
+    if (parentMenu && (parentMenu->menuAction() == otherTitlesAction || parentMenu == titleSubmenu)) {
+        Request(SessionRequest::ForPath(SessionRequest::Kind::Title,
+                                        action->data().value<PLAY_LIST_INFO>().path));
         return;
     }
     WindowMenus::Dispatch(*this, WindowMenus::Menu::Controls, action);
@@ -56,10 +50,7 @@ void DRUI::BDVideoMenu(QAction *action)
 {
     QMenu *parentMenu = ParentMenu(action);
     if (parentMenu == subtitleTrackSubmenu) {
-        if (engineProcess) {
-            SendCommand(SlaveCommand::SubDemuxKeepPause(action->data().toInt() - 1));
-            TrackMenus::CheckOnly(subtitleTrackSubmenu, action);
-        }
+        Request(SessionRequest::Of(SessionRequest::Kind::SubtitleTrack, action->data().toInt()));
         return;
     }
     if (parentMenu == videoTrackSubmenu) {
@@ -74,14 +65,7 @@ void DRUI::BDAudioMenu(QAction *action)
 {
     QMenu *parentMenu = ParentMenu(action);
     if (parentMenu == audioTrackSubmenu) {
-        if (engineProcess) {
-            const int n = action->data().toInt();
-            SendCommand(SlaveCommand::SwitchAudioKeepPause(n == 0 ? -2 : n - 1));
-            // The engine starts a newly chosen stream at full level; the level and the mute
-            // that the window shows must hold across the switch.
-            SendCommand(SlaveCommand::VolumeKeepPause(volumeSlider->value()));
-            TrackMenus::CheckOnly(audioTrackSubmenu, action);
-        }
+        Request(SessionRequest::Of(SessionRequest::Kind::AudioTrack, action->data().toInt()));
         return;
     }
     if (parentMenu == audioChannelSubmenu) {
@@ -89,8 +73,8 @@ void DRUI::BDAudioMenu(QAction *action)
         const int side = data == QLatin1String("Left")    ? -1
                          : data == QLatin1String("Right") ? 1
                                                           : 0;
-        if (engineProcess) {
-            SendCommand(SlaveCommand::Balance(side));
+        if (session->IsActive()) {
+            Request(SessionRequest::Of(SessionRequest::Kind::Balance, side));
             TrackMenus::CheckOnly(audioChannelSubmenu, action);
         }
         return;

@@ -2,8 +2,6 @@
 #include "ui/DRUI.h"
 
 #include "disc/DurationProbeQueue.h"
-#include "engine/FormatTime.h"
-#include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
@@ -50,13 +48,17 @@ void DRUI::OpenMediaFiles(const QStringList &files)
     for (const QString &file : files) {
         batch.append(PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()});
     }
-    requestedPath = batch.first().path;
-    durationSec = 0;
     AddToPlaylist(batch);
-    sourceKind = SourceKind::MediaFile;
     currentTitleKey.clear();
+    // Choosing the file that plays again toggles its pause, as the play button does.
+    const SessionLaunch &current = session->CurrentLaunch();
+    if (session->IsActive() && current.kind == SourceKind::MediaFile &&
+        current.path == files.first()) {
+        session->TogglePause();
+        return;
+    }
     unprobedFiles += files;
-    VideoPlay();
+    Launch(FileLaunch(files.first()));
     QTimer::singleShot(ProbeDelayMs, this, &DRUI::ProbePendingFiles);
 }
 
@@ -84,14 +86,8 @@ void DRUI::TakeProbedDuration(const QString &path, const ProbedDuration &probed)
         }
     }
     // A probe that failed leaves the length unknown, as it was.
-    if (sourceKind != SourceKind::MediaFile || path != requestedPath || durationSec != 0 ||
-        probed.seconds <= 0) {
-        return;
-    }
-    durationSec = probed.seconds;
-    if (engineProcess && !isStopped) {
-        seekSlider->setRange(0, int(durationSec));
-        totalLabel->setText(QLatin1Char(' ') + FormatTime(durationSec));
+    if (session->CurrentLaunch().path == path && session->IsActive()) {
+        session->TakeDuration(probed.seconds);
     }
 }
 
@@ -134,26 +130,30 @@ void DRUI::PlayPre()
 
 void DRUI::StepThroughSources(bool forward)
 {
-    ResumeSession();
-    if (!engineProcess) {
+    if (session->CurrentState() == PlaybackSession::State::Paused) {
+        session->Resume();
+    }
+    if (!session->IsActive()) {
         return;
     }
     // A Blu-ray title steps between its chapters; everything else between playlist entries.
-    if (sourceKind == SourceKind::BluRay) {
-        if (!titleChapters.contains(currentTitleKey)) {
+    const SessionLaunch &launch = session->CurrentLaunch();
+    if (launch.kind == SourceKind::BluRay) {
+        const BluRayTitle *title = loadedDisc.Find(launch.titleKey);
+        if (!title) {
             return;
         }
-        const QVector<quint32> chapters = titleChapters.value(currentTitleKey);
-        const qint64 position = qint64(positionText.toDouble());
-        const std::optional<qint64> target = forward ? NextChapterSecond(chapters, position)
-                                                     : PreviousChapterSecond(chapters, position);
+        const qint64 position = session->PositionMs() / 1000;
+        const std::optional<qint64> target = forward
+                                                 ? NextChapterSecond(title->chapters, position)
+                                                 : PreviousChapterSecond(title->chapters, position);
         if (target) {
-            SeekTo(int(*target));
+            SeekTo(*target);
         }
         return;
     }
-    const int index = forward ? NextPlaylistIndex(playlist, requestedPath)
-                              : PreviousPlaylistIndex(playlist, requestedPath);
+    const int index = forward ? NextPlaylistIndex(playlist, launch.path)
+                              : PreviousPlaylistIndex(playlist, launch.path);
     if (index >= 0) {
         StopBtn();
         OpenPlaylistItem(playlist[index]);
@@ -207,7 +207,7 @@ void DRUI::OpenPaths(const QStringList &paths)
     // Opening the file that already plays would pause it, as a second pick in the open
     // dialog does; a file handed over from outside starts again instead, as a recent file
     // does.
-    if (engineProcess) {
+    if (session->IsActive()) {
         StopBtn();
     }
     if (!files.isEmpty()) {

@@ -1,26 +1,22 @@
-// The playback session: launching the engine, pausing, stopping, the clock, and what the
-// engine's output does to the window.
+// The window's side of the playback session: launches made from what the window has open,
+// and what the session's changes do to the widgets.
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
-#include "engine/EngineCommandLine.h"
-#include "engine/EngineProcess.h"
 #include "engine/FormatTime.h"
-#include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "player/PlaylistRules.h"
-#include "player/SessionRules.h"
 #include "player/SnapshotWriter.h"
 #include "ui/CMessageBox.h"
+#include "ui/DiscMenus.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowParts.h"
 
 #include <QAction>
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
@@ -33,198 +29,127 @@ namespace {
 // once would compete with that frame for the processor.
 constexpr int ProbeAfterVideoLineMs = 300;
 
-// Milliseconds on a clock that only moves forward, for the session clock.
-qint64 MonotonicMs()
-{
-    static QElapsedTimer since;
-    if (!since.isValid()) {
-        since.start();
-    }
-    return since.elapsed();
-}
-
 } // namespace
 
-void DRUI::SendCommand(const QByteArray &command)
+void DRUI::ConnectSession()
 {
-    if (engineProcess) {
-        engineProcess->Send(command);
-    }
+    session->SetWorkingFolder(AppFolders::AppDataFolder());
+    connect(session, &PlaybackSession::stateChanged, this, &DRUI::SessionStateChanged);
+    connect(session, &PlaybackSession::positionAnswered, this, &DRUI::DoRefreshGui);
+    connect(session, &PlaybackSession::durationChanged, this, &DRUI::ShowDuration);
+    connect(session, &PlaybackSession::streamsChanged, this, &DRUI::ApplyStreamMenus);
+    connect(session, &PlaybackSession::choicesChanged, this, &DRUI::ApplyStreamMenus);
+    connect(session, &PlaybackSession::pictureSizeChanged, this,
+            [this](const QSize &size) { videoFrame->SetPictureSize(size); });
+    connect(session, &PlaybackSession::pictureStarted, this, [this] {
+        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
+    });
+    connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
 }
 
-void DRUI::SeekTo(int second)
+SessionLaunch DRUI::FileLaunch(const QString &path) const
 {
-    SendCommand(SlaveCommand::Seek(second));
-    clockMs = qint64(second) * 1000;
-    if (waitingForPicture) {
-        sessionClock.Hold(clockMs, MonotonicMs());
-    } else {
-        sessionClock.Restart(clockMs, MonotonicMs());
-    }
+    SessionLaunch launch;
+    launch.kind = SourceKind::MediaFile;
+    launch.path = path;
+    launch.volume = session->Volume();
+    return launch;
 }
 
-void DRUI::EndEngine()
+SessionLaunch DRUI::TitleLaunch(const QString &titleKey, int startSec) const
 {
-    if (engineProcess) {
-        engineProcess->disconnect(this);
-        engineProcess->Kill();
-        // The engine may be ended from inside one of its own signals.
-        engineProcess->deleteLater();
-        engineProcess = nullptr;
+    SessionLaunch launch;
+    launch.kind = SourceKind::BluRay;
+    launch.path = loadedDisc.folder;
+    launch.titleKey = titleKey;
+    if (const BluRayTitle *title = loadedDisc.Find(titleKey)) {
+        launch.engineTitle = title->engineTitle;
+        launch.durationSec = title->lengthSeconds;
     }
+    launch.startSec = startSec;
+    launch.audioChoice = audioChoices.value(titleKey, SessionLaunch::NoChoice);
+    launch.subtitleChoice = subtitleChoices.value(titleKey, SessionLaunch::NoChoice);
+    launch.volume = session->Volume();
+    return launch;
 }
 
-void DRUI::VideoPlay()
+void DRUI::Launch(const SessionLaunch &launch)
 {
-    if (requestedPath.isEmpty() || !QFile::exists(requestedPath)) {
-        return;
-    }
-    if (requestedPath == loadedPath) {
-        if (isPlaying) {
-            PauseSession();
-        } else {
-            ResumeSession();
-        }
-        return;
-    }
-    LaunchEngine();
-}
-
-void DRUI::LaunchEngine()
-{
-    loadedPath = requestedPath;
-    EndEngine();
-
-    pendingAudioTrack = PendingTrack(audioChoices, currentTitleKey);
-    pendingSubtitleTrack = PendingTrack(subtitleChoices, currentTitleKey);
-
     ShowPage(Page::Video);
     // Until the engine tells the picture's shape, the surface fills the page.
     videoFrame->SetPictureSize(QSize());
     seekSlider->setEnabled(true);
-    seekSlider->setRange(0, int(durationSec));
+    seekSlider->setRange(0, int(launch.durationSec));
     seekSlider->setValue(0);
+    elapsedLabel->setText(FormatTime(launch.startSec) + QLatin1Char(' '));
+    totalLabel->setText(QLatin1Char(' ') + FormatTime(launch.durationSec));
     answerPacer.Reset();
     seekTargetSec = 0;
-    isStopped = false;
-    if (sourceKind != SourceKind::BluRay) {
+    sourceKind = launch.kind;
+    if (launch.kind != SourceKind::BluRay) {
         titleSubmenu->clear();
         chapterSubmenu->clear();
     }
-
-    engineProcess = new EngineProcess;
-    connect(engineProcess, &EngineProcess::eventReceived, this, &DRUI::MPlayerDataRecieve);
-    connect(engineProcess, &EngineProcess::startFailed, this, &DRUI::EngineFailedToStart);
-    connect(engineProcess, &EngineProcess::finished, this, &DRUI::EngineEnded);
-
-    AddRecentFile(requestedPath);
-    streamTally.OnPlaying();
-    clockMs = 0;
-    // The clock starts with the picture, not with the launch.
-    sessionClock.Hold(0, MonotonicMs());
-    waitingForPicture = true;
+    // The stream menus belong to the source; the new one's are known once it plays.
+    audioTrackSubmenu->clear();
+    subtitleTrackSubmenu->clear();
     TrackMenus::ResetToFirst(audioChannelSubmenu);
+    AddRecentFile(launch.path);
 
-    std::optional<int> titleNumber;
-    if (titleNumbers.contains(currentTitleKey)) {
-        titleNumber = titleNumbers.value(currentTitleKey);
-    }
-    const QStringList arguments = EngineArguments(EngineSourceFor(sourceKind), requestedPath,
-                                                  videoSurface->winId(), titleChosen, titleNumber);
-    engineProcess->SetWorkingFolder(AppFolders::AppDataFolder());
-    engineProcess->Start(arguments);
-
-    WindowParts::ShowPlayIcon(playButton, true);
-    playPauseAction->setText(GetText("MainWnd/Pause"));
-    playPauseAction->setData(QStringLiteral("Pause"));
-    isPlaying = true;
-
-    SendCommand(SlaveCommand::Volume(volumeSlider->value()));
-    if (startPositionSec > 0) {
-        SeekTo(startPositionSec);
-    }
-    refreshTimer->start(500);
+    session->SetWindowId(videoSurface->winId());
+    session->Start(launch);
     MarkPlayingRow();
+}
+
+void DRUI::VideoPlay()
+{
+    PlayFromControls();
+}
+
+void DRUI::SeekTo(qint64 second)
+{
+    session->SeekTo(second);
+    seekSlider->setValue(int(second));
+    elapsedLabel->setText(FormatTime(second) + QLatin1Char(' '));
 }
 
 void DRUI::MarkPlayingRow()
 {
-    WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(playlist, requestedPath));
-}
-
-void DRUI::PauseSession()
-{
-    if (!engineProcess) {
-        return;
-    }
-    refreshTimer->stop();
-    SendCommand(SlaveCommand::Pause());
-    sessionClock.Pause(MonotonicMs());
-    clockMs = sessionClock.PositionMs(MonotonicMs());
-    WindowParts::ShowPlayIcon(playButton, false);
-    // While paused the engine's output stays unread and is parsed after the resume.
-    engineProcess->SetReading(false);
-    isPlaying = false;
-    playPauseAction->setText(GetText("MainWnd/Resume"));
-    playPauseAction->setData(QStringLiteral("Resume"));
-}
-
-void DRUI::ResumeSession()
-{
-    if (!engineProcess) {
-        return;
-    }
-    refreshTimer->start(500);
-    if (!waitingForPicture) {
-        sessionClock.Resume(MonotonicMs());
-    }
-    engineProcess->SetReading(true);
-    WindowParts::ShowPlayIcon(playButton, true);
-    isPlaying = true;
-    playPauseAction->setText(GetText("MainWnd/Pause"));
-    playPauseAction->setData(QStringLiteral("Pause"));
+    const QString path = session->CurrentLaunch().path;
+    WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(playlist, path));
 }
 
 void DRUI::DoRefreshGui()
 {
-    if (!engineProcess) {
+    const qint64 second = session->PositionMs() / 1000;
+    elapsedLabel->setText(FormatTime(second) + QLatin1Char(' '));
+    if (answerPacer.CountAnswer()) {
+        seekSlider->setValue(int(second));
+    }
+}
+
+void DRUI::ShowDuration(qint64 seconds)
+{
+    if (!session->IsActive()) {
         return;
     }
-    clockMs = sessionClock.PositionMs(MonotonicMs());
-    SendCommand(SlaveCommand::GetTimeLength());
-    SendCommand(SlaveCommand::GetTimePos());
-    sessionClock.OnPositionAsked();
+    seekSlider->setRange(0, int(seconds));
+    totalLabel->setText(QLatin1Char(' ') + FormatTime(seconds));
 }
 
 void DRUI::StopBtn()
 {
-    if (engineProcess) {
-        refreshTimer->stop();
-        SendCommand(SlaveCommand::Quit());
+    if (session->IsActive()) {
         elapsedLabel->setText(QStringLiteral("00:00:00 "));
     }
-    isStopped = true;
-    isPlaying = false;
-    sessionClock.Pause(MonotonicMs());
+    session->Stop();
     ShowPlayEntry();
     statusLabel->clear();
-    loadedPath.clear();
     if (CurrentPage() == Page::Video) {
         ShowPage(Page::Start);
     }
     seekSlider->setValue(0);
     seekSlider->setEnabled(false);
-}
-
-void DRUI::StartClockWithThePicture()
-{
-    if (!waitingForPicture) {
-        return;
-    }
-    waitingForPicture = false;
-    if (isPlaying) {
-        sessionClock.Resume(MonotonicMs());
-    }
 }
 
 void DRUI::ShowPlayEntry()
@@ -235,72 +160,52 @@ void DRUI::ShowPlayEntry()
     playPauseAction->setData(QStringLiteral("Play"));
 }
 
+void DRUI::ShowPauseEntry()
+{
+    WindowParts::ShowPlayIcon(playButton, true);
+    playPauseAction->setText(GetText("MainWnd/Pause"));
+    playPauseAction->setData(QStringLiteral("Pause"));
+}
+
 void DRUI::Navigation()
 {
-    if (engineProcess) {
-        refreshTimer->stop();
-        SendCommand(SlaveCommand::Quit());
-        isStopped = true;
-    }
-    loadedPath.clear();
+    session->Stop();
     // Until a disc has been loaded its page would be empty and its entries would do nothing.
     const bool discLoaded = sourceKind == SourceKind::BluRay && !currentTitleKey.isEmpty();
     ShowPage(discLoaded ? Page::Disc : Page::Start);
 }
 
-void DRUI::MPlayerDataRecieve(const EngineEvent &event)
+void DRUI::SessionStateChanged(PlaybackSession::State state)
 {
-    switch (event.kind) {
-    case EngineEvent::Kind::PositionAnswer:
-        // The answer paces the display and keeps the clock honest; the position shown is the
-        // front end's clock.
-        // A source without a picture (a sound file) never prints "VIDEO: "; its first answer
-        // says it plays.
-        StartClockWithThePicture();
-        sessionClock.OnEnginePosition(event.valueValid ? event.value : -1, MonotonicMs());
-        clockMs = sessionClock.PositionMs(MonotonicMs());
-        positionText = PositionTextFromClock(clockMs);
-        if (answerPacer.CountAnswer()) {
-            seekSlider->setValue(positionText.toInt());
-        }
+    switch (state) {
+    case PlaybackSession::State::Starting:
+    case PlaybackSession::State::Playing:
+        ShowPauseEntry();
         break;
-    case EngineEvent::Kind::LengthAnswer: {
-        const LengthDecision decision =
-            DecideLengthAnswer(sourceKind, durationSec, event.wholeSeconds);
-        durationSec = decision.durationSec;
-        if (decision.sliderRangeChanged) {
-            seekSlider->setRange(0, int(durationSec));
-        }
-        elapsedLabel->setText(FormatTime(positionText.toLongLong()) + QLatin1Char(' '));
-        totalLabel->setText(QLatin1Char(' ') + FormatTime(durationSec));
+    case PlaybackSession::State::Paused:
+        WindowParts::ShowPlayIcon(playButton, false);
+        playPauseAction->setText(GetText("MainWnd/Resume"));
+        playPauseAction->setData(QStringLiteral("Resume"));
         break;
-    }
-    case EngineEvent::Kind::PercentAnswer:
+    case PlaybackSession::State::Stopped:
+        ShowPlayEntry();
         break;
-    case EngineEvent::Kind::Playing:
-        streamTally.OnPlaying();
-        break;
-    case EngineEvent::Kind::EndOfFile:
-    case EngineEvent::Kind::Quit:
+    case PlaybackSession::State::Ended:
         EndSessionDisplay();
         break;
-    case EngineEvent::Kind::Screenshot:
-        HandleScreenshotLine(event);
+    case PlaybackSession::State::Failed: {
+        EndSessionDisplay();
+        const SessionLaunch &launch = session->CurrentLaunch();
+        if (session->LastFailure() == PlaybackSession::Failure::EngineMissing) {
+            CMessageBox::Inform(geometry(), GetText("Messages/MSG0104")
+                                                .arg(EngineLocator::EngineSearchDescription()));
+        } else {
+            qWarning("cannot play %s", qUtf8Printable(launch.path));
+            CMessageBox::Inform(geometry(), GetText("Messages/MSG0106")
+                                                .arg(QFileInfo(launch.path).fileName()));
+        }
         break;
-    case EngineEvent::Kind::AudioStream:
-        streamTally.OnAudioStream();
-        break;
-    case EngineEvent::Kind::SubtitleStream:
-        streamTally.OnSubtitleStream();
-        break;
-    case EngineEvent::Kind::VideoOutput:
-        videoFrame->SetPictureSize(QSize(event.displayWidth, event.displayHeight));
-        break;
-    case EngineEvent::Kind::VideoStarted:
-        StartClockWithThePicture();
-        ApplyStreamMenus();
-        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
-        break;
+    }
     }
 }
 
@@ -308,41 +213,45 @@ void DRUI::EndSessionDisplay()
 {
     seekSlider->setValue(0);
     elapsedLabel->setText(QStringLiteral("00:00:00 "));
-    totalLabel->setText(QLatin1Char(' ') + FormatTime(durationSec));
-    WindowParts::ShowPlayIcon(playButton, false);
-    loadedPath.clear();
-    isPlaying = false;
+    totalLabel->setText(QLatin1Char(' ') + FormatTime(session->DurationSec()));
     StopBtn();
-}
-
-void DRUI::EngineEnded()
-{
-    // An engine that crashed, was killed or could not play the file never prints its
-    // closing line; its end still ends the session, or the window would go on "playing".
-    if (!isStopped || CurrentPage() == Page::Video) {
-        EndSessionDisplay();
-    }
-}
-
-void DRUI::EngineFailedToStart(const QString &program)
-{
-    EndSessionDisplay();
-    CMessageBox::Inform(geometry(), GetText("Messages/MSG0104").arg(program));
 }
 
 void DRUI::ApplyStreamMenus()
 {
-    for (const QByteArray &command :
-         TrackMenus::FitToEngine(audioTrackSubmenu, subtitleTrackSubmenu, streamTally.AudioCount(),
-                                 streamTally.SubtitleCount(), pendingAudioTrack,
-                                 pendingSubtitleTrack, volumeSlider->value())) {
-        SendCommand(command);
+    const SessionLaunch &launch = session->CurrentLaunch();
+    QStringList audioNames;
+    QStringList subtitleNames;
+    const BluRayTitle *title =
+        launch.kind == SourceKind::BluRay ? loadedDisc.Find(launch.titleKey) : nullptr;
+    for (int n = 1; n <= session->AudioStreams().size(); ++n) {
+        audioNames << (title && n <= title->audioStreams.size()
+                           ? title->audioStreams[n - 1].description
+                           : QStringLiteral("Audio %1").arg(n));
     }
+    for (int n = 1; n <= session->SubtitleStreams().size(); ++n) {
+        subtitleNames << (title && n <= title->subtitles.size()
+                              ? title->subtitles[n - 1].description
+                              : QStringLiteral("Subtitle %1").arg(n));
+    }
+    TrackMenus::ShowStreams(audioTrackSubmenu, audioNames, session->AudioChoice());
+    TrackMenus::ShowStreams(subtitleTrackSubmenu, subtitleNames, session->SubtitleChoice());
 }
 
-void DRUI::HandleScreenshotLine(const EngineEvent &event)
+void DRUI::KeepScreenshot(const QString &path)
 {
-    SnapshotWriter::Keep(event.screenshotPath, AppFolders::AppDataFolder(),
-                         AppFolders::DocumentsFolder(), QDateTime::currentDateTime(),
-                         snapshotFormat);
+    switch (SnapshotWriter::Keep(path, AppFolders::AppDataFolder(), AppFolders::DocumentsFolder(),
+                                 QDateTime::currentDateTime(), snapshotFormat)) {
+    case SnapshotWriter::Result::Saved:
+        break;
+    case SnapshotWriter::Result::NotAccepted:
+        // Not a screenshot of ours: a film's own metadata can print the same line.
+        qWarning("ignored a screenshot line naming %s", qUtf8Printable(path));
+        break;
+    case SnapshotWriter::Result::LoadFailed:
+    case SnapshotWriter::Result::SaveFailed:
+        qWarning("the snapshot from %s could not be saved", qUtf8Printable(path));
+        CMessageBox::Inform(geometry(), GetText("Messages/MSG0107"));
+        break;
+    }
 }

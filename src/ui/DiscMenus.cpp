@@ -33,6 +33,8 @@ QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream>
     for (int n = 0; n < texts.size(); ++n) {
         auto *entry = new QAction(texts[n], popup);
         entry->setData(n);
+        entry->setCheckable(true);
+        entry->setChecked(n == activeIndex);
         popup->addAction(entry);
         if (n == activeIndex) {
             active = entry;
@@ -72,7 +74,16 @@ void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &tit
     }
 }
 
-ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents)
+void MarkChoice(QMenu *popup, QAction *chosen)
+{
+    for (QAction *entry : popup->actions()) {
+        entry->setCheckable(true);
+        entry->setChecked(entry == chosen);
+    }
+}
+
+ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents,
+                           const TitleChoices &choices)
 {
     for (QMenu *submenu :
          {menus.subtitleSubmenu, menus.audioSubmenu, menus.chapterSubmenu, menus.titleSubmenu}) {
@@ -88,9 +99,9 @@ ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const Title
     };
     ActiveEntries active;
     active.subtitle = FillStreamMenus(replacePopup(menus.subtitleHolder), menus.subtitleSubmenu,
-                                      contents.subtitles, 0, 0);
+                                      contents.subtitles, choices.subtitle, choices.subtitle);
     active.audio = FillStreamMenus(replacePopup(menus.audioHolder), menus.audioSubmenu,
-                                   contents.audioStreams, 1, 1);
+                                   contents.audioStreams, choices.audio, choices.audio);
     FillChapterMenus(replacePopup(menus.chapterHolder), menus.chapterSubmenu, contents.chaptersMs);
     FillTitleMenus(replacePopup(menus.titlesHolder), menus.titleSubmenu, contents.titles);
     return active;

@@ -67,9 +67,20 @@ struct ActiveEntries
     QAction *audio = nullptr;
 };
 
+// The stream entries the user chose for the title (0 for "Disable", n for stream n).
+struct TitleChoices
+{
+    int audio = 1;
+    int subtitle = 0;
+};
+
 // Empties the submenus and replaces the previous disc's popups (their shared entries go with
-// them) by new ones, made with parent, for the title: subtitles start at "Disable", audio at
-// the first stream.
-ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents);
+// them) by new ones, made with parent, for the title; the chosen entries are active and
+// marked in the popups and checked in the submenus.
+ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents,
+                           const TitleChoices &choices);
+
+// Marks the popup entry the user chose as the only marked one.
+void MarkChoice(QMenu *popup, QAction *chosen);
 
 } // namespace DiscMenus

@@ -12,7 +12,6 @@
 namespace {
 
 const QString serviceBaseName = QStringLiteral("org.mpris.MediaPlayer2.orvel_bluray_player");
-constexpr int pollIntervalMs = 250;
 // The clock moves by itself while playing; a jump beyond this is a seek someone made.
 constexpr qint64 seekToleranceMs = 1500;
 
@@ -23,8 +22,13 @@ MprisService::MprisService(DRUI &window, QObject *parent)
 {
     new MprisRootAdaptor(this);
     player = new MprisPlayerAdaptor(this);
-    poll.setInterval(pollIntervalMs);
-    connect(&poll, &QTimer::timeout, this, &MprisService::Refresh);
+    // The session says when something changes, so an idle player never wakes for the bus.
+    PlaybackSession *session = &window.Session();
+    connect(session, &PlaybackSession::stateChanged, this, &MprisService::Refresh);
+    connect(session, &PlaybackSession::durationChanged, this, &MprisService::Refresh);
+    connect(session, &PlaybackSession::volumeChanged, this, &MprisService::Refresh);
+    connect(session, &PlaybackSession::seeked, this, &MprisService::Refresh);
+    connect(session, &PlaybackSession::positionAnswered, this, &MprisService::Refresh);
 }
 
 MprisService::~MprisService()
@@ -57,7 +61,6 @@ bool MprisService::Register(const QDBusConnection &bus)
     }
     told = remote.State();
     sinceTold.start();
-    poll.start();
     return true;
 }
 

@@ -7,15 +7,14 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 class DRUI;
 class MprisPlayerAdaptor;
 
 // The player on the session bus as a desktop media player (org.mpris.MediaPlayer2 and its
 // .Player interface), so that media keys, the desktop shell and tools like playerctl can
-// drive it. Requests go to the window's remote-control entry points; changes of the window
-// are found by looking at it a few times a second and are announced with PropertiesChanged.
+// drive it. Requests go to the window's remote-control entry points; the session's changes
+// are announced with PropertiesChanged as they happen.
 class MprisService : public QObject
 {
     Q_OBJECT
@@ -48,5 +47,4 @@ private:
     QString serviceName;
     PlaybackState told;
     QElapsedTimer sinceTold;
-    QTimer poll;
 };

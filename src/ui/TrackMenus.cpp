@@ -1,7 +1,6 @@
 #include "ui/TrackMenus.h"
 
 #include "engine/SlaveCommand.h"
-#include "player/StreamTally.h"
 
 #include <QAction>
 #include <QMenu>
@@ -39,41 +38,19 @@ void ResetToFirst(QMenu *menu)
     }
 }
 
-bool FitToStreams(QMenu *menu, int streamCount, const QString &label, bool checkDisable)
+void ShowStreams(QMenu *menu, const QStringList &names, int checked)
 {
-    if (!StreamTally::MenuNeedsRebuild(streamCount, int(menu->actions().size()))) {
-        return false;
-    }
     menu->clear();
-    for (int n = 0; n <= streamCount; ++n) {
-        auto *entry = new QAction(n == 0 ? QStringLiteral("Disable") : label.arg(n), menu);
+    if (names.isEmpty()) {
+        return;
+    }
+    for (int n = 0; n <= names.size(); ++n) {
+        auto *entry = new QAction(n == 0 ? QStringLiteral("Disable") : names[n - 1], menu);
         entry->setData(n);
-        if (n == (checkDisable ? 0 : 1)) {
-            entry->setCheckable(true);
-            entry->setChecked(true);
-        }
+        entry->setCheckable(true);
+        entry->setChecked(n == checked);
         menu->addAction(entry);
     }
-    return true;
-}
-
-QList<QByteArray> FitToEngine(QMenu *audio, QMenu *subtitles, int audioCount, int subtitleCount,
-                              int audioChoice, int subtitleChoice, int volume)
-{
-    QList<QByteArray> commands;
-    if (FitToStreams(audio, audioCount, QStringLiteral("Audio %1"), false) && audioChoice < 0) {
-        commands << SlaveCommand::SwitchAudioKeepPause(0);
-    }
-    FitToStreams(subtitles, subtitleCount, QStringLiteral("Subtitle %1"), true);
-    if (subtitleChoice >= 0) {
-        commands << SlaveCommand::SubDemux(subtitleChoice);
-        SelectOnly(subtitles, subtitleChoice + 1);
-    }
-    if (audioChoice >= 0) {
-        commands << SlaveCommand::SwitchAudio(audioChoice) << SlaveCommand::VolumeKeepPause(volume);
-        SelectOnly(audio, audioChoice + 1);
-    }
-    return commands;
 }
 
 } // namespace TrackMenus

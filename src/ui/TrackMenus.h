@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QMenu;
@@ -19,16 +20,8 @@ void SelectOnly(QMenu *menu, int index);
 // The first entry checkable and checked, the others neither: the state at every launch.
 void ResetToFirst(QMenu *menu);
 
-// Makes the menu "Disable" plus one entry per stream ("<label> n", data n) when its entries
-// do not fit the count; a menu that fits keeps its entries and check marks. The first
-// stream is checked in an audio menu, "Disable" in a subtitle menu. True when rebuilt.
-bool FitToStreams(QMenu *menu, int streamCount, const QString &label, bool checkDisable);
-
-// Once the engine has announced its streams: fits both menus to them, then applies a disc
-// title's stored choices (-1: none) after the rebuild, so that it cannot undo them. Returns
-// the commands that make the engine play what the menus check; a switched audio stream
-// starts at full level, so volume (the window's level) follows it.
-QList<QByteArray> FitToEngine(QMenu *audio, QMenu *subtitles, int audioCount, int subtitleCount,
-                              int audioChoice, int subtitleChoice, int volume);
+// Makes the menu "Disable" (data 0) plus one entry per name (data n for the n-th) and checks
+// the entry whose data is checked. A source without streams leaves the menu empty.
+void ShowStreams(QMenu *menu, const QStringList &names, int checked);
 
 } // namespace TrackMenus

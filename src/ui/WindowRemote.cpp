@@ -2,42 +2,44 @@
 // window's own control for it, so that a media key and a click can never disagree.
 #include "ui/WindowRemote.h"
 
-#include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "player/PlaylistRules.h"
 #include "ui/DRUI.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
-#include <QSlider>
-
-#include <limits>
 
 PlaybackState WindowRemote::State() const
 {
+    const PlaybackSession &session = w.Session();
     PlaybackState state;
-    state.volumePercent = w.volumeSlider ? w.volumeSlider->value() : 0;
-    if (!w.engineProcess || w.isStopped || w.loadedPath.isEmpty()) {
+    state.volumePercent = session.Volume();
+    if (!session.IsActive()) {
         return state;
     }
-    state.status = w.isPlaying ? PlaybackState::Status::Playing : PlaybackState::Status::Paused;
-    state.path = w.requestedPath;
-    state.title = w.sourceKind == SourceKind::BluRay ? w.discNameLabel->text()
-                                                     : QFileInfo(w.requestedPath).fileName();
+    const SessionLaunch &launch = session.CurrentLaunch();
+    state.status = session.CurrentState() == PlaybackSession::State::Paused
+                       ? PlaybackState::Status::Paused
+                       : PlaybackState::Status::Playing;
+    state.path = launch.path;
+    state.title = launch.kind == SourceKind::BluRay ? w.loadedDisc.discName
+                                                    : QFileInfo(launch.path).fileName();
     state.artPath = ArtPath();
-    state.durationSec = w.durationSec;
-    state.positionMs = w.clockMs;
+    state.durationSec = session.DurationSec();
+    state.positionMs = session.PositionMs();
     state.canSeek = true;
-    if (w.sourceKind == SourceKind::BluRay) {
-        const QVector<quint32> chapters = w.titleChapters.value(w.currentTitleKey);
-        const qint64 second = w.clockMs / 1000;
+    if (launch.kind == SourceKind::BluRay) {
+        const BluRayTitle *title = w.loadedDisc.Find(launch.titleKey);
+        const QVector<quint32> chapters = title ? title->chapters : QVector<quint32>();
+        const qint64 second = state.positionMs / 1000;
         state.canGoNext = NextChapterSecond(chapters, second).has_value();
         state.canGoPrevious = PreviousChapterSecond(chapters, second).has_value();
     } else {
-        state.canGoNext = NextPlaylistIndex(w.playlist, w.requestedPath) >= 0;
-        state.canGoPrevious = PreviousPlaylistIndex(w.playlist, w.requestedPath) >= 0;
+        state.canGoNext = NextPlaylistIndex(w.playlist, launch.path) >= 0;
+        state.canGoPrevious = PreviousPlaylistIndex(w.playlist, launch.path) >= 0;
     }
     return state;
 }
@@ -45,16 +47,19 @@ PlaybackState WindowRemote::State() const
 QString WindowRemote::ArtPath() const
 {
     // The desktop shows cover art from a file, so the disc picture on the disc page is written
-    // out once per disc into the user's runtime folder.
-    if (w.sourceKind != SourceKind::BluRay || !w.discArtLabel) {
+    // out into the user's runtime folder, named by the picture's own bytes: another disc in
+    // the same drive must not show this one's picture.
+    if (w.Session().CurrentLaunch().kind != SourceKind::BluRay || !w.discArtLabel) {
         return QString();
     }
     const QPixmap art = w.discArtLabel->pixmap();
     if (art.isNull()) {
         return QString();
     }
+    const QImage image = art.toImage();
     const QByteArray key =
-        QCryptographicHash::hash(w.requestedPath.toUtf8(), QCryptographicHash::Sha1)
+        QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
+                                 QCryptographicHash::Sha1)
             .toHex()
             .left(16);
     const QString file =
@@ -67,53 +72,40 @@ QString WindowRemote::ArtPath() const
 
 void WindowRemote::PlayPause()
 {
-    w.VideoPlay();
+    w.Request(SessionRequest::Of(SessionRequest::Kind::PlayPause));
 }
 
 void WindowRemote::Play()
 {
-    if (State().status != PlaybackState::Status::Playing) {
-        w.VideoPlay();
-    }
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Play));
 }
 
 void WindowRemote::Pause()
 {
-    if (State().status == PlaybackState::Status::Playing) {
-        w.PauseSession();
-    }
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Pause));
 }
 
 void WindowRemote::Stop()
 {
-    w.StopBtn();
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Stop));
 }
 
 void WindowRemote::Next()
 {
-    w.PlayNext();
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Next));
 }
 
 void WindowRemote::Previous()
 {
-    w.PlayPre();
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Previous));
 }
 
 void WindowRemote::SeekTo(qint64 second)
 {
-    if (!w.engineProcess || w.isStopped) {
-        return;
-    }
-    // A click on the seek bar.
-    w.answerPacer.Reset();
-    // With the length still unknown there is no end to hold the seek to.
-    const qint64 last = w.durationSec > 0 ? w.durationSec : std::numeric_limits<int>::max();
-    w.seekTargetSec = int(qBound<qint64>(0, second, last));
-    w.seekSlider->setSliderPosition(w.seekTargetSec);
-    w.SliderRelease();
+    w.Request(SessionRequest::Of(SessionRequest::Kind::SeekTo, second));
 }
 
 void WindowRemote::SetVolume(int percent)
 {
-    w.VolumeSliderSeek(percent);
+    w.Request(SessionRequest::Of(SessionRequest::Kind::Volume, percent));
 }

@@ -2,7 +2,6 @@
 #include "engine/FormatTime.h"
 #include "player/AnswerPacer.h"
 #include "player/SessionRules.h"
-#include "player/StreamTally.h"
 
 #include <QTest>
 
@@ -15,8 +14,6 @@ private slots:
     void everyFifthAnswerMovesTheSlider();
     void onlyADvdWithoutLengthTakesTheEngineLength_data();
     void onlyADvdWithoutLengthTakesTheEngineLength();
-    void countsAudioOnlyBeforeTheFirstSubtitle();
-    void pendingTrackFromStoredChoice();
 };
 
 void EngineRulesTest::formatsTime_data()
@@ -86,32 +83,6 @@ void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength()
     const LengthDecision decision = DecideLengthAnswer(SourceKind(kind), before, answered);
     QCOMPARE(decision.durationSec, after);
     QCOMPARE(decision.sliderRangeChanged, rangeChanged);
-}
-
-void EngineRulesTest::countsAudioOnlyBeforeTheFirstSubtitle()
-{
-    StreamTally tally;
-    tally.OnAudioStream();
-    tally.OnAudioStream();
-    tally.OnSubtitleStream();
-    tally.OnAudioStream(); // after a subtitle: not counted
-    tally.OnSubtitleStream();
-    QCOMPARE(tally.AudioCount(), 2);
-    QCOMPARE(tally.SubtitleCount(), 2);
-
-    tally.OnPlaying();
-    tally.OnAudioStream();
-    QCOMPARE(tally.AudioCount(), 1);
-    QCOMPARE(tally.SubtitleCount(), 0);
-}
-
-void EngineRulesTest::pendingTrackFromStoredChoice()
-{
-    const QMap<QString, int> choices{{"/bd/PLAYLIST/00001.mpls", 0},
-                                     {"/bd/PLAYLIST/00002.mpls", 3}};
-    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00009.mpls"), -2);
-    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00001.mpls"), -1);
-    QCOMPARE(PendingTrack(choices, "/bd/PLAYLIST/00002.mpls"), 2);
 }
 
 QTEST_APPLESS_MAIN(EngineRulesTest)

@@ -67,6 +67,8 @@ void PlayerTransportTest::stepTargets_data()
     QTest::newRow("forward inside") << 50 << qint64(50000) << qint64(130) << 60 << qint64(110);
     QTest::newRow("forward past the end")
         << 100 << qint64(100000) << qint64(130) << 60 << qint64(126);
+    QTest::newRow("forward within the last 4 s stays")
+        << 128 << qint64(128000) << qint64(130) << 60 << qint64(128);
     QTest::newRow("backward below zero") << 30 << qint64(30000) << qint64(130) << -60 << qint64(0);
     // The slider lags the clock by design while the length is known.
     QTest::newRow("known length steps from the slider")
@@ -98,28 +100,35 @@ void PlayerTransportTest::clockFollowsRealTimeAndTheEngine_data()
 
     // Two hours of ticks: the old fixed 507 ms per 500 ms tick ended 100 s ahead.
     QTest::newRow("two hours, no drift")
-        << QStringList{"0 restart 0", "7200000 end"} << qint64(7200000);
+        << QStringList{"0 launch 0", "7200000 end"} << qint64(7200000);
     QTest::newRow("pause holds the position")
-        << QStringList{"0 restart 0", "10000 pause", "70000 resume", "75000 end"} << qint64(15000);
+        << QStringList{"0 launch 0", "10000 pause", "70000 resume", "75000 end"} << qint64(15000);
     // A transport stream whose time line starts at 1.4 s agrees with the shown one.
     QTest::newRow("stream offset is not a difference")
-        << QStringList{"0 restart 0", "500 ask",           "520 answer 1.9",
+        << QStringList{"0 launch 0", "500 ask",           "520 answer 1.9",
                        "60000 ask",   "60020 answer 61.4", "60020 end"}
         << qint64(60020);
     // An engine that stalls for 5 s pulls the shown position back to where it is.
     QTest::newRow("stalled engine wins")
-        << QStringList{"0 restart 0", "500 ask",          "500 answer 0.5",
+        << QStringList{"0 launch 0", "500 ask",          "500 answer 0.5",
                        "10000 ask",   "10000 answer 5.0", "10000 end"}
         << qint64(5000);
     // A question asked before a seek is answered with the old position; it must neither set
     // the offset nor pull the clock back.
     QTest::newRow("answer from before a seek is stale")
-        << QStringList{"0 restart 0",    "500 ask",           "600 restart 754000",
+        << QStringList{"0 launch 0",    "500 ask",           "600 seek 754000",
                        "610 answer 0.5", "1000 ask",          "1000 answer 754.4",
                        "3000 ask",       "3000 answer 756.4", "3000 end"}
         << qint64(756400);
+    // The engine lands on the key frame after a seek's target; that is where it plays, and
+    // the launch's offset (none here) still holds.
+    QTest::newRow("a seek does not learn a new offset")
+        << QStringList{"0 launch 0",      "500 ask",           "500 answer 0.5",
+                       "30000 seek 90000", "35000 ask",        "35000 answer 97.2",
+                       "35000 end"}
+        << qint64(97200);
     QTest::newRow("malformed answer changes nothing")
-        << QStringList{"0 restart 0", "500 ask",        "500 answer -1",
+        << QStringList{"0 launch 0", "500 ask",        "500 answer -1",
                        "800 ask",     "800 answer 0.8", "900 end"}
         << qint64(900);
 }
@@ -133,8 +142,11 @@ void PlayerTransportTest::clockFollowsRealTimeAndTheEngine()
         const QStringList parts = step.split(QLatin1Char(' '));
         const qint64 now = parts[0].toLongLong();
         const QString what = parts[1];
-        if (what == QLatin1String("restart")) {
-            clock.Restart(parts[2].toLongLong(), now);
+        if (what == QLatin1String("launch")) {
+            clock.Launch(parts[2].toLongLong(), now, std::nullopt);
+            clock.Resume(now);
+        } else if (what == QLatin1String("seek")) {
+            clock.Seek(parts[2].toLongLong(), now);
         } else if (what == QLatin1String("pause")) {
             clock.Pause(now);
         } else if (what == QLatin1String("resume")) {

@@ -89,24 +89,29 @@ public:
     QString CurrentTitleKey() const { return w.currentTitleKey; }
     int PlaylistSize() const { return int(w.playlist.size()); }
     QStringList RecentEntries() const { return w.recentFiles.Entries(); }
-    bool HasEngine() const { return w.engineProcess != nullptr; }
-    EngineProcess *Engine() const { return w.engineProcess; }
-    bool IsPlaying() const { return w.isPlaying; }
-    bool IsStopped() const { return w.isStopped; }
-    qint64 ClockMs() const { return w.clockMs; }
-    qint64 DurationSec() const { return w.durationSec; }
+    bool HasEngine() const { return w.session->Engine() != nullptr; }
+    EngineProcess *Engine() const { return w.session->Engine(); }
+    PlaybackSession &Session() const { return *w.session; }
+    bool IsPlaying() const
+    {
+        return w.session->CurrentState() == PlaybackSession::State::Playing ||
+               w.session->CurrentState() == PlaybackSession::State::Starting;
+    }
+    bool IsStopped() const { return !w.session->IsActive(); }
+    qint64 ClockMs() const { return w.session->PositionMs(); }
+    qint64 DurationSec() const { return w.session->DurationSec(); }
     ::SourceKind Kind() const { return w.sourceKind; }
     Page CurrentPage() const { return w.CurrentPage(); }
     void ShowPage(Page page) { w.ShowPage(page); }
-    int StartPosition() const { return w.startPositionSec; }
-    void SetStartPosition(int seconds) { w.startPositionSec = seconds; }
-    QString LoadedPath() const { return w.loadedPath; }
+    // The source of the session that runs; empty when none does.
+    QString LoadedPath() const
+    {
+        return w.session->IsActive() ? w.session->CurrentLaunch().path : QString();
+    }
     QString SnapshotFormat() const { return w.snapshotFormat; }
     void SetSnapshotFormat(const QString &format) { w.snapshotFormat = format; }
-    bool TimerActive() const { return w.refreshTimer->isActive(); }
-    void Tick() { w.DoRefreshGui(); }
+    bool TimerActive() const { return w.session->IsPolling(); }
     void Drop(QDropEvent *event) { w.dropEvent(event); }
-    void StopTimer() { w.refreshTimer->stop(); }
     void VideoPlay() { w.VideoPlay(); }
 
     // The six menu buttons, left to right.

@@ -166,14 +166,16 @@ void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
 
     // Each title entry of Other Titles plays the playlist it names: the engine's own length
     // answer is that playlist's length.
+    // Choosing a title refills the page for it, so its entries are looked up afresh.
     LengthWatch lengths;
-    const QList<QAction *> titleEntries = ui.OtherTitlesEntry()->menu()->actions();
     int played = 0;
-    for (int i = 0; i < titleEntries.size(); ++i) {
-        if (!titleEntries[i]->isEnabled()) {
+    for (int i = 0; i < scan.titles.size(); ++i) {
+        QTRY_COMPARE(ui.OtherTitlesEntry()->menu()->actions().size(), scan.titles.size());
+        QAction *entry = ui.OtherTitlesEntry()->menu()->actions().at(i);
+        if (!entry->isEnabled()) {
             continue;
         }
-        emit ui.DiscPageMenu()->triggered(titleEntries[i]);
+        emit ui.DiscPageMenu()->triggered(entry);
         QTRY_VERIFY(ui.Engine());
         QVERIFY2(LaunchArguments(ui).contains(
                      QStringLiteral("br://%1 -bluray-device").arg(scan.titles[i].engineTitle)),
@@ -191,13 +193,25 @@ void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
     QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
     QCOMPARE(ui.PlaylistSize(), 1); // the disc, once
 
+    // Play Movie after another title plays the movie and the page names it again.
+    window.Navigation();
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    QVERIFY(LaunchArguments(ui).contains(
+        QStringLiteral("br://%1 -bluray-device").arg(scan.titles[0].engineTitle)));
+    QTRY_COMPARE(ui.CurrentTitleKey(), longest.key);
+    QTRY_COMPARE(Texts(ui.ChapterSubmenu()).size(), 3);
+
     // A chapter from the disc page starts the disc again at that chapter.
     window.Navigation();
     QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
     emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(2));
     QTRY_VERIFY(ui.Engine());
-    QVERIFY(LaunchArguments(ui).contains("br://0 -bluray-device"));
-    QCOMPARE(ui.StartPosition(), 10);
+    // The title plays by the number the page names, from the chapter, on the title's time.
+    QVERIFY(LaunchArguments(ui).contains(
+        QStringLiteral("br://%1 -bluray-device").arg(scan.titles[0].engineTitle)));
+    QCOMPARE(ui.Session().CurrentLaunch().startSec, 10);
     QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 11000, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
     window.StopBtn();

@@ -22,13 +22,8 @@ private slots:
     void initTestCase();
     void init();
     void openingAFileStartsTheEngineOnIt();
-    void playTwicePausesAndThriceResumes();
-    void newSourceKillsTheOldEngineWithoutQuit();
-    void startPositionSeeksRightAfterTheVolume();
-    void clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider();
     void streamLinesFillTheTrackMenus();
     void endOfFileReturnsToTheStartPage();
-    void engineDyingEndsTheSession();
     void elevenSourcesKeepTenRecentFiles();
     void nextAndPreviousWalkThePlaylist();
     void droppedFileWithOddNamePlays();
@@ -145,101 +140,6 @@ void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
     QVERIFY(ui.TimerActive());
 }
 
-void SessionFakeEngineTest::playTwicePausesAndThriceResumes()
-{
-    const QString file = MakeFile("pause.mkv");
-    DRUI window;
-    window.InitMainWindow();
-    DRUITestAccess ui(window);
-    window.OpenMediaFiles({file});
-    QTRY_COMPARE(Commands().value(0), QStringLiteral("volume 50 2"));
-    ui.StopTimer();
-
-    ui.VideoPlay();
-    QTRY_COMPARE(Commands().last(), QStringLiteral("pause"));
-    QVERIFY(!ui.IsPlaying());
-    QVERIFY(!ui.TimerActive());
-    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Resume"));
-    const int sent = int(Commands().size());
-
-    ui.VideoPlay();
-    QVERIFY(ui.IsPlaying());
-    QVERIFY(ui.TimerActive());
-    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Pause"));
-    // Resuming sends nothing itself: the timer's next query ends the engine's pause.
-    QTest::qWait(200);
-    QCOMPARE(Commands().size(), sent);
-    QTRY_COMPARE_WITH_TIMEOUT(Commands().value(sent), QStringLiteral("get_time_length"), 2000);
-}
-
-void SessionFakeEngineTest::newSourceKillsTheOldEngineWithoutQuit()
-{
-    const QString first = MakeFile("first.mkv");
-    const QString second = MakeFile("second.mkv");
-    DRUI window;
-    window.InitMainWindow();
-    DRUITestAccess ui(window);
-    window.OpenMediaFiles({first});
-    QTRY_VERIFY(!Commands().isEmpty());
-    const qint64 firstPid = ui.Engine()->ProcessId();
-    QVERIFY(firstPid > 0);
-
-    window.OpenMediaFiles({second});
-    QTRY_COMPARE(Log().filter("argv ").size(), 2);
-    QVERIFY(!Commands().contains("q"));
-    QVERIFY(LastLaunch().contains(second));
-    QCOMPARE(ui.ClockMs(), 0);
-    QTRY_VERIFY(!QFile::exists(QStringLiteral("/proc/%1/cmdline").arg(firstPid)) ||
-                QFile(QStringLiteral("/proc/%1/status").arg(firstPid)).open(QIODevice::ReadOnly) ==
-                    false);
-    QCOMPARE(ui.Playlist()->rowCount(), 2);
-}
-
-void SessionFakeEngineTest::startPositionSeeksRightAfterTheVolume()
-{
-    const QString file = MakeFile("chapter.mkv");
-    DRUI window;
-    window.InitMainWindow();
-    DRUITestAccess ui(window);
-    ui.SetStartPosition(754);
-    window.OpenMediaFiles({file});
-    QCOMPARE(ui.ClockMs(), 754000);
-    QTRY_VERIFY(Commands().size() >= 2);
-    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 754 2"}));
-}
-
-void SessionFakeEngineTest::clockPacesTheLabelsAndEveryFifthAnswerMovesTheSlider()
-{
-    // A transport stream's time line starts at 1.4 s; the engine plays in real time.
-    UseScript("length 130.6\nposition-runs 1.4\nprint Playing x.\nprint VIDEO:  [H264] 320x240\n");
-    const QString file = MakeFile("clock.mkv");
-    DRUI window;
-    window.InitMainWindow();
-    DRUITestAccess ui(window);
-    window.OpenMediaFiles({file});
-    ui.StopTimer();
-    // The probe cannot read this file, so the length stays unknown: the engine's length is
-    // only taken for a DVD.
-    QCOMPARE(ui.DurationSec(), 0);
-    for (int tick = 1; tick <= 4; ++tick) {
-        ui.Tick();
-    }
-    QTRY_COMPARE(Commands().filter("get_time_pos").size(), 4);
-    QTest::qWait(100);
-    // Ticks in quick succession do not move the clock: it runs on real time.
-    QVERIFY2(ui.ClockMs() < 1800, qPrintable(QString::number(ui.ClockMs())));
-    QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:00"));
-    QCOMPARE(ui.Seek()->value(), 0);
-    ui.Seek()->setRange(0, 100);
-    // Half way into the third second of the shown time.
-    QTest::qWait(int(2500 - ui.ClockMs()));
-    ui.Tick();
-    QTRY_COMPARE(Commands().filter("get_time_pos").size(), 5);
-    // The fifth answer moves the slider to the shown position, which the stream's own time
-    // line (1.4 s ahead) does not push forward.
-    QTRY_COMPARE(ui.Seek()->value(), 2);
-}
-
 void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
 {
     UseScript("print Playing x.\n"
@@ -282,19 +182,6 @@ void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
     QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
     QVERIFY(ui.LoadedPath().isEmpty());
     QVERIFY(!ui.TimerActive());
-}
-
-void SessionFakeEngineTest::engineDyingEndsTheSession()
-{
-    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\ncrash\n");
-    DRUI window;
-    window.InitMainWindow();
-    DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("crash.mkv")});
-    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
-    QVERIFY(!ui.IsPlaying());
-    QVERIFY(!ui.TimerActive());
-    QVERIFY(!ui.Seek()->isEnabled());
 }
 
 void SessionFakeEngineTest::elevenSourcesKeepTenRecentFiles()
@@ -427,8 +314,9 @@ void SessionFakeEngineTest::keysActWhateverHasTheFocus()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QTRY_VERIFY(Commands().contains("pause"));
     QVERIFY(!ui.IsPlaying());
+    // A snapshot of the paused picture keeps the pause.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S);
-    QTRY_VERIFY(Commands().contains("screenshot 0"));
+    QTRY_VERIFY(Commands().contains("pausing_keep_force screenshot 0"));
 }
 
 void SessionFakeEngineTest::pausedSessionStaysPausedThroughMuteAndTrackSwitch()
@@ -544,13 +432,18 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     QCOMPARE(audio->activeAction(), audio->actions().at(2));
     QVERIFY(Commands().isEmpty()); // nothing plays until the title is launched
     emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
-    QTRY_VERIFY(Commands().contains("switch_audio 1"));
+    QTRY_VERIFY(Commands().contains("pausing_keep switch_audio 1"));
     QTRY_VERIFY(Commands().size() >= 3);
-    const QStringList afterVideo = Commands().mid(Commands().indexOf("switch_audio 1"));
-    QCOMPARE(afterVideo.mid(0, 2), QStringList({"switch_audio 1", "pausing_keep volume 50 100"}));
+    const QStringList afterVideo = Commands().mid(Commands().indexOf("pausing_keep switch_audio 1"));
+    QCOMPARE(afterVideo.mid(0, 2),
+             QStringList({"pausing_keep switch_audio 1", "pausing_keep volume 50 100"}));
     QVERIFY(!Commands().contains("pausing_keep switch_audio 0"));
-    QVERIFY(LastLaunch().contains("\"br://0\", \"-bluray-device\""));
+    // Play Movie plays the title the page names, by its number.
+    QVERIFY(LastLaunch().contains("\"br://1\", \"-bluray-device\""));
     QVERIFY(ui.AudioTracks()->actions().at(2)->isChecked());
+    // The page marks the choice it will play.
+    QVERIFY(audio->actions().at(2)->isChecked());
+    QVERIFY(!audio->actions().at(1)->isChecked());
 
     // The third chapter from the disc page: a new launch that seeks at once.
     window.Navigation();
@@ -563,6 +456,13 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     QCOMPARE(commands.at(commands.indexOf("seek 15 2") - 1), QStringLiteral("volume 50 2"));
     QVERIFY2(ui.ClockMs() >= 15000 && ui.ClockMs() < 17000,
              qPrintable(QString::number(ui.ClockMs())));
+
+    // A file opened after that starts at its beginning: the chapter was that launch's.
+    window.StopBtn();
+    window.OpenMediaFiles({MakeFile("after-chapter.mkv")});
+    QTRY_COMPARE(Log().filter("argv ").size(), launches + 2);
+    QTRY_VERIFY(Commands().size() > commands.size() + 1);
+    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).size(), 1);
 }
 
 QTEST_MAIN(SessionFakeEngineTest)

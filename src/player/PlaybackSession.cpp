@@ -1,0 +1,439 @@
+#include "player/PlaybackSession.h"
+
+#include "engine/EngineCommandLine.h"
+#include "engine/EngineProcess.h"
+#include "engine/SlaveCommand.h"
+#include "player/SessionRules.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The engine's answer for a disc title's time moves in steps of about a second and trails the
+// picture by up to one more.
+constexpr qint64 TitleTimeToleranceMs = 2500;
+
+// A media file must be a regular file: the engine sits on a named pipe or a device for ever
+// and shows a black page, and a folder is no media file.
+bool IsRegularFile(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolder(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+
+PlaybackSession::PlaybackSession(QObject *parent) : QObject(parent)
+{
+    pollTimer.setInterval(PollIntervalMs);
+    connect(&pollTimer, &QTimer::timeout, this, &PlaybackSession::Poll);
+}
+
+PlaybackSession::~PlaybackSession()
+{
+    // Engines still quitting are children of the session and end with it.
+    EndEngineNow();
+}
+
+qint64 PlaybackSession::NowMs()
+{
+    static QElapsedTimer since;
+    if (!since.isValid())
+        since.start();
+    return since.elapsed();
+}
+
+bool PlaybackSession::IsActive() const
+{
+    return state == State::Starting || state == State::Playing || state == State::Paused;
+}
+
+bool PlaybackSession::UsesTitleTime() const
+{
+    return launch.kind == SourceKind::BluRay;
+}
+
+qint64 PlaybackSession::PositionMs() const
+{
+    return clock.PositionMs(NowMs());
+}
+
+void PlaybackSession::SetState(State next)
+{
+    if (state == next)
+        return;
+    state = next;
+    emit stateChanged(state);
+}
+
+void PlaybackSession::Send(const QByteArray &command)
+{
+    if (engine)
+        engine->Send(command);
+}
+
+void PlaybackSession::EndEngineNow()
+{
+    if (!engine)
+        return;
+    engine->disconnect(this);
+    engine->Kill();
+    // The engine may be ended from inside one of its own signals.
+    engine->deleteLater();
+    engine = nullptr;
+}
+
+void PlaybackSession::Start(const SessionLaunch &next)
+{
+    EndEngineNow();
+    pollTimer.stop();
+    launch = next;
+    volume = qBound(0, next.volume, 100);
+    durationSec = qMax<qint64>(next.durationSec, 0);
+    failure = Failure::None;
+    engineStarted = false;
+    pictureUp = false;
+    engineIsPaused = false;
+    audioChoice = 0;
+    subtitleChoice = 0;
+    audioStreams.clear();
+    subtitleStreams.clear();
+
+    // A disc title's own time starts at 0; a file's time line is learned from its first
+    // answer.
+    const qint64 startMs = qint64(qMax(next.startSec, 0)) * 1000;
+    if (UsesTitleTime())
+        clock.Launch(0, NowMs(), 0, TitleTimeToleranceMs);
+    else
+        clock.Launch(0, NowMs(), std::nullopt);
+    if (startMs > 0)
+        clock.Seek(startMs, NowMs());
+    SetState(State::Starting);
+    emit durationChanged(durationSec);
+
+    const bool present =
+        launch.kind == SourceKind::MediaFile ? IsRegularFile(launch.path) : IsFolder(launch.path);
+    if (!present) {
+        // Told from the event loop, like an engine that fails, so the caller has finished
+        // showing the launch before it hears of the failure.
+        QTimer::singleShot(0, this, [this, expected = launch.path] {
+            if (state == State::Starting && !engine && launch.path == expected)
+                Fail(Failure::Unplayable);
+        });
+        return;
+    }
+
+    engine = new EngineProcess(this);
+    connect(engine, &EngineProcess::eventReceived, this, &PlaybackSession::OnEngineEvent);
+    connect(engine, &EngineProcess::startFailed, this, &PlaybackSession::OnEngineStartFailed);
+    connect(engine, &EngineProcess::finished, this, &PlaybackSession::OnEngineFinished);
+    engine->SetWorkingFolder(workingFolder);
+
+    const bool titleByNumber = launch.kind == SourceKind::BluRay && launch.engineTitle > 0;
+    QStringList arguments =
+        EngineArguments(EngineSourceFor(launch.kind), launch.path, windowId, titleByNumber,
+                        titleByNumber ? std::optional<int>(launch.engineTitle) : std::nullopt);
+    if (windowId == 0)
+        arguments = HeadlessEngineArguments(arguments);
+    engine->Start(arguments);
+
+    Send(SlaveCommand::Volume(volume));
+    if (startMs > 0)
+        Send(SlaveCommand::Seek(next.startSec));
+    pollTimer.start();
+}
+
+void PlaybackSession::Stop()
+{
+    pollTimer.stop();
+    clock.Pause(NowMs());
+    LetEngineGo(true);
+    SetState(State::Stopped);
+}
+
+void PlaybackSession::LetEngineGo(bool sendQuit)
+{
+    if (!engine)
+        return;
+    EngineProcess *quitting = engine;
+    engine = nullptr;
+    quitting->disconnect(this);
+    connect(quitting, &EngineProcess::finished, quitting, &QObject::deleteLater);
+    if (quitting->IsRunning()) {
+        if (sendQuit)
+            quitting->Send(SlaveCommand::Quit());
+        // An engine that hangs (stopped, or stuck on a dead drive) never reads the "q".
+        QTimer::singleShot(QuitDeadlineMs, quitting, [quitting] { quitting->Kill(); });
+    } else {
+        quitting->deleteLater();
+    }
+}
+
+void PlaybackSession::EndAll()
+{
+    Stop();
+    for (EngineProcess *quitting : findChildren<EngineProcess *>()) {
+        quitting->disconnect();
+        quitting->Kill();
+        quitting->deleteLater();
+    }
+}
+
+void PlaybackSession::Pause()
+{
+    if (state != State::Playing && state != State::Starting)
+        return;
+    pollTimer.stop();
+    Send(SlaveCommand::Pause());
+    engineIsPaused = true;
+    clock.Pause(NowMs());
+    SetState(State::Paused);
+}
+
+void PlaybackSession::Resume()
+{
+    if (state != State::Paused)
+        return;
+    if (pictureUp || engineStarted)
+        clock.Resume(NowMs());
+    SetState(engineStarted ? State::Playing : State::Starting);
+    // Any command without the keep-pause prefix ends the engine's pause: the position
+    // question does, at once, so the engine and the clock start together.
+    Poll();
+    engineIsPaused = false;
+    pollTimer.start();
+}
+
+void PlaybackSession::TogglePause()
+{
+    if (state == State::Paused)
+        Resume();
+    else
+        Pause();
+}
+
+void PlaybackSession::SeekTo(qint64 second)
+{
+    if (!IsActive())
+        return;
+    qint64 target = qMax<qint64>(second, 0);
+    if (durationSec > 0)
+        target = qMin(target, durationSec);
+    // The seek itself ends the engine's pause.
+    Send(SlaveCommand::Seek(int(target)));
+    engineIsPaused = false;
+    clock.Seek(target * 1000, NowMs());
+    if (state == State::Paused) {
+        if (pictureUp || engineStarted)
+            clock.Resume(NowMs());
+        SetState(engineStarted ? State::Playing : State::Starting);
+        pollTimer.start();
+    }
+    emit seeked(target * 1000);
+}
+
+void PlaybackSession::SetVolume(int level)
+{
+    level = qBound(0, level, 100);
+    const bool changed = level != volume;
+    volume = level;
+    if (IsActive())
+        Send(SlaveCommand::VolumeKeepPause(volume));
+    if (changed)
+        emit volumeChanged(volume);
+}
+
+void PlaybackSession::SelectAudio(int choice)
+{
+    if (!IsActive() || choice < 0)
+        return;
+    audioChoice = choice;
+    Send(SlaveCommand::SwitchAudioKeepPause(choice == 0 ? -2 : choice - 1));
+    // The engine starts a newly chosen stream at full level; the level shown must hold.
+    Send(SlaveCommand::VolumeKeepPause(volume));
+    emit choicesChanged();
+}
+
+void PlaybackSession::SelectSubtitle(int choice)
+{
+    if (!IsActive() || choice < 0)
+        return;
+    subtitleChoice = choice;
+    Send(SlaveCommand::SubDemuxKeepPause(choice - 1));
+    emit choicesChanged();
+}
+
+void PlaybackSession::SetBalance(int side)
+{
+    if (IsActive())
+        Send(SlaveCommand::Balance(side));
+}
+
+void PlaybackSession::TakeSnapshot()
+{
+    if (!IsActive())
+        return;
+    if (engineIsPaused) {
+        Send(SlaveCommand::ScreenshotKeepPause());
+        Send(SlaveCommand::FrameStep());
+    } else {
+        Send(SlaveCommand::Screenshot());
+    }
+}
+
+void PlaybackSession::TakeDuration(qint64 seconds)
+{
+    if (launch.kind != SourceKind::MediaFile || durationSec != 0 || seconds <= 0)
+        return;
+    durationSec = seconds;
+    emit durationChanged(durationSec);
+}
+
+void PlaybackSession::Poll()
+{
+    if (!engine)
+        return;
+    Send(SlaveCommand::GetTimeLength());
+    Send(UsesTitleTime() ? SlaveCommand::GetTitleTimePos() : SlaveCommand::GetTimePos());
+    clock.OnPositionAsked();
+}
+
+void PlaybackSession::MarkStarted()
+{
+    if (engineStarted)
+        return;
+    engineStarted = true;
+    ApplyChoices();
+    if (state == State::Starting) {
+        clock.Resume(NowMs());
+        SetState(State::Playing);
+    }
+    emit streamsChanged();
+}
+
+void PlaybackSession::ApplyChoices()
+{
+    // What the menus will check is what the engine plays: the choices are sent, not assumed
+    // from the engine's defaults (a film may mark its second audio stream or a subtitle as
+    // the default one).
+    const int audioCount = int(audioStreams.size());
+    const int subtitleCount = int(subtitleStreams.size());
+    if (launch.audioChoice >= 0 && launch.audioChoice <= audioCount)
+        audioChoice = launch.audioChoice;
+    else
+        audioChoice = audioCount > 0 ? 1 : 0;
+    if (launch.subtitleChoice >= 0 && launch.subtitleChoice <= subtitleCount)
+        subtitleChoice = launch.subtitleChoice;
+    else
+        subtitleChoice = 0;
+    if (audioCount > 0) {
+        Send(SlaveCommand::SwitchAudioKeepPause(audioChoice == 0 ? -2 : audioChoice - 1));
+        Send(SlaveCommand::VolumeKeepPause(volume));
+    }
+    Send(SlaveCommand::SubDemuxKeepPause(subtitleChoice - 1));
+}
+
+void PlaybackSession::OnEngineEvent(const EngineEvent &event)
+{
+    switch (event.kind) {
+    case EngineEvent::Kind::PositionAnswer:
+    case EngineEvent::Kind::TitlePositionAnswer: {
+        const bool titleAnswer = event.kind == EngineEvent::Kind::TitlePositionAnswer;
+        if (titleAnswer != UsesTitleTime())
+            break;
+        // A source without a picture (a sound file) never prints "VIDEO: "; its first answer
+        // says it plays.
+        MarkStarted();
+        clock.OnEnginePosition(event.valueValid ? event.value : -1, NowMs());
+        emit positionAnswered(PositionMs());
+        break;
+    }
+    case EngineEvent::Kind::LengthAnswer: {
+        const LengthDecision decision =
+            DecideLengthAnswer(launch.kind, durationSec, event.wholeSeconds);
+        if (decision.durationSec != durationSec) {
+            durationSec = decision.durationSec;
+            emit durationChanged(durationSec);
+        }
+        break;
+    }
+    case EngineEvent::Kind::PercentAnswer:
+        break;
+    case EngineEvent::Kind::Playing:
+        audioStreams.clear();
+        subtitleStreams.clear();
+        break;
+    case EngineEvent::Kind::AudioStream:
+        // The engine lists the audio streams, then the subtitles; an audio line after them
+        // is not one of the source's selectable streams.
+        if (subtitleStreams.isEmpty())
+            audioStreams.append(SessionStream{});
+        break;
+    case EngineEvent::Kind::SubtitleStream:
+        subtitleStreams.append(SessionStream{});
+        break;
+    case EngineEvent::Kind::VideoOutput:
+        emit pictureSizeChanged(QSize(event.displayWidth, event.displayHeight));
+        break;
+    case EngineEvent::Kind::VideoStarted:
+        pictureUp = true;
+        MarkStarted();
+        emit pictureStarted();
+        break;
+    case EngineEvent::Kind::PlaybackStarted:
+        MarkStarted();
+        break;
+    case EngineEvent::Kind::Screenshot:
+        emit screenshotWritten(event.screenshotPath);
+        break;
+    case EngineEvent::Kind::EndOfFile:
+    case EngineEvent::Kind::Quit:
+        pollTimer.stop();
+        clock.Pause(NowMs());
+        // The engine leaves by itself after this line; one that lingers is ended.
+        LetEngineGo(false);
+        if (!engineStarted)
+            Fail(Failure::Unplayable);
+        else
+            SetState(State::Ended);
+        break;
+    }
+}
+
+void PlaybackSession::OnEngineFinished()
+{
+    // An engine that crashed, was killed or could not play the source never prints its
+    // closing line; its end still ends the session.
+    if (IsActive()) {
+        pollTimer.stop();
+        clock.Pause(NowMs());
+        if (!engineStarted)
+            Fail(Failure::Unplayable);
+        else
+            SetState(State::Ended);
+    }
+    EndEngineNow();
+}
+
+void PlaybackSession::OnEngineStartFailed()
+{
+    EndEngineNow();
+    Fail(Failure::EngineMissing);
+}
+
+void PlaybackSession::Fail(Failure reason)
+{
+    pollTimer.stop();
+    clock.Pause(NowMs());
+    failure = reason;
+    SetState(State::Failed);
+}

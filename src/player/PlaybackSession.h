@@ -1,0 +1,176 @@
+#pragma once
+
+#include "engine/EngineEvent.h"
+#include "player/SessionClock.h"
+#include "player/SourceKind.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+class EngineProcess;
+
+// Everything one launch needs, decided before it starts and never carried into the next:
+// a chapter's start or a title's stream choice belongs to the launch that asked for it.
+struct SessionLaunch
+{
+    SourceKind kind = SourceKind::MediaFile;
+    // The file, or the disc folder for a DVD or Blu-ray.
+    QString path;
+    // Blu-ray: the title's key (its playlist's path) and the engine's number for it; 0 lets
+    // the engine pick its own longest title.
+    QString titleKey;
+    int engineTitle = 0;
+    // The length known before the launch; 0 when the engine has to tell it.
+    qint64 durationSec = 0;
+    int startSec = 0;
+    // As the stream menus number them: 0 disables, n is stream n. NoChoice leaves the engine's
+    // default for audio and turns subtitles off.
+    static constexpr int NoChoice = -1;
+    int audioChoice = NoChoice;
+    int subtitleChoice = NoChoice;
+    int volume = 50;
+};
+
+// One audio or subtitle stream as the engine announced it.
+struct SessionStream
+{
+    QByteArray languageCode; // as the engine printed it ("ger", "en"); empty when unknown
+    QString title;           // the stream's own title; empty when it has none
+};
+
+// One playback session: the engine run on one source, its clock, its streams and its state.
+// The window starts it with a SessionLaunch and watches its signals; nothing of one launch
+// leaks into the next, because every launch is a value and every launch starts from it.
+class PlaybackSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State
+    {
+        Stopped,  // nothing runs (before the first launch, after Stop)
+        Starting, // launched; the engine has not shown a picture or a position yet
+        Playing,
+        Paused,
+        Ended,  // the source played to its end, or the engine ended by itself
+        Failed, // the engine could not be started or could not play the source
+    };
+    enum class Failure
+    {
+        None,
+        EngineMissing, // no engine program could be started
+        Unplayable,    // the engine ended without playing anything of the source
+    };
+
+    // How long an engine told to quit may take before it is ended.
+    static constexpr int QuitDeadlineMs = 2000;
+    static constexpr int PollIntervalMs = 500;
+
+    explicit PlaybackSession(QObject *parent = nullptr);
+    ~PlaybackSession() override;
+
+    // Where the engine draws (a native window id; 0 for none) and where it writes screenshots.
+    void SetWindowId(qulonglong id) { windowId = id; }
+    void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
+
+    // Ends whatever runs (at once, without "q") and launches the engine on the launch.
+    void Start(const SessionLaunch &launch);
+    // Asks the engine to quit; one that has not ended QuitDeadlineMs later is ended.
+    void Stop();
+    // Ends every engine of this session at once, the current one and any still quitting: the
+    // program is closing, and nothing may play on after it.
+    void EndAll();
+    void Pause();
+    void Resume();
+    void TogglePause();
+    // An absolute seek, in seconds on the source's own time line; starts a paused session.
+    void SeekTo(qint64 second);
+    // Level 0 to 100; kept for the next launch too.
+    void SetVolume(int level);
+    // As the menus number them: 0 disables, n is stream n.
+    void SelectAudio(int choice);
+    void SelectSubtitle(int choice);
+    // -1 left only, 0 both, 1 right only.
+    void SetBalance(int side);
+    // Writes the current frame through the engine's screenshot filter; a paused engine stays
+    // paused and steps one frame so that the filter sees it.
+    void TakeSnapshot();
+    // A length learned after the launch (the probe's).
+    void TakeDuration(qint64 seconds);
+
+    State CurrentState() const { return state; }
+    // Starting, playing or paused: an engine runs and was not told to quit.
+    bool IsActive() const;
+    Failure LastFailure() const { return failure; }
+    // Whether the engine is asked for its position (while it plays, not while paused).
+    bool IsPolling() const { return pollTimer.isActive(); }
+    const SessionLaunch &CurrentLaunch() const { return launch; }
+    qint64 PositionMs() const;
+    qint64 DurationSec() const { return durationSec; }
+    int Volume() const { return volume; }
+    int AudioChoice() const { return audioChoice; }
+    int SubtitleChoice() const { return subtitleChoice; }
+    const QVector<SessionStream> &AudioStreams() const { return audioStreams; }
+    const QVector<SessionStream> &SubtitleStreams() const { return subtitleStreams; }
+    // For tests: the engine of the current launch, or nullptr.
+    EngineProcess *Engine() const { return engine; }
+
+signals:
+    void stateChanged(PlaybackSession::State state);
+    // An engine position answer arrived; the clock may have been corrected.
+    void positionAnswered(qint64 positionMs);
+    void durationChanged(qint64 seconds);
+    // The streams of this launch are known (when its picture starts) and the engine plays
+    // the choices that AudioChoice() and SubtitleChoice() give.
+    void streamsChanged();
+    void choicesChanged();
+    void pictureSizeChanged(const QSize &size);
+    void pictureStarted();
+    // Someone moved the position (a seek, a chapter); for the desktop's controls.
+    void seeked(qint64 positionMs);
+    void volumeChanged(int level);
+    // The engine's screenshot filter wrote a file (not yet checked).
+    void screenshotWritten(const QString &path);
+
+private:
+    void OnEngineEvent(const EngineEvent &event);
+    void OnEngineFinished();
+    void OnEngineStartFailed();
+    void Poll();
+    void ApplyChoices();
+    void Send(const QByteArray &command);
+    void SetState(State next);
+    void Fail(Failure reason);
+    void MarkStarted();
+    void EndEngineNow();
+    // Lets go of the engine: it is told to quit (or has said it leaves) and is ended if it
+    // has not QuitDeadlineMs later.
+    void LetEngineGo(bool sendQuit);
+    // The engine reads a disc title's position from the disc itself, on the title's own time
+    // line; a file's position comes from its streams' time stamps.
+    bool UsesTitleTime() const;
+    static qint64 NowMs();
+
+    SessionLaunch launch;
+    EngineProcess *engine = nullptr;
+    QTimer pollTimer;
+    SessionClock clock;
+    State state = State::Stopped;
+    Failure failure = Failure::None;
+    qulonglong windowId = 0;
+    QString workingFolder;
+    qint64 durationSec = 0;
+    int volume = 50;
+    int audioChoice = 0;
+    int subtitleChoice = 0;
+    bool engineStarted = false; // the engine showed a picture or a position this launch
+    bool pictureUp = false;
+    bool engineIsPaused = false;
+    bool snapshotStepPending = false;
+    QVector<SessionStream> audioStreams;
+    QVector<SessionStream> subtitleStreams;
+};

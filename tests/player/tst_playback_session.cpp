@@ -1,0 +1,321 @@
+// The playback session without any window, against the scripted stand-in engine, which logs
+// every argument and command and prints what each test scripts.
+#include "engine/EngineProcess.h"
+#include "player/PlaybackSession.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using State = PlaybackSession::State;
+
+class PlaybackSessionTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void pauseTogglesAndResumeAsksAtOnce();
+    void aNewLaunchKillsTheOldEngineAndCarriesNothingOver();
+    void choicesAreSentSoTheEngineAgreesWithTheMenus_data();
+    void choicesAreSentSoTheEngineAgreesWithTheMenus();
+    void theEngineEndingEndsTheSession_data();
+    void theEngineEndingEndsTheSession();
+    void anEngineEndingWhilePausedIsSeen();
+    void stopEndsAHungEngine();
+    void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
+    void aSnapshotWhilePausedKeepsThePause();
+    void aDiscTitlePlaysByNumberOnItsOwnTimeLine();
+
+private:
+    QString MakeFile(const QString &name);
+    QStringList Log() const;
+    QStringList Commands() const;
+    void UseScript(const QString &script);
+    SessionLaunch FileLaunch(const QString &path) const
+    {
+        SessionLaunch launch;
+        launch.path = path;
+        return launch;
+    }
+
+    QTemporaryDir dir;
+    QString logPath;
+};
+
+void PlaybackSessionTest::initTestCase()
+{
+    QVERIFY(QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+}
+
+void PlaybackSessionTest::init()
+{
+    logPath = dir.filePath(QStringLiteral("engine-%1-%2.log")
+                               .arg(QTest::currentTestFunction())
+                               .arg(QTest::currentDataTag()));
+    QFile::remove(logPath);
+    qputenv("ORVEL_FAKE_ENGINE_LOG", logPath.toLocal8Bit());
+    qputenv("ORVEL_FAKE_ENGINE_TIMEOUT", "30");
+    qunsetenv("ORVEL_FAKE_ENGINE_SCRIPT");
+}
+
+QString PlaybackSessionTest::MakeFile(const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("not really media");
+    return path;
+}
+
+QStringList PlaybackSessionTest::Log() const
+{
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList PlaybackSessionTest::Commands() const
+{
+    QStringList commands;
+    for (const QString &line : Log()) {
+        if (line.startsWith("cmd ")) {
+            commands << line.mid(4);
+        }
+    }
+    return commands;
+}
+
+void PlaybackSessionTest::UseScript(const QString &script)
+{
+    const QString path = logPath + ".script";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(script.toUtf8());
+    qputenv("ORVEL_FAKE_ENGINE_SCRIPT", path.toLocal8Bit());
+}
+
+void PlaybackSessionTest::pauseTogglesAndResumeAsksAtOnce()
+{
+    PlaybackSession session;
+    session.Start(FileLaunch(MakeFile("pause.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    QTRY_VERIFY(Commands().contains("volume 50 2"));
+
+    session.TogglePause();
+    QCOMPARE(session.CurrentState(), State::Paused);
+    QVERIFY(!session.IsPolling());
+    QTRY_COMPARE(Commands().last(), QStringLiteral("pause"));
+    const qint64 held = session.PositionMs();
+    QTest::qWait(300);
+    QCOMPARE(session.PositionMs(), held);
+
+    const int sent = int(Commands().size());
+    session.TogglePause();
+    QCOMPARE(session.CurrentState(), State::Playing);
+    QVERIFY(session.IsPolling());
+    // A question without the keep-pause prefix ends the engine's pause at once, so the
+    // engine does not lag the clock by a poll period.
+    QTRY_COMPARE(Commands().value(sent), QStringLiteral("get_time_length"));
+}
+
+void PlaybackSessionTest::aNewLaunchKillsTheOldEngineAndCarriesNothingOver()
+{
+    PlaybackSession session;
+    SessionLaunch chapter = FileLaunch(MakeFile("first.mkv"));
+    chapter.startSec = 754;
+    chapter.audioChoice = 2;
+    session.Start(chapter);
+    QCOMPARE(session.PositionMs(), 754000);
+    QTRY_VERIFY(Commands().size() >= 2);
+    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 754 2"}));
+    QTRY_VERIFY(session.Engine() && session.Engine()->ProcessId() > 0);
+    const qint64 firstPid = session.Engine()->ProcessId();
+
+    const QString second = MakeFile("second.mkv");
+    session.Start(FileLaunch(second));
+    QTRY_COMPARE(Log().filter("argv ").size(), 2);
+    QVERIFY(!Commands().contains("q"));
+    QVERIFY(Log().filter("argv ").last().contains(second));
+    // The first launch's start and choice belonged to it alone.
+    QVERIFY2(session.PositionMs() < 5000, qPrintable(QString::number(session.PositionMs())));
+    QCOMPARE(session.CurrentLaunch().startSec, 0);
+    QTRY_VERIFY(!QFile::exists(QStringLiteral("/proc/%1/status").arg(firstPid)));
+    QCOMPARE(Commands().filter("seek").size(), 1);
+}
+
+void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus_data()
+{
+    QTest::addColumn<QString>("streams");
+    QTest::addColumn<int>("audioChoice");
+    QTest::addColumn<int>("subtitleChoice");
+    QTest::addColumn<int>("audioShown");
+    QTest::addColumn<int>("subtitleShown");
+    QTest::addColumn<QStringList>("commands");
+
+    const QString two = "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
+                        "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
+                        "print [lavf] stream 3: subtitle (srt), -sid 0, -slang eng\n"
+                        "print [lavf] stream 4: audio (aac), -aid 2\n";
+    // A film may mark its second audio stream or its subtitle as the default: the engine is
+    // told what the menus will show, never left to its own default.
+    QTest::newRow("nothing chosen") << two << -1 << -1 << 1 << 0
+                                    << QStringList{"pausing_keep switch_audio 0",
+                                                   "pausing_keep sub_demux -1"};
+    QTest::newRow("chosen streams") << two << 2 << 1 << 2 << 1
+                                    << QStringList{"pausing_keep switch_audio 1",
+                                                   "pausing_keep sub_demux 0"};
+    QTest::newRow("a choice the source does not have")
+        << two << 5 << 3 << 1 << 0
+        << QStringList{"pausing_keep switch_audio 0", "pausing_keep sub_demux -1"};
+    QTest::newRow("a silent film") << QString() << 2 << -1 << 0 << 0
+                                   << QStringList{"pausing_keep sub_demux -1"};
+}
+
+void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus()
+{
+    QFETCH(QString, streams);
+    QFETCH(int, audioChoice);
+    QFETCH(int, subtitleChoice);
+    QFETCH(int, audioShown);
+    QFETCH(int, subtitleShown);
+    QFETCH(QStringList, commands);
+    UseScript("print Playing x.\n" + streams + "print VIDEO:  [H264]  320x240  24bpp\n");
+    PlaybackSession session;
+    QSignalSpy known(&session, &PlaybackSession::streamsChanged);
+    SessionLaunch launch = FileLaunch(MakeFile("streams.mkv"));
+    launch.audioChoice = audioChoice;
+    launch.subtitleChoice = subtitleChoice;
+    session.Start(launch);
+    QTRY_COMPARE(known.size(), 1);
+    QCOMPARE(session.AudioChoice(), audioShown);
+    QCOMPARE(session.SubtitleChoice(), subtitleShown);
+    QTRY_VERIFY(Commands().contains(commands.last()));
+    QStringList sent = Commands().filter(QRegularExpression("switch_audio|sub_demux"));
+    QCOMPARE(sent, commands);
+}
+
+void PlaybackSessionTest::theEngineEndingEndsTheSession_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("end of file") << "print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\n"
+                                    "print Exiting... (End of file)\n"
+                                 << int(State::Ended);
+    QTest::newRow("crash") << "print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\ncrash\n"
+                           << int(State::Ended);
+    // Not media, empty, truncated: the engine gives up before it plays anything.
+    QTest::newRow("nothing played")
+        << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n"
+        << int(State::Failed);
+    QTest::newRow("died before playing") << "wait-for volume 50 2\nexit 1\n" << int(State::Failed);
+}
+
+void PlaybackSessionTest::theEngineEndingEndsTheSession()
+{
+    QFETCH(QString, script);
+    QFETCH(int, expected);
+    UseScript(script);
+    PlaybackSession session;
+    session.Start(FileLaunch(MakeFile("end.mkv")));
+    QTRY_COMPARE(int(session.CurrentState()), expected);
+    QVERIFY(!session.IsPolling());
+    QCOMPARE(session.LastFailure(), expected == int(State::Failed)
+                                        ? PlaybackSession::Failure::Unplayable
+                                        : PlaybackSession::Failure::None);
+    QTRY_VERIFY(!session.Engine());
+}
+
+void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
+{
+    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for pause\nsleep 0.3\ncrash\n");
+    PlaybackSession session;
+    session.Start(FileLaunch(MakeFile("paused.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    session.Pause();
+    QTRY_COMPARE(session.CurrentState(), State::Ended);
+    // Play now starts again at once instead of resuming an engine that is gone.
+    QVERIFY(!session.IsActive());
+}
+
+void PlaybackSessionTest::stopEndsAHungEngine()
+{
+    PlaybackSession session;
+    session.Start(FileLaunch(MakeFile("hung.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    const qint64 pid = session.Engine()->ProcessId();
+    QVERIFY(pid > 0);
+    ::kill(pid_t(pid), SIGSTOP);
+    QElapsedTimer since;
+    since.start();
+    session.Stop();
+    QCOMPARE(session.CurrentState(), State::Stopped);
+    QVERIFY(!session.Engine());
+    const QString status = QStringLiteral("/proc/%1/status").arg(pid);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(status), 5000);
+    // Ended by the deadline, not before: the engine had its chance to quit.
+    QVERIFY2(since.elapsed() >= PlaybackSession::QuitDeadlineMs - 100,
+             qPrintable(QString::number(since.elapsed())));
+}
+
+void PlaybackSessionTest::aSourceThatIsNoRegularFileFailsWithoutAnEngine()
+{
+    const QString pipe = dir.filePath("pipe.mkv");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &path : {pipe, dir.path(), dir.filePath("gone.mkv")}) {
+        PlaybackSession session;
+        QSignalSpy states(&session, &PlaybackSession::stateChanged);
+        session.Start(FileLaunch(path));
+        QTRY_COMPARE(session.CurrentState(), State::Failed);
+        QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Unplayable);
+        QVERIFY(!session.Engine());
+    }
+    QVERIFY(Log().filter("argv ").isEmpty());
+}
+
+void PlaybackSessionTest::aSnapshotWhilePausedKeepsThePause()
+{
+    PlaybackSession session;
+    session.Start(FileLaunch(MakeFile("shot.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    session.TakeSnapshot();
+    QTRY_VERIFY(Commands().contains("screenshot 0"));
+    session.Pause();
+    session.TakeSnapshot();
+    QTRY_VERIFY(Commands().contains("frame_step"));
+    const QStringList sent = Commands();
+    QCOMPARE(sent.mid(sent.indexOf("pause") + 1),
+             QStringList({"pausing_keep_force screenshot 0", "frame_step"}));
+    QCOMPARE(session.CurrentState(), State::Paused);
+}
+
+void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
+{
+    // The engine's own time restarts with each clip of a title; the title's time does not.
+    UseScript("print Playing br://3.\nprint VIDEO:  [H264]\n");
+    PlaybackSession session;
+    SessionLaunch launch;
+    launch.kind = SourceKind::BluRay;
+    launch.path = dir.path();
+    launch.titleKey = dir.filePath("BDMV/PLAYLIST/00002.mpls");
+    launch.engineTitle = 3;
+    launch.durationSec = 55;
+    launch.startSec = 45;
+    session.Start(launch);
+    QCOMPARE(session.PositionMs(), 45000);
+    QTRY_VERIFY(Commands().contains("get_property stream_time_pos"));
+    QVERIFY(!Commands().contains("get_time_pos"));
+    const QString argv = Log().filter("argv ").first();
+    QVERIFY2(argv.contains("\"br://3\", \"-bluray-device\""), qPrintable(argv));
+    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 45 2"}));
+    // The clip's length is no answer for the title.
+    QTest::qWait(700);
+    QCOMPARE(session.DurationSec(), 55);
+}
+
+QTEST_GUILESS_MAIN(PlaybackSessionTest)
+#include "tst_playback_session.moc"
