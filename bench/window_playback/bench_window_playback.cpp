@@ -5,7 +5,7 @@
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
 #include "DRUITestAccess.h"
-#include "disc/DurationProbe.h"
+#include "engine/DurationProbe.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"

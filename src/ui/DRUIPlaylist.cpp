@@ -1,7 +1,7 @@
 // Opening media files, the playlist, drag and drop, the File menu and the recent files.
 #include "ui/DRUI.h"
 
-#include "disc/DurationProbeQueue.h"
+#include "engine/DurationProbeQueue.h"
 #include "engine/FormatTime.h"
 #include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
