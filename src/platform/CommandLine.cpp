@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // A file manager hands over "file:///path" with percent escapes; anything else with a scheme
@@ -24,7 +27,62 @@ bool LooksLikeAddress(const QString &argument)
     return true;
 }
 
+// Qt 6's own options, which QGuiApplication, QApplication and the xcb plugin take out of
+// argv (in either "-name" or "--name" form).
+const char *const toolkitOptionsWithValue[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "geometry",
+                                               "qwindowicon",
+                                               "icon",
+                                               "qwindowtitle",
+                                               "title",
+                                               "session",
+                                               "display",
+                                               "name",
+                                               "visual",
+                                               "style",
+                                               "stylesheet"};
+const char *const toolkitFlags[] = {"reverse", "testability", "widgetcount", "nograb", "dograb"};
+const char *const toolkitOptionsWithEquals[] = {"style=", "stylesheet=", "qmljsdebugger="};
+
 } // namespace
+
+QStringList WithoutToolkitOptions(const QStringList &arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            kept += arguments.mid(i);
+            break;
+        }
+        QStringView name(argument);
+        if (name.startsWith(QLatin1String("--"))) {
+            name = name.mid(2);
+        } else if (name.startsWith(QLatin1Char('-'))) {
+            name = name.mid(1);
+        } else {
+            kept << argument;
+            continue;
+        }
+        const auto is = [name](const char *option) { return name == QLatin1String(option); };
+        const auto begins = [name](const char *option) {
+            return name.startsWith(QLatin1String(option));
+        };
+        if (std::any_of(std::begin(toolkitOptionsWithValue), std::end(toolkitOptionsWithValue),
+                        is)) {
+            ++i; // the value goes with it
+        } else if (!std::any_of(std::begin(toolkitFlags), std::end(toolkitFlags), is) &&
+                   !std::any_of(std::begin(toolkitOptionsWithEquals),
+                                std::end(toolkitOptionsWithEquals), begins)) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &workingFolder)
 {
