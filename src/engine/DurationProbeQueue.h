@@ -30,8 +30,8 @@ signals:
 private:
     void StartNext();
     void Finish(bool timedOut);
-    void Report(QString mediaPath,
-                ProbedDuration duration); // by value: StartNext reuses the members
+    // Takes its arguments by value: StartNext reuses the members they may come from.
+    void Report(QString mediaPath, ProbedDuration duration);
 
     struct Job
     {

@@ -1,10 +1,12 @@
 #include "engine/DurationProbe.h"
+#include "engine/DurationProbeQueue.h"
 #include "platform/EngineLocator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -253,6 +255,16 @@ void DurationProbeTest::probesOnlyRegularFiles()
     QVERIFY(!duration.timedOut);
     if (!probed)
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+
+    // The window's queue follows the same rule and still reports every file.
+    QFile::remove(runs);
+    DurationProbeQueue queue;
+    QSignalSpy reports(&queue, &DurationProbeQueue::probed);
+    queue.Enqueue(tool, {media});
+    QVERIFY(reports.wait(5000));
+    QCOMPARE(reports.first().at(0).toString(), media);
+    QCOMPARE(reports.first().at(1).value<ProbedDuration>().seconds, probed ? qint64(9) : qint64(0));
+    QCOMPARE(QFile::exists(runs), probed);
 }
 
 namespace {
