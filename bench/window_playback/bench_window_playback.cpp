@@ -1,19 +1,24 @@
 // What the window adds to the engine: the time from "open" to the engine's first "VIDEO: "
 // line and to the first frame visible in the window, for the player and for the bare engine
 // started alone with the same arguments into a plain window, as medians and ratios; then the
-// front end's CPU and memory over a few seconds of playback.
+// front end's CPU and memory over a few seconds of playback. Three roads into the player:
+// OpenMediaFiles called directly, the open dialog (from its accept), and a second start of
+// the program handing the file to the running window (from the second start's launch).
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
 #include "DRUITestAccess.h"
-#include "disc/DurationProbe.h"
+#include "engine/DurationProbe.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 #include <QSet>
@@ -34,6 +39,15 @@ struct Startup
 {
     double videoLineMs = -1;
     double firstFrameMs = -1;
+    // The hand-over road only: when the window had the request, when the engine was
+    // started, and when the second start had ended.
+    double requestMs = -1;
+    double engineStartedMs = -1;
+    double secondExitMs = -1;
+    // The open dialog's road only: when the dialog was destroyed, and whether the engine
+    // had been started by then.
+    double dialogGoneMs = -1;
+    bool engineBeforeDialogGone = false;
 };
 
 // Colour bars give many colours; an empty surface gives one or two.
@@ -74,17 +88,9 @@ double WaitForPicture(QWidget *surface, const QElapsedTimer &clock)
     return result;
 }
 
-Startup ThroughPlayer(const QString &media)
+// Waits for the engine's "VIDEO: " line, then for the picture; the clock started at "open".
+void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &result)
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QApplication::processEvents();
-    DRUITestAccess ui(window);
-    Startup result;
-    QElapsedTimer clock;
-    clock.start();
-    window.OpenMediaFiles({media});
     if (ui.Engine()) {
         QEventLoop loop;
         QObject::connect(
@@ -98,6 +104,89 @@ Startup ThroughPlayer(const QString &media)
         loop.exec();
     }
     result.firstFrameMs = WaitForPicture(ui.VideoSurface(), clock);
+}
+
+Startup ThroughPlayer(const QString &media)
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QApplication::processEvents();
+    DRUITestAccess ui(window);
+    Startup result;
+    QElapsedTimer clock;
+    clock.start();
+    window.OpenMediaFiles({media});
+    WaitForVideo(ui, clock, result);
+    window.StopBtn();
+    return result;
+}
+
+// The open dialog's road: the clock starts when the user's choice is accepted.
+Startup ThroughDialog(const QString &media)
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QApplication::processEvents();
+    DRUITestAccess ui(window);
+    Startup result;
+    QElapsedTimer clock;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        poll.stop();
+        QObject::connect(dialog, &QObject::destroyed, [&] {
+            result.dialogGoneMs = clock.nsecsElapsed() / 1e6;
+            result.engineBeforeDialogGone = ui.Engine() != nullptr;
+        });
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(media);
+        clock.start();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    });
+    poll.start(20);
+    window.btnOpenFile();
+    WaitForVideo(ui, clock, result);
+    window.StopBtn();
+    return result;
+}
+
+// The hand-over road: the window runs and listens as the program's first instance does; the
+// clock starts when the program is started a second time with the file.
+Startup ThroughSecondStart(DRUI &window, SingleInstance &instance, const QString &media)
+{
+    DRUITestAccess ui(window);
+    Startup result;
+    QElapsedTimer clock;
+    const QMetaObject::Connection noted =
+        QObject::connect(&instance, &SingleInstance::openRequested,
+                         [&] { result.requestMs = clock.nsecsElapsed() / 1e6; });
+    // Connected after the window's own slot, so the engine has been started by then.
+    const QMetaObject::Connection started =
+        QObject::connect(&instance, &SingleInstance::openRequested, [&] {
+            if (ui.Engine()) {
+                result.engineStartedMs = clock.nsecsElapsed() / 1e6;
+            }
+        });
+    QProcess second;
+    QObject::connect(&second, &QProcess::finished,
+                     [&] { result.secondExitMs = clock.nsecsElapsed() / 1e6; });
+    clock.start();
+    second.start(QCoreApplication::applicationDirPath() + QStringLiteral("/orvel-bluray-player"),
+                 {media});
+    // The window starts the engine when the request arrives; wait for that first.
+    QEventLoop arrival;
+    QObject::connect(&instance, &SingleInstance::openRequested, &arrival, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    QTimer::singleShot(TimeoutMs, &arrival, &QEventLoop::quit);
+    arrival.exec();
+    WaitForVideo(ui, clock, result);
+    second.waitForFinished(TimeoutMs);
+    QObject::disconnect(noted);
+    QObject::disconnect(started);
     window.StopBtn();
     return result;
 }
@@ -178,6 +267,10 @@ qint64 StatusKiB(const char *field)
 
 int main(int argc, char *argv[])
 {
+    // A runtime folder of its own, so the second starts find this process's window and no
+    // player the user may be running.
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QApplication application(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 7;
@@ -215,24 +308,65 @@ int main(int argc, char *argv[])
         probe.push_back(clock.nsecsElapsed() / 1e6);
     }
 
-    std::vector<double> playerVideo, playerFrame, bareVideo, bareFrame;
+    SingleInstance instance(SingleInstance::DefaultLockPath(), SingleInstance::DefaultServerName());
+    if (instance.IsOtherInstanceRunning() || !instance.Listen()) {
+        fprintf(stderr, "could not listen as the running window\n");
+        return 1;
+    }
+    DRUI running;
+    running.InitMainWindow();
+    QObject::connect(&instance, &SingleInstance::openRequested, &running, &DRUI::OpenPaths);
+    QObject::connect(&instance, &SingleInstance::showRequested, &running,
+                     &DRUI::ShowFromOtherInstance);
+
+    std::vector<double> playerVideo, playerFrame, dialogVideo, dialogFrame, handVideo, handFrame;
+    std::vector<double> handRequest, handEngine, handExit, bareVideo, bareFrame, dialogGone;
+    int engineFirst = 0;
     for (int run = 0; run < runs; ++run) {
         const Startup player = ThroughPlayer(media);
+        const Startup dialog = ThroughDialog(media);
+        running.show();
+        const Startup handed = ThroughSecondStart(running, instance, media);
+        running.hide();
         const Startup bare = Bare(media, &bareSurface);
         playerVideo.push_back(player.videoLineMs);
         playerFrame.push_back(player.firstFrameMs);
+        dialogVideo.push_back(dialog.videoLineMs);
+        dialogFrame.push_back(dialog.firstFrameMs);
+        dialogGone.push_back(dialog.dialogGoneMs);
+        engineFirst += dialog.engineBeforeDialogGone ? 1 : 0;
+        handVideo.push_back(handed.videoLineMs);
+        handFrame.push_back(handed.firstFrameMs);
+        handRequest.push_back(handed.requestMs);
+        handEngine.push_back(handed.engineStartedMs);
+        handExit.push_back(handed.secondExitMs);
         bareVideo.push_back(bare.videoLineMs);
         bareFrame.push_back(bare.firstFrameMs);
-        printf("run %d: player %.1f / %.1f ms, bare engine %.1f / %.1f ms (VIDEO line / first "
-               "frame)\n",
-               run + 1, player.videoLineMs, player.firstFrameMs, bare.videoLineMs,
+        printf("run %d (VIDEO line / first frame): player %.1f / %.1f ms, dialog %.1f / %.1f ms, "
+               "second start %.1f / %.1f ms, bare engine %.1f / %.1f ms\n",
+               run + 1, player.videoLineMs, player.firstFrameMs, dialog.videoLineMs,
+               dialog.firstFrameMs, handed.videoLineMs, handed.firstFrameMs, bare.videoLineMs,
                bare.firstFrameMs);
     }
-    const double pv = Median(playerVideo), pf = Median(playerFrame);
     const double bv = Median(bareVideo), bf = Median(bareFrame);
-    printf("\nmedian over %d runs      player    bare engine   ratio\n", runs);
-    printf("open to \"VIDEO: \" line  %7.1f ms  %7.1f ms    %.2f\n", pv, bv, pv / bv);
-    printf("open to first frame     %7.1f ms  %7.1f ms    %.2f\n", pf, bf, pf / bf);
+    printf(
+        "\nmedian over %d runs                     \"VIDEO: \" line  ratio   first frame  ratio\n",
+        runs);
+    const auto row = [bv, bf](const char *road, const std::vector<double> &video,
+                              const std::vector<double> &frame) {
+        const double v = Median(video), f = Median(frame);
+        printf("%-38s %8.1f ms  %5.2f  %8.1f ms  %5.2f\n", road, v, v / bv, f, f / bf);
+    };
+    row("bare engine", bareVideo, bareFrame);
+    row("player, OpenMediaFiles", playerVideo, playerFrame);
+    row("player, open dialog (from accept)", dialogVideo, dialogFrame);
+    row("player, second start (from launch)", handVideo, handFrame);
+    printf("second start road, medians from the launch: the window has the request at %.1f ms, "
+           "the engine is started at %.1f ms, the second start has ended at %.1f ms\n",
+           Median(handRequest), Median(handEngine), Median(handExit));
+    printf("open dialog road: the dialog is destroyed %.1f ms after the accept (median); the "
+           "engine had been started by then in %d of %d runs\n",
+           Median(dialogGone), engineFirst, runs);
     printf("probing the file's length alone takes %.1f ms (median); the player runs it beside "
            "the engine, off the road to the first frame\n",
            Median(probe));

@@ -46,27 +46,18 @@ bool DeliverToRunningInstance(const SingleInstance &instance, const QStringList 
 
 int main(int argc, char *argv[])
 {
-    // Help and version need no display, so they are answered before Qt looks for one.
-    const CommandLineRequest early =
-        ParseCommandLine(RawArguments(argc, argv), QDir::currentPath());
-    if (early.showHelp) {
+    // Everything up to the hand-over to a running window needs no display: the answer to
+    // --help or a wrong option, and a second start, come before Qt looks for one.
+    const CommandLineRequest request =
+        ParseCommandLine(WithoutToolkitOptions(RawArguments(argc, argv)), QDir::currentPath());
+    if (request.showHelp) {
         std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
         return 0;
     }
-    if (early.showVersion) {
+    if (request.showVersion) {
         std::printf("%s %s\n", programName, ORVEL_VERSION);
         return 0;
     }
-
-    ChooseDisplayPlatform();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
-    qInstallMessageHandler(LogMessageHandler);
-
-    // Qt has taken its own options (-platform, -display ...) out of the arguments by now.
-    const CommandLineRequest request =
-        ParseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
     for (const QString &problem : request.skipped) {
         std::fprintf(stderr, "%s: %s\n", programName, qPrintable(problem));
     }
@@ -84,6 +75,12 @@ int main(int argc, char *argv[])
         }
         return 0;
     }
+
+    ChooseDisplayPlatform();
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
+    qInstallMessageHandler(LogMessageHandler);
     // Listening before the window is built: a later start waits in the socket's queue
     // instead of finding nobody there.
     instance.Listen();

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // A file manager hands over "file:///path" with percent escapes; anything else with a scheme
@@ -24,7 +27,62 @@ bool LooksLikeAddress(const QString &argument)
     return true;
 }
 
+// Qt 6's own options, which QGuiApplication, QApplication and the xcb plugin take out of
+// argv (in either "-name" or "--name" form).
+const char *const toolkitOptionsWithValue[] = {"platform",
+                                               "platformpluginpath",
+                                               "platformtheme",
+                                               "plugin",
+                                               "qwindowgeometry",
+                                               "geometry",
+                                               "qwindowicon",
+                                               "icon",
+                                               "qwindowtitle",
+                                               "title",
+                                               "session",
+                                               "display",
+                                               "name",
+                                               "visual",
+                                               "style",
+                                               "stylesheet"};
+const char *const toolkitFlags[] = {"reverse", "testability", "widgetcount", "nograb", "dograb"};
+const char *const toolkitOptionsWithEquals[] = {"style=", "stylesheet=", "qmljsdebugger="};
+
 } // namespace
+
+QStringList WithoutToolkitOptions(const QStringList &arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            kept += arguments.mid(i);
+            break;
+        }
+        QStringView name(argument);
+        if (name.startsWith(QLatin1String("--"))) {
+            name = name.mid(2);
+        } else if (name.startsWith(QLatin1Char('-'))) {
+            name = name.mid(1);
+        } else {
+            kept << argument;
+            continue;
+        }
+        const auto is = [name](const char *option) { return name == QLatin1String(option); };
+        const auto begins = [name](const char *option) {
+            return name.startsWith(QLatin1String(option));
+        };
+        if (std::any_of(std::begin(toolkitOptionsWithValue), std::end(toolkitOptionsWithValue),
+                        is)) {
+            ++i; // the value goes with it
+        } else if (!std::any_of(std::begin(toolkitFlags), std::end(toolkitFlags), is) &&
+                   !std::any_of(std::begin(toolkitOptionsWithEquals),
+                                std::end(toolkitOptionsWithEquals), begins)) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
 
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &workingFolder)
 {
@@ -67,10 +125,12 @@ QString CommandLineUsage(const QString &programName)
     return QStringLiteral("Usage: %1 [OPTION]... [FILE | FOLDER]...\n"
                           "Plays media files, DVD folders and Blu-ray folders.\n"
                           "\n"
-                          "Files are played one after the other as if chosen in the open "
-                          "dialog;\n"
-                          "a folder is opened as a disc. Paths may be relative or file:// "
-                          "addresses.\n"
+                          "All files go into the playlist as if chosen in the open dialog, "
+                          "and the first\n"
+                          "one plays; the next ones play in turn when Controls \u25b8 Play "
+                          "Next Automatically\n"
+                          "is on. A folder is opened as a disc. Paths may be relative or "
+                          "file:// addresses.\n"
                           "When a player window is already open, it plays them instead.\n"
                           "\n"
                           "  -h, --help     show this help and exit\n"

@@ -22,5 +22,10 @@ struct CommandLineRequest
 // up in skipped.
 CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString &workingFolder);
 
+// The arguments without the toolkit's own options (-platform NAME, -display NAME, -style=NAME
+// ...) and their values, which QApplication takes out of the command line once it exists.
+// Lets the command line be judged before the program connects to a display.
+QStringList WithoutToolkitOptions(const QStringList &arguments);
+
 // The text that --help prints.
 QString CommandLineUsage(const QString &programName);

@@ -7,6 +7,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/CMessageBox.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
@@ -41,6 +42,20 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     session = new PlaybackSession(this);
     ConnectSession();
 }
+
+namespace {
+
+// Without a browser (or any program for the address) the guide would fail without a word.
+void OpenOrSay(const QWidget &window, const QUrl &url)
+{
+    if (!QDesktopServices::openUrl(url)) {
+        qDebug("no program opens %s", qUtf8Printable(url.toDisplayString()));
+        CMessageBox::Inform(window.geometry(),
+                            GetText("Messages/MSG0105").arg(url.toDisplayString()));
+    }
+}
+
+} // namespace
 
 DRUI::~DRUI()
 {
@@ -121,22 +136,22 @@ void DRUI::BDHelpMenu(QAction *action)
 
 void DRUI::btnOpenUrl(const QString &url)
 {
-    QDesktopServices::openUrl(QUrl(url));
+    OpenOrSay(*this, QUrl(url));
 }
 
 void DRUI::btnHelpSlot()
 {
-    QDesktopServices::openUrl(CWebLinks::Instance().HelpUrl());
+    OpenOrSay(*this, CWebLinks::Instance().HelpUrl());
 }
 
 void DRUI::btnSupportSlot()
 {
-    QDesktopServices::openUrl(CWebLinks::Instance().SupportUrl());
+    OpenOrSay(*this, CWebLinks::Instance().SupportUrl());
 }
 
 void DRUI::btnAboutSlot()
 {
-    QDesktopServices::openUrl(CWebLinks::Instance().AboutUrl());
+    OpenOrSay(*this, CWebLinks::Instance().AboutUrl());
 }
 
 void DRUI::btnCloseSlot()

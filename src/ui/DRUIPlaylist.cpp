@@ -1,7 +1,7 @@
 // Opening media files, the playlist, drag and drop, the File menu and the recent files.
 #include "ui/DRUI.h"
 
-#include "disc/DurationProbeQueue.h"
+#include "engine/DurationProbeQueue.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
@@ -220,8 +220,15 @@ void DRUI::OpenPaths(const QStringList &paths)
 
 void DRUI::btnOpenFile()
 {
-    OpenMediaFiles(
-        QFileDialog::getOpenFileNames(this, QString(), QStringLiteral("."), OpenFileFilter));
+    // Destroying the dialog waits for its folder model's file-info thread; the engine
+    // starts first and the dialog goes once the event loop runs again.
+    auto *dialog = new QFileDialog(this, QString(), QStringLiteral("."), OpenFileFilter);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    const QStringList files =
+        dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    dialog->hide();
+    dialog->deleteLater();
+    OpenMediaFiles(files);
 }
 
 void DRUI::LoadRecentFiles()

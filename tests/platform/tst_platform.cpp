@@ -217,6 +217,14 @@ void PlatformTest::commandLine_data()
         << QStringList() << true << true;
     QTest::newRow("unknown option") << QStringList{"--fullscreen", "-"} << QStringList() << 1
                                     << QStringList{"--fullscreen"} << false << false;
+    // Qt takes its own options later; the program must not judge them or their values.
+    QTest::newRow("toolkit options with their values")
+        << QStringList{"-platform", "xcb",           "--display",   ":1",
+                       "-reverse",  "-style=fusion", "clip one.mkv"}
+        << QStringList{"clip one.mkv"} << 0 << QStringList() << false << false;
+    QTest::newRow("toolkit option name as a path after the double dash")
+        << QStringList{"--", "-dash.mkv", "-platform"} << QStringList{"-dash.mkv"} << 1
+        << QStringList() << false << false;
 }
 
 void PlatformTest::commandLine()
@@ -237,7 +245,8 @@ void PlatformTest::commandLine()
     for (QString &argument : arguments) {
         argument.replace("@", dir.path());
     }
-    const CommandLineRequest request = ParseCommandLine(arguments, dir.path());
+    const CommandLineRequest request =
+        ParseCommandLine(WithoutToolkitOptions(arguments), dir.path());
     QStringList expected;
     for (const QString &path : paths) {
         expected << dir.filePath(path);

@@ -49,6 +49,7 @@ private slots:
     void probeCopyIsMadeOnceAndNeverReplaced();
     void messageBoxSitsOneThirdIntoTheWindow();
     void messageBoxClosesOnRightClickAnywhere();
+    void helpWithoutABrowserSaysSo();
     void videoMenuSizesTheWindow();
     void toolsMenuTogglesThePlaylist();
 };
@@ -289,6 +290,41 @@ void MainWindowTest::messageBoxClosesOnRightClickAnywhere()
         QCOMPARE(box.pos(), start + QPoint(30, 20));
         QVERIFY(box.isVisible());
     }
+}
+
+void MainWindowTest::helpWithoutABrowserSaysSo()
+{
+    // Nothing on the search path can open the guide: no xdg-open, no browser.
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", "/nonexistent");
+    qunsetenv("BROWSER");
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QAction *help = nullptr;
+    for (QAction *action : ui.HelpMenu()->actions()) {
+        if (action->data().toString() == "Help")
+            help = action;
+    }
+    QVERIFY(help);
+
+    QString shown;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&shown] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->findChild<QPushButton *>("okButton")->click();
+        }
+    });
+    poll.start(20);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^no program opens .*index\\.html$"));
+    emit ui.HelpMenu()->triggered(help);
+    qputenv("PATH", path);
+    if (!browser.isNull())
+        qputenv("BROWSER", browser);
+    QVERIFY2(shown.contains("index.html") && shown.contains("guide"), qPrintable(shown));
 }
 
 void MainWindowTest::videoMenuSizesTheWindow()

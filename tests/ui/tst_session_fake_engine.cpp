@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMimeData>
@@ -22,6 +23,7 @@ private slots:
     void initTestCase();
     void init();
     void openingAFileStartsTheEngineOnIt();
+    void openDialogGoesAfterTheEngineStarts();
     void streamLinesFillTheTrackMenus();
     void endOfFileReturnsToTheStartPage();
     void elevenSourcesKeepTenRecentFiles();
@@ -138,6 +140,40 @@ void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
     QVERIFY(!ui.Playlist()->item(0, 0)->icon().isNull());
     QCOMPARE(ui.RecentEntries(), QStringList{file});
     QVERIFY(ui.TimerActive());
+}
+
+void SessionFakeEngineTest::openDialogGoesAfterTheEngineStarts()
+{
+    const QString file = MakeFile("chosen.mkv");
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    bool tornDown = false;
+    qint64 engineAtTeardown = -1;
+    // Chooses the file the way a user does once the dialog is up, and notes whether the
+    // engine runs by the time the dialog is destroyed.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            return;
+        }
+        poll.stop();
+        connect(dialog, &QObject::destroyed, this, [&] {
+            tornDown = true;
+            engineAtTeardown = ui.Engine() ? ui.Engine()->ProcessId() : 0;
+        });
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(file);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    poll.start(50);
+    window.btnOpenFile();
+    QTRY_VERIFY(tornDown);
+    QVERIFY(engineAtTeardown > 0);
+    QTRY_VERIFY(!LastLaunch().isEmpty());
+    const QJsonArray arguments = QJsonDocument::fromJson(LastLaunch().mid(5).toUtf8()).array();
+    QCOMPARE(arguments.last().toString(), file);
 }
 
 void SessionFakeEngineTest::streamLinesFillTheTrackMenus()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "disc/DurationProbe.h"
+#include "engine/DurationProbe.h"
 
 #include <QObject>
 #include <QStringList>
@@ -10,7 +10,9 @@ class QTimer;
 
 // Measures media files one after the other without blocking the caller: the window starts
 // the engine at once and takes each length when it arrives. Each run is bounded like
-// ProbeDuration; a tool that hangs is killed and reported with an unknown length.
+// ProbeDuration; a tool that hangs is killed and reported with an unknown length, and a path
+// that is not a regular file is reported unknown without starting the tool. Reports come
+// from the event loop, in the order the files were queued.
 class DurationProbeQueue : public QObject
 {
     Q_OBJECT
@@ -20,7 +22,7 @@ public:
 
     // Queues files for measuring with the probe tool at toolPath.
     void Enqueue(const QString &toolPath, const QStringList &mediaPaths);
-    int Pending() const { return int(queue.size()) + (current ? 1 : 0); }
+    int Pending() const { return int(queue.size()) + (busy ? 1 : 0); }
 
 signals:
     void probed(const QString &mediaPath, const ProbedDuration &duration);
@@ -28,6 +30,8 @@ signals:
 private:
     void StartNext();
     void Finish(bool timedOut);
+    // Takes its arguments by value: StartNext reuses the members they may come from.
+    void Report(QString mediaPath, ProbedDuration duration);
 
     struct Job
     {
@@ -36,6 +40,7 @@ private:
     };
     QList<Job> queue;
     QProcess *current = nullptr;
+    bool busy = false; // a run or a report is under way
     QString currentPath;
     QTimer *deadline = nullptr;
     int timeoutMs;

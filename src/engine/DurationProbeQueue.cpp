@@ -1,4 +1,4 @@
-#include "disc/DurationProbeQueue.h"
+#include "engine/DurationProbeQueue.h"
 
 #include <QProcess>
 #include <QTimer>
@@ -26,7 +26,7 @@ void DurationProbeQueue::Enqueue(const QString &toolPath, const QStringList &med
     for (const QString &path : mediaPaths) {
         queue.append(Job{toolPath, path});
     }
-    if (!current) {
+    if (!busy) {
         StartNext();
     }
 }
@@ -37,9 +37,16 @@ void DurationProbeQueue::StartNext()
         return;
     }
     const Job job = queue.takeFirst();
+    busy = true;
     currentPath = job.mediaPath;
+    if (!IsProbeableFile(job.mediaPath)) {
+        QMetaObject::invokeMethod(
+            this, [this, path = job.mediaPath] { Report(path, ProbedDuration()); },
+            Qt::QueuedConnection);
+        return;
+    }
     current = new QProcess(this);
-    current->setStandardOutputFile(QProcess::nullDevice());
+    PrepareProbeProcess(*current, job.toolPath, job.mediaPath);
     connect(current, &QProcess::finished, this, [this] { Finish(false); });
     connect(current, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
@@ -47,7 +54,7 @@ void DurationProbeQueue::StartNext()
         }
     });
     deadline->start(timeoutMs);
-    current->start(job.toolPath, {QStringLiteral("-i"), job.mediaPath}, QIODevice::ReadOnly);
+    current->start(QIODevice::ReadOnly);
 }
 
 void DurationProbeQueue::Finish(bool timedOut)
@@ -65,12 +72,17 @@ void DurationProbeQueue::Finish(bool timedOut)
         process->waitForFinished(1000);
         result.timedOut = true;
     } else if (process->exitStatus() == QProcess::NormalExit) {
-        result.text = DurationTextFromProbeOutput(process->readAllStandardError());
-        result.seconds = ParseClockText(result.text.toLocal8Bit());
+        result.text = DurationTextFromProbeOutput(process->readAllStandardError(), currentPath);
+        result.seconds = ParseClockText(result.text.toLatin1());
     }
     process->deleteLater();
-    const QString path = currentPath;
+    Report(currentPath, result);
+}
+
+void DurationProbeQueue::Report(QString mediaPath, ProbedDuration duration)
+{
+    busy = false;
     // The next run starts before the report, so a handler that queues more keeps the order.
     StartNext();
-    emit probed(path, result);
+    emit probed(mediaPath, duration);
 }
