@@ -25,6 +25,7 @@ private slots:
     void dvdFolderPlays();
     void foldersThatAreNoDiscGetTheMessage_data();
     void foldersThatAreNoDiscGetTheMessage();
+    void aBluRayWithNothingToPlayGetsTheMessage();
 
 private:
     QTemporaryDir dir;
@@ -287,6 +288,36 @@ void DiscWindowTest::foldersThatAreNoDiscGetTheMessage()
     QVERIFY(!shown.isEmpty());
     QCOMPARE(ui.CurrentPage(), Page::Start);
     QCOMPARE(ui.PlaylistSize(), 0);
+}
+
+// A Blu-ray folder whose only playlist is no playlist and whose loop the engine cannot reach:
+// nothing to play, and the window says so instead of showing an empty page.
+void DiscWindowTest::aBluRayWithNothingToPlayGetsTheMessage()
+{
+    BluRayFolderBuilder disc;
+    disc.AddSyntheticClip("00001", 8);
+    disc.AddRaw("00001.mpls", "MPLS0200 but nothing else");
+    disc.AddLoop("00002.mpls", "00001");
+    const QString folder = dir.filePath("nothing-to-play");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QString shown;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    poll.start(50);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(shown, GetText("Messages/MSG0102"), 10000);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
+    QVERIFY(!ui.HasEngine());
 }
 
 QTEST_MAIN(DiscWindowTest)
