@@ -39,6 +39,7 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     setAcceptDrops(true);
     setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
 
+    preferences = PlayerPreferences(CLanguageManager::Instance().UserSettingsPath());
     session = new PlaybackSession(this);
     ConnectSession();
 }

@@ -3,6 +3,7 @@
 #include "disc/BluRayScan.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
+#include "ui/PlayerPreferences.h"
 #include "player/PlaybackSession.h"
 #include "player/RecentFiles.h"
 #include "player/SessionRequest.h"
@@ -137,6 +138,9 @@ private:
     void FitToScreen();
     void TogglePlaylist();
     void ShowPreferences();
+    void TogglePlayNext();
+    // At the end of a source: the next playlist item when the user asked for that.
+    bool PlayOnAfterTheEnd();
     void TakeSnapshot();
 
     // Session helpers.
@@ -203,6 +207,7 @@ private:
     QMenu *recentMenu = nullptr;
     QMenu *controlsMenu = nullptr;
     QAction *playPauseAction = nullptr;
+    QAction *playNextAction = nullptr;
     QMenu *titleSubmenu = nullptr;
     QMenu *chapterSubmenu = nullptr;
     QMenu *videoMenu = nullptr;
@@ -240,6 +245,7 @@ private:
     int snapshotFormatIndex = 0;
     QString appDataFolder;
     RecentFiles recentFiles{QString()};
+    PlayerPreferences preferences;
     QVector<PLAY_LIST_INFO> playlist;
 
     friend class DRUITestAccess;

@@ -191,7 +191,9 @@ void DRUI::SessionStateChanged(PlaybackSession::State state)
         ShowPlayEntry();
         break;
     case PlaybackSession::State::Ended:
-        EndSessionDisplay();
+        if (!PlayOnAfterTheEnd()) {
+            EndSessionDisplay();
+        }
         break;
     case PlaybackSession::State::Failed: {
         EndSessionDisplay();
@@ -254,4 +256,26 @@ void DRUI::KeepScreenshot(const QString &path)
         CMessageBox::Inform(geometry(), GetText("Messages/MSG0107"));
         break;
     }
+}
+
+void DRUI::TogglePlayNext()
+{
+    if (!preferences.SetPlayNext(playNextAction->isChecked())) {
+        qWarning("the choice to play on could not be stored");
+    }
+}
+
+bool DRUI::PlayOnAfterTheEnd()
+{
+    if (!preferences.PlayNext()) {
+        return false;
+    }
+    const int next = NextPlaylistIndex(playlist, session->CurrentLaunch().path);
+    if (next < 0) {
+        return false;
+    }
+    // Taken from the event loop: the session is still inside the engine's last signal.
+    const PLAY_LIST_INFO item = playlist[next];
+    QTimer::singleShot(0, this, [this, item] { OpenPlaylistItem(item); });
+    return true;
 }

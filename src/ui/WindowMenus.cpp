@@ -51,6 +51,7 @@ MenuTable<DRUI> WindowMenus::Table(Menu menu)
         {"MainWnd/Title", "Title", nullptr, true, nullptr, ""},
         {"MainWnd/Chapter", "Chapter", nullptr, true, nullptr, ""},
         {"MainWnd/FullScreen", "FullScreen", "F", false, &DRUI::FullScreenBtn, ""},
+        {"MainWnd/PlayNext", "PlayNext", nullptr, true, &DRUI::TogglePlayNext, ""},
         // The first entry's keyword follows the session: "Pause" while playing, "Resume"
         // while paused.
         {nullptr, "Pause", nullptr, true, &DRUI::PauseSession, ""},
@@ -161,6 +162,9 @@ QMenu *WindowMenus::BuildControls(DRUI &window)
     entries.value(QStringLiteral("Title"))->setMenu(window.titleSubmenu);
     entries.value(QStringLiteral("Chapter"))->setMenu(window.chapterSubmenu);
     window.playPauseAction = menu->actions().first();
+    window.playNextAction = entries.value(QStringLiteral("PlayNext"));
+    window.playNextAction->setCheckable(true);
+    window.playNextAction->setChecked(window.preferences.PlayNext());
     // A menu that is not open takes no keys, so the entries with shortcuts are also added to
     // the window, where they act whatever widget inside it has the focus.
     window.addActions(menu->actions());

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The user's playback preferences, kept in the per-user settings file beside the language
+// choice: whether the next playlist item plays at the end of one, and whether a source
+// starts where it was left.
+class PlayerPreferences
+{
+public:
+    // settingsPath: the per-user settings file; empty keeps the choices for this run only.
+    explicit PlayerPreferences(const QString &settingsPath = QString());
+
+    bool PlayNext() const { return playNext; }
+    bool Resume() const { return resume; }
+    // Each returns whether the choice was stored; it holds for this run either way.
+    bool SetPlayNext(bool on);
+    bool SetResume(bool on);
+
+private:
+    bool Store(const QString &key, bool on);
+
+    QString settingsPath;
+    bool playNext = false;
+    bool resume = true;
+};
