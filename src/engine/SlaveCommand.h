@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 // Every command the player writes to the engine's standard input, in its wire form.
 // Nothing else may format engine input: keeping the texts here keeps the protocol in one
@@ -29,6 +32,28 @@ QByteArray SwitchAudioKeepPause(int index);
 // Subtitle index from 0; -1 turns subtitles off.
 QByteArray SubDemux(int index);
 QByteArray SubDemuxKeepPause(int index);
+
+// Loads a subtitle file into the running film without showing it: the engine answers with
+// "SUB: Added subtitle file (N): PATH" (then SubFile(N - 1) shows it) or with "Cannot load
+// subtitles 'PATH'.". The path goes in double quotes, "\\" and "\"" escaped, as UTF-8; a
+// relative path is made absolute against the player's working directory, since the engine
+// runs elsewhere. Nothing when the path is empty or holds a line end or a zero byte, which
+// would end the command early. The engine reads the whole file before it plays on, so the
+// caller checks it first (SubtitleFileCheck).
+std::optional<QByteArray> SubLoad(const QString &path);
+
+// Shows the loaded subtitle file at index from 0, in the order of the engine's "SUB: Added
+// subtitle file" lines; -1 hides subtitle files only.
+QByteArray SubFile(int index);
+QByteArray SubFileKeepPause(int index);
+
+// Hides every subtitle, file or stream. "sub_demux -1" hides only the film's own streams, so
+// a file the engine found beside the film would stay on screen.
+QByteArray SubtitlesOff();
+QByteArray SubtitlesOffKeepPause();
+
+// Seeks to the start of a media file's chapter, numbered from 0 as in "ID_CHAPTER_N_START".
+QByteArray SeekChapter(int index);
 
 // Stereo balance: -1 left only, 0 both, 1 right only. The engine accepts any value, but the
 // player only ever sends these three.
