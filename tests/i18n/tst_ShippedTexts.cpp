@@ -14,36 +14,86 @@ namespace {
 
 // Keys the program is known to look up, whether or not their code exists yet.
 const char *const requiredKeys[] = {
-    "MainWnd/ProTitle",       "MainWnd/FreeTitle",
-    "MainWnd/File",           "MainWnd/Controls",
-    "MainWnd/Video",          "MainWnd/Audio",
-    "MainWnd/Tools",          "MainWnd/Help",
-    "MainWnd/OpenFile",       "MainWnd/OpenFolder",
-    "MainWnd/OpenDisc",       "MainWnd/RecentFiles",
-    "MainWnd/ClearMenu",      "MainWnd/Eject",
-    "MainWnd/Close",          "MainWnd/Play",
-    "MainWnd/Pause",          "MainWnd/Resume",
-    "MainWnd/Stop",           "MainWnd/Previous",
-    "MainWnd/Next",           "MainWnd/Forward",
-    "MainWnd/Backward",       "MainWnd/VolumeUp",
-    "MainWnd/VolumeDown",     "MainWnd/NavigationPanel",
-    "MainWnd/Title",          "MainWnd/Chapter",
-    "MainWnd/FullScreen",     "MainWnd/PlayMovie",
-    "MainWnd/Subtitle",       "MainWnd/OtherTitles",
-    "MainWnd/HalfSize",       "MainWnd/NormalSize",
-    "MainWnd/DoubleSize",     "MainWnd/Fit2Screen",
-    "MainWnd/VideoTrack",     "MainWnd/SubtitleTrack",
-    "MainWnd/AudioTrack",     "MainWnd/AudioChannel",
-    "MainWnd/Stereo",         "MainWnd/Left",
-    "MainWnd/Right",          "MainWnd/PlayList",
-    "MainWnd/Preferences",    "MainWnd/RegisterTitle",
-    "MainWnd/Snapshot",       "MainWnd/SnapshotFolder",
-    "MainWnd/Browse",         "MainWnd/Open",
-    "MainWnd/SnapshotFormat", "MainWnd/OK",
-    "MainWnd/Cancel",         "MainWnd/Support",
-    "MainWnd/Language",       "MainWnd/FileName",
-    "Messages/MSG0102",       "Messages/MSG0403",
+    "MainWnd/ProTitle",
+    "MainWnd/FreeTitle",
+    "MainWnd/File",
+    "MainWnd/Controls",
+    "MainWnd/Video",
+    "MainWnd/Audio",
+    "MainWnd/Tools",
+    "MainWnd/Help",
+    "MainWnd/OpenFile",
+    "MainWnd/OpenFolder",
+    "MainWnd/OpenDisc",
+    "MainWnd/RecentFiles",
+    "MainWnd/ClearMenu",
+    "MainWnd/Eject",
+    "MainWnd/Close",
+    "MainWnd/Play",
+    "MainWnd/Pause",
+    "MainWnd/Resume",
+    "MainWnd/Stop",
+    "MainWnd/Previous",
+    "MainWnd/Next",
+    "MainWnd/Forward",
+    "MainWnd/Backward",
+    "MainWnd/VolumeUp",
+    "MainWnd/VolumeDown",
+    "MainWnd/NavigationPanel",
+    "MainWnd/Title",
+    "MainWnd/Chapter",
+    "MainWnd/FullScreen",
+    "MainWnd/PlayMovie",
+    "MainWnd/Subtitle",
+    "MainWnd/OtherTitles",
+    "MainWnd/HalfSize",
+    "MainWnd/NormalSize",
+    "MainWnd/DoubleSize",
+    "MainWnd/Fit2Screen",
+    "MainWnd/VideoTrack",
+    "MainWnd/SubtitleTrack",
+    "MainWnd/AudioTrack",
+    "MainWnd/AudioChannel",
+    "MainWnd/Stereo",
+    "MainWnd/Left",
+    "MainWnd/Right",
+    "MainWnd/PlayList",
+    "MainWnd/Preferences",
+    "MainWnd/RegisterTitle",
+    "MainWnd/Snapshot",
+    "MainWnd/SnapshotFolder",
+    "MainWnd/Browse",
+    "MainWnd/Open",
+    "MainWnd/SnapshotFormat",
+    "MainWnd/OK",
+    "MainWnd/Cancel",
+    "MainWnd/Support",
+    "MainWnd/Language",
+    "MainWnd/FileName",
+    "Messages/MSG0102",
+    "Messages/MSG0403",
+    // Subtitle files, resume and playing on.
+    "MainWnd/LoadSubtitle",
+    "MainWnd/SubtitleFiles",
+    "MainWnd/AllFiles",
+    "MainWnd/StartOver",
+    "MainWnd/PlayNext",
+    "MainWnd/ResumePlayback",
+    "MainWnd/ResumedAt",
+    "Messages/MSG0105",
+    "Messages/MSG0106",
 };
+
+// The "%1" ... placeholders of a text, sorted.
+QStringList Placeholders(const QString &text)
+{
+    QStringList found;
+    for (const QRegularExpressionMatch &match :
+         QRegularExpression(QStringLiteral("%[1-9]")).globalMatch(text))
+        found << match.captured();
+    found.sort();
+    return found;
+}
 
 // Key to the first place that needs it: a source file, or this list.
 std::map<QByteArray, QString> KeysInUse()
@@ -125,6 +175,14 @@ private slots:
         }
         QVERIFY2(missing.isEmpty(),
                  qPrintable(manager->LanguageFilePath() + " lacks:\n  " + missing.join("\n  ")));
+        // A translation that loses or adds a placeholder shows a raw "%1" or drops the name
+        // the text is about.
+        const auto english = ManagerFor(QStringLiteral("/English"));
+        for (const auto &[key, neededBy] : KeysInUse()) {
+            QVERIFY2(Placeholders(manager->GetText(key.constData())) ==
+                         Placeholders(english->GetText(key.constData())),
+                     qPrintable(QString::fromLatin1(key) + " in " + language));
+        }
         // A second start looks for the running window by this exact title.
         QCOMPARE(manager->GetText("MainWnd/ProTitle"), QStringLiteral("Orvel BluRay Player"));
     }
