@@ -31,8 +31,14 @@ struct EngineEvent
         // beside the film or asked for with "sub_load"; N counts them from 1 per run, and
         // N - 1 is what "sub_file" takes.
         SubtitleFileAdded,
-        // "Cannot load subtitles 'PATH'.": a "sub_load" that failed; the film plays on.
-        SubtitleFileFailed,
+        // "ANS_sub_file=N": the subtitle file shown (N from 0; -1 none), answering
+        // "get_property sub_file". A "sub_load" that fails says so on standard error only,
+        // so the player asks this after it: an answer with no "Added subtitle file" line
+        // since the "sub_load" means the file was not loaded.
+        SubtitleFileAnswer,
+        // "ANS_ERROR=...": a query the engine could not answer; "get_property sub_file" gets
+        // it while no subtitle file is loaded at all.
+        ErrorAnswer,
         // With "-identify": "ID_CHAPTER_N_START=MS" and "ID_CHAPTER_N_NAME=TEXT", one pair
         // per chapter of a media file, N from 0, before the stream lines.
         ChapterStart,
@@ -51,7 +57,7 @@ struct EngineEvent
 
     // Stream lines: the engine's number of the stream ("-aid N", "-sid N", or the DVD's
     // "audio stream: N"), -1 when it does not fit an int. Chapter lines: the chapter's
-    // number N.
+    // number N. SubtitleFileAnswer: N, -1 also when malformed.
     int number = -1;
 
     // Stream lines: the language code as the engine printed it ("ger", "de"), empty when the
@@ -64,7 +70,7 @@ struct EngineEvent
     QString title;
     static constexpr int TitleLimit = 200;
 
-    // SubtitleFileAdded, SubtitleFileFailed: the file as the engine printed it.
+    // SubtitleFileAdded: the file as the engine printed it.
     QString subtitlePath;
 
     // VideoOutput: the size the picture is shown at, its shape corrected for the film's

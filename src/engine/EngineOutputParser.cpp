@@ -34,6 +34,8 @@ constexpr LineShape Shapes[] = {
     {"ANS_TIME_POSITION%s", Kind::PositionAnswer},
     {"ANS_LENGTH%s", Kind::LengthAnswer},
     {"ANS_PERCENT_POSITION%s", Kind::PercentAnswer},
+    {"ANS_sub_file=%s", Kind::SubtitleFileAnswer},
+    {"ANS_ERROR=%s", Kind::ErrorAnswer},
     {"Playing %s.", Kind::Playing},
     {"Exiting... (End of file)", Kind::EndOfFile},
     {"Exiting... (Quit)", Kind::Quit},
@@ -49,7 +51,6 @@ constexpr LineShape Shapes[] = {
     {"audio stream: %d format: %s aid: %d.", Kind::DvdAudioStream},
     {"subtitle ( sid ): %d language: %s", Kind::DvdSubtitleStream},
     {"SUB: Added subtitle file (%d): %s", Kind::SubtitleFileAdded},
-    {"Cannot load subtitles '%s'.", Kind::SubtitleFileFailed},
     {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
     {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
 };
@@ -269,9 +270,11 @@ void ReadDetails(QByteArrayView text, EngineEvent &event)
         event.subtitlePath = PrintedPath(rest.sliced(rest.indexOf("): ") + 3));
         break;
     }
-    case Kind::SubtitleFileFailed: {
-        constexpr QByteArrayView Head("Cannot load subtitles '");
-        event.subtitlePath = PrintedPath(text.sliced(Head.size(), text.size() - Head.size() - 2));
+    case Kind::SubtitleFileAnswer: {
+        // "-1" when no file shows; anything but a whole number leaves -1 too.
+        bool ok = false;
+        const int shown = text.sliced(text.indexOf('=') + 1).toByteArray().toInt(&ok);
+        event.number = ok && shown >= -1 ? shown : -1;
         break;
     }
     case Kind::ChapterStart:

@@ -103,6 +103,11 @@ QByteArray SubFileKeepPause(int index)
     return WithNumber("pausing_keep sub_file ", index, "\n");
 }
 
+QByteArray AskSubtitleFile()
+{
+    return QByteArrayLiteral("pausing_keep get_property sub_file\n");
+}
+
 QByteArray SubtitlesOff()
 {
     return QByteArrayLiteral("sub_select -1\n");

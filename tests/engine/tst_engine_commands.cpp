@@ -62,6 +62,8 @@ void EngineCommandsTest::formatsSlaveCommands_data()
         << SlaveCommand::SubDemuxKeepPause(-1) << QByteArray("pausing_keep sub_demux -1\n");
     QTest::newRow("subtitle file")
         << SlaveCommand::SubFileKeepPause(1) << QByteArray("pausing_keep sub_file 1\n");
+    QTest::newRow("ask subtitle file")
+        << SlaveCommand::AskSubtitleFile() << QByteArray("pausing_keep get_property sub_file\n");
     QTest::newRow("subtitles off")
         << SlaveCommand::SubtitlesOffKeepPause() << QByteArray("pausing_keep sub_select -1\n");
     QTest::newRow("chapter") << SlaveCommand::SeekChapter(2) << QByteArray("seek_chapter 2 1\n");

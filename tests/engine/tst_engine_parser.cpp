@@ -169,7 +169,8 @@ void EngineParserTest::ignoresLinesOfNoInterest_data()
         << QByteArray(" title: audio stream: 0 format: ac3 language: en aid: 128.");
     QTest::newRow("subtitle file without number")
         << QByteArray("SUB: Added subtitle file (): /x.srt");
-    QTest::newRow("subtitle failure without its end") << QByteArray("Cannot load subtitles '/x");
+    // A failed load is told on standard error; on standard output it is no event.
+    QTest::newRow("subtitle failure") << QByteArray("Cannot load subtitles '/x.srt'.");
     QTest::newRow("chapter start not a number") << QByteArray("ID_CHAPTER_1_START=soon");
     QTest::newRow("chapter start negative") << QByteArray("ID_CHAPTER_1_START=-5");
 }
@@ -327,16 +328,18 @@ void EngineParserTest::readsWhatStreamAndSubtitleLinesSay_data()
         << QByteArray("SUB: Added subtitle file (3): /v/other \xc3\xa9'\"s (1).srt")
         << Kind::SubtitleFileAdded << 3 << ""
         << "" << QStringLiteral("/v/other \u00e9'\"s (1).srt");
-    QTest::newRow("file that could not be loaded")
-        << QByteArray("Cannot load subtitles '/tmp/vx/bin.srt'.") << Kind::SubtitleFileFailed << -1
-        << ""
-        << ""
-        << "/tmp/vx/bin.srt";
-    QTest::newRow("failed file named with quotes")
-        << QByteArray("Cannot load subtitles '/v/it's.srt'.") << Kind::SubtitleFileFailed << -1
-        << ""
-        << ""
-        << "/v/it's.srt";
+    QTest::newRow("file shown") << QByteArray("ANS_sub_file=1") << Kind::SubtitleFileAnswer << 1
+                                << ""
+                                << "" << QString();
+    QTest::newRow("no file shown")
+        << QByteArray("ANS_sub_file=-1") << Kind::SubtitleFileAnswer << -1 << ""
+        << "" << QString();
+    QTest::newRow("malformed file answer")
+        << QByteArray("ANS_sub_file=-7x") << Kind::SubtitleFileAnswer << -1 << ""
+        << "" << QString();
+    QTest::newRow("no file loaded")
+        << QByteArray("ANS_ERROR=PROPERTY_UNAVAILABLE") << Kind::ErrorAnswer << -1 << ""
+        << "" << QString();
     QTest::newRow("chapter name") << QByteArray("ID_CHAPTER_1_NAME=Middle part")
                                   << Kind::ChapterName << 1 << ""
                                   << "Middle part" << QString();
