@@ -1,6 +1,8 @@
 #include "player/SubtitleFileCheck.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,6 +31,28 @@ Verdict Check(const QString &path)
         return errno == ENOENT ? Verdict::Missing : Verdict::Unreadable;
     ::close(descriptor);
     return Verdict::Fine;
+}
+
+QStringList SideFiles(const QString &mediaPath)
+{
+    static const QStringList Extensions{"srt", "ass",  "ssa",   "sub", "smi", "txt",
+                                        "utf", "utf8", "utf-8", "aqt", "jss", "rt"};
+    const QFileInfo media(mediaPath);
+    const QString stem = media.completeBaseName();
+    QStringList found;
+    if (stem.isEmpty())
+        return found;
+    const QDir folder = media.absoluteDir();
+    // No name filter: film names hold "[" and "*", which a filter reads as wildcards.
+    const QStringList names =
+        folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString &name : names) {
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot == stem.size() && name.startsWith(stem) &&
+            Extensions.contains(name.sliced(dot + 1), Qt::CaseInsensitive))
+            found << folder.filePath(name);
+    }
+    return found;
 }
 
 } // namespace SubtitleFileCheck

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Whether a subtitle file may be handed to the engine ("sub_load"). The engine reads a
 // subtitle file whole, in the thread that plays the film: a named pipe blocks it until a
@@ -26,5 +27,13 @@ enum class Verdict
 constexpr qint64 SizeLimit = 3 * 1024 * 1024;
 
 Verdict Check(const QString &path);
+
+// The subtitle files beside a media file, as the engine itself would pick them: the film's
+// own name with a subtitle extension (any case), "film.srt" for "film.mkv", sorted. Every
+// entry but a folder is listed, a named pipe too, whatever its content; Check() each before
+// it goes to the engine. The engine's own search
+// ("-noautosub" turns it off) opens what it finds unchecked, and a named pipe of that name
+// stops it before the first frame.
+QStringList SideFiles(const QString &mediaPath);
 
 } // namespace SubtitleFileCheck
