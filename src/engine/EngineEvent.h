@@ -39,17 +39,18 @@ struct EngineEvent
         // "ANS_ERROR=...": a query the engine could not answer; "get_property sub_file" gets
         // it while no subtitle file is loaded at all.
         ErrorAnswer,
-        // With "-identify": "ID_CHAPTER_N_START=MS" and "ID_CHAPTER_N_NAME=TEXT", one pair
-        // per chapter of a media file, N from 0, before the stream lines.
+        // With "-identify": "ID_CHAPTER_N_START=MS" for each chapter of a media file and
+        // "ID_CHAPTER_N_NAME=TEXT" for each named one, N from 0, before the stream lines.
+        // "seek_chapter N 1" goes there.
         ChapterStart,
         ChapterName,
     };
 
     Kind kind = Kind::PositionAnswer;
 
-    // Answers: the number after "=", as the engine wrote it. ChapterStart: the start in
-    // seconds (the engine prints milliseconds). A malformed, negative or
-    // non-finite number leaves value 0 and valueValid false.
+    // Answers: the number after "=", as the engine wrote it; ChapterStart: the start in
+    // seconds (the engine prints milliseconds). A malformed, negative or non-finite number
+    // leaves value 0 and valueValid false.
     double value = 0;
     bool valueValid = false;
     // Answers: value truncated to whole seconds (0 when the number was malformed).

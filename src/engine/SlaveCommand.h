@@ -35,12 +35,13 @@ QByteArray SubDemuxKeepPause(int index);
 
 // Loads a subtitle file into the running film without showing it. The engine prints
 // "SUB: Added subtitle file (N): PATH" when it could (then SubFile(N - 1) shows it); a
-// failure shows on its standard error only, so AskSubtitleFile() follows: its answer without
-// the "Added" line before it means the file was not loaded. The path goes in double quotes, "\\"
-// and "\"" escaped, as UTF-8; a relative path is made absolute against the player's working
-// directory, since the engine runs elsewhere. Nothing when the path is empty or holds a line end or
-// a zero byte, which would end the command early. The engine reads the whole file before it plays
-// on, so the caller checks it first (SubtitleFileCheck).
+// failure shows on its standard error only, so AskSubtitleFile() follows: its answer with no
+// "Added" line before it means the file was not loaded. The path goes in double quotes as
+// UTF-8, with backslashes and double quotes escaped by a backslash; a relative path is made
+// absolute against the player's working directory, since the engine runs elsewhere. Nothing
+// when the path is empty or holds a line end or a zero byte, which would end the command
+// early. The engine reads the whole file before it plays on, so the caller checks it first
+// (SubtitleFileCheck).
 std::optional<QByteArray> SubLoad(const QString &path);
 
 // Shows the loaded subtitle file at index from 0, in the order of the engine's "SUB: Added
