@@ -17,7 +17,8 @@ bool SameEvent(const EngineEvent &a, const EngineEvent &b)
 {
     return a.kind == b.kind && a.line == b.line && a.valueValid == b.valueValid &&
            a.value == b.value && a.wholeSeconds == b.wholeSeconds &&
-           a.screenshotPath == b.screenshotPath;
+           a.screenshotPath == b.screenshotPath && a.number == b.number &&
+           a.language == b.language && a.title == b.title && a.subtitlePath == b.subtitlePath;
 }
 
 // Piece sizes drawn from the input itself, so that each input is cut the same way every run.

@@ -7,10 +7,11 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
 {
     // The lavf demuxer is what makes the engine announce the streams of discs (", -aid ",
     // ", -sid ") before "VIDEO: "; its own disc demuxers stay silent about them.
+    // "-identify" is what makes the engine print a media file's chapters.
     QStringList arguments{QStringLiteral("-demuxer"), QStringLiteral("lavf"),
                           QStringLiteral("-ni"),      QStringLiteral("-slave"),
-                          QStringLiteral("-quiet"),   QStringLiteral("-wid"),
-                          QString::number(windowId)};
+                          QStringLiteral("-quiet"),   QStringLiteral("-identify"),
+                          QStringLiteral("-wid"),     QString::number(windowId)};
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
@@ -46,4 +47,14 @@ QStringList HeadlessEngineArguments(QStringList arguments)
     arguments.insert(videoOption >= 0 ? videoOption + 2 : 0, QStringLiteral("-ao"));
     arguments.insert(videoOption >= 0 ? videoOption + 3 : 1, QStringLiteral("null"));
     return arguments;
+}
+
+QStringList SubtitleCodePageArguments(const QString &interfaceLocale)
+{
+    // ENCA tells UTF-8 from the rest by itself; what it cannot name falls back to the code
+    // page that users of the interface language most likely have. Its Chinese analyser also
+    // knows GBK and Big5, but it takes Latin-1 text for GBK, so only Chinese uses it.
+    const bool chinese = interfaceLocale.startsWith(QLatin1String("zh"));
+    return {QStringLiteral("-subcp"),
+            chinese ? QStringLiteral("enca:zh:cp936") : QStringLiteral("enca:__:cp1252")};
 }

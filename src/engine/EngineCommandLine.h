@@ -35,6 +35,12 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                             bool titleChosen = false,
                             std::optional<int> titleNumber = std::nullopt);
 
+// The options that make the engine show a subtitle file in a legacy code page readably:
+// UTF-8 (with or without a byte-order mark) is recognised by itself; other files are read as
+// Windows-1252 (Latin-1), or as GBK (cp936) when interfaceLocale (CLanguageManager::Locale,
+// "zh_CN") is Chinese. Meant to be appended to EngineArguments before the source.
+QStringList SubtitleCodePageArguments(const QString &interfaceLocale);
+
 // The prefix of the screenshot filter's files, relative to the engine's working directory.
 inline const QString EngineScreenshotPrefix = QStringLiteral("./");
 

@@ -36,6 +36,8 @@ constexpr LineShape Shapes[] = {
     {"ANS_LENGTH%s", Kind::LengthAnswer},
     {"ANS_stream_time_pos=%s", Kind::TitlePositionAnswer},
     {"ANS_PERCENT_POSITION%s", Kind::PercentAnswer},
+    {"ANS_sub_file=%s", Kind::SubtitleFileAnswer},
+    {"ANS_ERROR=%s", Kind::ErrorAnswer},
     {"Playing %s.", Kind::Playing},
     {"Exiting... (End of file)", Kind::EndOfFile},
     {"Exiting... (Quit)", Kind::Quit},
@@ -48,7 +50,16 @@ constexpr LineShape Shapes[] = {
     {"[lavf] stream %d: subtitle (%s), -sid %d, %s", Kind::SubtitleStream},
     {"VIDEO: %s", Kind::VideoStarted},
     {"VO: [%s] %dx%d => %dx%d %s", Kind::VideoOutput},
+    // The language sits inside the format's "%s" here; it is read from the matched line.
+    {"audio stream: %d format: %s aid: %d.", Kind::DvdAudioStream},
+    {"subtitle ( sid ): %d language: %s", Kind::DvdSubtitleStream},
+    {"SUB: Added subtitle file (%d): %s", Kind::SubtitleFileAdded},
+    {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
+    {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
 };
+
+// A path the engine prints is cut to this many bytes; no file system takes longer ones.
+constexpr qsizetype PathLimit = 4096;
 
 bool IsDigit(char c)
 {
@@ -135,6 +146,153 @@ void ReadDisplaySize(QByteArrayView line, EngineEvent &event)
     }
 }
 
+// The digits at the start of text as an int; -1 when there are none or they overflow.
+int LeadingNumber(QByteArrayView text)
+{
+    qsizetype end = 0;
+    while (end < text.size() && IsDigit(text[end]))
+        ++end;
+    bool ok = false;
+    const int number = text.first(end).toByteArray().toInt(&ok);
+    return ok ? number : -1;
+}
+
+// A language code as the engine prints it, or empty: real codes are two or three letters,
+// with a region after "-" at most, and "unknown" is what a DVD says of an untagged stream.
+QString LanguageCode(QByteArrayView code)
+{
+    if (code.size() < 2 || code.size() > 8 || code == "unknown")
+        return QString();
+    for (char c : code) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-'))
+            return QString();
+    }
+    return QString::fromLatin1(code);
+}
+
+// Text from the media's metadata, fit for a menu: no control characters, bounded length.
+QString MediaText(QByteArrayView bytes)
+{
+    QString text =
+        QString::fromUtf8(bytes.first(qMin<qsizetype>(bytes.size(), 4 * EngineEvent::TitleLimit)));
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    text = text.trimmed();
+    if (text.size() > EngineEvent::TitleLimit)
+        text.truncate(EngineEvent::TitleLimit);
+    return text;
+}
+
+QString PrintedPath(QByteArrayView bytes)
+{
+    return QString::fromLocal8Bit(bytes.first(qMin(bytes.size(), PathLimit)));
+}
+
+// Number, language and title of a matched "[lavf] stream" line: after the stream's
+// "-aid N" come ", -alang CODE" and ", TITLE", each only when the media has it.
+void ReadLavfStream(QByteArrayView line, QByteArrayView idMarker, QByteArrayView langMarker,
+                    EngineEvent &event)
+{
+    QByteArrayView rest = line.sliced(line.indexOf(idMarker) + idMarker.size());
+    event.number = LeadingNumber(rest);
+    while (!rest.isEmpty() && IsDigit(rest.front()))
+        rest = rest.sliced(1);
+    if (rest.startsWith(", ") && rest.sliced(2).startsWith(langMarker)) {
+        rest = rest.sliced(2 + langMarker.size());
+        const qsizetype end = rest.indexOf(", ");
+        event.language = LanguageCode(end < 0 ? rest : rest.first(end));
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end);
+    }
+    if (rest.startsWith(", "))
+        event.title = MediaText(rest.sliced(2));
+}
+
+// "audio stream: N format: F (C) language: L aid: A.": the format and channels become the
+// title, so that two tracks of one language can still be told apart.
+void ReadDvdAudioStream(QByteArrayView line, EngineEvent &event)
+{
+    constexpr QByteArrayView Head("audio stream: ");
+    constexpr QByteArrayView Format(" format: ");
+    constexpr QByteArrayView Language(" language: ");
+    QByteArrayView rest = line.sliced(Head.size());
+    event.number = LeadingNumber(rest);
+    rest = rest.sliced(rest.indexOf(Format) + Format.size());
+    rest = rest.first(rest.lastIndexOf(" aid: "));
+    const qsizetype language = rest.lastIndexOf(Language);
+    if (language >= 0) {
+        event.language = LanguageCode(rest.sliced(language + Language.size()));
+        rest = rest.first(language);
+    }
+    event.title = MediaText(rest);
+}
+
+// Chapter starts come in milliseconds; beyond LargestSeconds they are noise.
+void ReadChapterStart(QByteArrayView line, EngineEvent &event)
+{
+    const QByteArrayView value = line.sliced(line.indexOf('=') + 1);
+    bool ok = false;
+    const qulonglong milliseconds = value.toByteArray().toULongLong(&ok);
+    const double seconds = static_cast<double>(milliseconds) / 1000.0;
+    if (ok && seconds < LargestSeconds) {
+        event.value = seconds;
+        event.valueValid = true;
+        event.wholeSeconds = static_cast<qint64>(seconds);
+    }
+}
+
+// Reads what the line says beyond its kind; the line has matched the kind's shape.
+void ReadDetails(QByteArrayView text, EngineEvent &event)
+{
+    constexpr QByteArrayView ChapterHead("ID_CHAPTER_");
+    switch (event.kind) {
+    case Kind::Screenshot:
+        event.screenshotPath = ScreenshotName(text);
+        break;
+    case Kind::VideoOutput:
+        ReadDisplaySize(text, event);
+        break;
+    case Kind::AudioStream:
+        ReadLavfStream(text, ", -aid ", "-alang ", event);
+        break;
+    case Kind::SubtitleStream:
+        ReadLavfStream(text, ", -sid ", "-slang ", event);
+        break;
+    case Kind::DvdAudioStream:
+        ReadDvdAudioStream(text, event);
+        break;
+    case Kind::DvdSubtitleStream: {
+        constexpr QByteArrayView Head("subtitle ( sid ): ");
+        const QByteArrayView rest = text.sliced(Head.size());
+        event.number = LeadingNumber(rest);
+        event.language = LanguageCode(rest.sliced(rest.indexOf(" language: ") + 11));
+        break;
+    }
+    case Kind::SubtitleFileAdded: {
+        constexpr QByteArrayView Head("SUB: Added subtitle file (");
+        const QByteArrayView rest = text.sliced(Head.size());
+        event.number = LeadingNumber(rest);
+        event.subtitlePath = PrintedPath(rest.sliced(rest.indexOf("): ") + 3));
+        break;
+    }
+    case Kind::SubtitleFileAnswer: {
+        // "-1" when no file shows; anything but a whole number leaves -1 too.
+        bool ok = false;
+        const int shown = text.sliced(text.indexOf('=') + 1).toByteArray().toInt(&ok);
+        event.number = ok && shown >= -1 ? shown : -1;
+        break;
+    }
+    case Kind::ChapterStart:
+        event.number = LeadingNumber(text.sliced(ChapterHead.size()));
+        ReadChapterStart(text, event);
+        break;
+    case Kind::ChapterName:
+        event.number = LeadingNumber(text.sliced(ChapterHead.size()));
+        event.title = MediaText(text.sliced(text.indexOf('=') + 1));
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
 
 std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
@@ -158,10 +316,7 @@ std::optional<EngineEvent> EngineOutputParser::ParseLine(QByteArrayView line)
         } else {
             event = EngineEvent{};
             event->kind = candidate.kind;
-            if (candidate.kind == Kind::Screenshot)
-                event->screenshotPath = ScreenshotName(text);
-            if (candidate.kind == Kind::VideoOutput)
-                ReadDisplaySize(text, *event);
+            ReadDetails(text, *event);
         }
         break;
     }

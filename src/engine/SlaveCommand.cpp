@@ -1,5 +1,8 @@
 #include "engine/SlaveCommand.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace SlaveCommand {
 
 namespace {
@@ -86,6 +89,54 @@ QByteArray SubDemux(int index)
 QByteArray SubDemuxKeepPause(int index)
 {
     return WithNumber("pausing_keep sub_demux ", index, "\n");
+}
+
+std::optional<QByteArray> SubLoad(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')) ||
+        path.contains(QChar(0)))
+        return std::nullopt;
+    const QByteArray bytes = QFile::encodeName(
+        QDir::isRelativePath(path) ? QDir::current().absoluteFilePath(path) : path);
+    QByteArray quoted;
+    quoted.reserve(bytes.size() + 2);
+    for (char c : bytes) {
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return QByteArray("pausing_keep sub_load \"") + quoted + QByteArray("\"\n");
+}
+
+QByteArray SubFile(int index)
+{
+    return WithNumber("sub_file ", index, "\n");
+}
+
+QByteArray SubFileKeepPause(int index)
+{
+    return WithNumber("pausing_keep sub_file ", index, "\n");
+}
+
+QByteArray AskSubtitleFile()
+{
+    return QByteArrayLiteral("pausing_keep get_property sub_file\n");
+}
+
+QByteArray SubtitlesOff()
+{
+    return QByteArrayLiteral("sub_select -1\n");
+}
+
+QByteArray SubtitlesOffKeepPause()
+{
+    return QByteArrayLiteral("pausing_keep sub_select -1\n");
+}
+
+QByteArray SeekChapter(int index)
+{
+    // Type 1 is an absolute chapter number; 0 would step relative to the current one.
+    return WithNumber("seek_chapter ", index, " 1\n");
 }
 
 QByteArray Balance(int side)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 // Every command the player writes to the engine's standard input, in its wire form.
 // Nothing else may format engine input: keeping the texts here keeps the protocol in one
@@ -37,6 +40,34 @@ QByteArray SwitchAudioKeepPause(int index);
 // Subtitle index from 0; -1 turns subtitles off.
 QByteArray SubDemux(int index);
 QByteArray SubDemuxKeepPause(int index);
+
+// Loads a subtitle file into the running film without showing it. The engine prints
+// "SUB: Added subtitle file (N): PATH" when it could (then SubFile(N - 1) shows it); a
+// failure shows on its standard error only, so AskSubtitleFile() follows: its answer with no
+// "Added" line before it means the file was not loaded. The path goes in double quotes as
+// UTF-8, with backslashes and double quotes escaped by a backslash; a relative path is made
+// absolute against the player's working directory, since the engine runs elsewhere. Nothing
+// when the path is empty or holds a line end or a zero byte, which would end the command
+// early. The engine reads the whole file before it plays on, so the caller checks it first
+// (SubtitleFileCheck).
+std::optional<QByteArray> SubLoad(const QString &path);
+
+// Shows the loaded subtitle file at index from 0, in the order of the engine's "SUB: Added
+// subtitle file" lines; -1 hides subtitle files only.
+QByteArray SubFile(int index);
+QByteArray SubFileKeepPause(int index);
+
+// "get_property sub_file": answered by "ANS_sub_file=N" (the file shown, -1 none), or by
+// "ANS_ERROR=PROPERTY_UNAVAILABLE" while no subtitle file is loaded.
+QByteArray AskSubtitleFile();
+
+// Hides every subtitle, file or stream. "sub_demux -1" hides only the film's own streams, so
+// a file the engine found beside the film would stay on screen.
+QByteArray SubtitlesOff();
+QByteArray SubtitlesOffKeepPause();
+
+// Seeks to the start of a media file's chapter, numbered from 0 as in "ID_CHAPTER_N_START".
+QByteArray SeekChapter(int index);
 
 // Stereo balance: -1 left only, 0 both, 1 right only. The engine accepts any value, but the
 // player only ever sends these three.

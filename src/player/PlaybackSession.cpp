@@ -4,6 +4,7 @@
 #include "engine/EngineProcess.h"
 #include "engine/SlaveCommand.h"
 #include "player/SessionRules.h"
+#include "player/SubtitleFileCheck.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -105,8 +106,9 @@ void PlaybackSession::Start(const SessionLaunch &next)
     engineIsPaused = false;
     audioChoice = 0;
     subtitleChoice = 0;
-    audioStreams.clear();
-    subtitleStreams.clear();
+    subtitleChosen = false;
+    pendingSubtitleLoad.clear();
+    catalog = StreamCatalog();
 
     // A disc title's own time starts at 0; a file's time line is learned from its first
     // answer.
@@ -144,6 +146,9 @@ void PlaybackSession::Start(const SessionLaunch &next)
                         titleByNumber ? std::optional<int>(launch.engineTitle) : std::nullopt);
     if (windowId == 0)
         arguments = HeadlessEngineArguments(arguments);
+    // Options go before the source, which is always the last argument.
+    for (int i = 0; i < extraArguments.size(); ++i)
+        arguments.insert(arguments.size() - 1, extraArguments[i]);
     engine->Start(arguments);
 
     Send(SlaveCommand::Volume(volume));
@@ -265,11 +270,68 @@ void PlaybackSession::SelectAudio(int choice)
 
 void PlaybackSession::SelectSubtitle(int choice)
 {
-    if (!IsActive() || choice < 0)
+    if (!IsActive() || choice < 0 || choice > SubtitleEntryCount())
         return;
     subtitleChoice = choice;
-    Send(SlaveCommand::SubDemuxKeepPause(choice - 1));
+    subtitleChosen = true;
+    SendSubtitleChoice();
     emit choicesChanged();
+}
+
+int PlaybackSession::SubtitleEntryCount() const
+{
+    return int(catalog.SubtitleStreams().size() + catalog.SubtitleFiles().size());
+}
+
+void PlaybackSession::SendSubtitleChoice()
+{
+    // A subtitle file and a film's own stream are switched by different commands, and
+    // turning off the stream leaves a file showing: "Disable" turns off both.
+    const int streams = int(catalog.SubtitleStreams().size());
+    if (subtitleChoice == 0) {
+        Send(SlaveCommand::SubtitlesOffKeepPause());
+    } else if (subtitleChoice <= streams) {
+        Send(SlaveCommand::SubFileKeepPause(-1));
+        Send(SlaveCommand::SubDemuxKeepPause(subtitleChoice - 1));
+    } else {
+        Send(SlaveCommand::SubFileKeepPause(subtitleChoice - streams - 1));
+    }
+}
+
+bool PlaybackSession::LoadSubtitle(const QString &path)
+{
+    const std::optional<QByteArray> load = SlaveCommand::SubLoad(path);
+    if (!IsActive() || !load)
+        return false;
+    pendingSubtitleLoad = path;
+    Send(*load);
+    // A load that fails is told on the engine's error output only; the answer to this
+    // question, with no "Added subtitle file" line before it, says so.
+    Send(SlaveCommand::AskSubtitleFile());
+    return true;
+}
+
+void PlaybackSession::TakeSubtitleFile(const EngineEvent &event)
+{
+    const int files = int(catalog.SubtitleFiles().size());
+    const int streams = int(catalog.SubtitleStreams().size());
+    const QString added = catalog.SubtitleFiles().value(files - 1);
+    const bool asked = !pendingSubtitleLoad.isEmpty();
+    const bool wanted = !launch.subtitleFile.isEmpty() && added == launch.subtitleFile;
+    Q_UNUSED(event);
+    if (asked) {
+        pendingSubtitleLoad.clear();
+    }
+    // The engine shows the first file it finds beside the film by itself; the menu says so,
+    // unless the launch or the user chose otherwise.
+    if (asked || wanted || (!subtitleChosen && files == 1)) {
+        subtitleChoice = streams + files;
+        subtitleChosen = subtitleChosen || asked || wanted;
+        if (engineStarted)
+            SendSubtitleChoice();
+    }
+    if (engineStarted)
+        emit streamsChanged();
 }
 
 void PlaybackSession::SetBalance(int side)
@@ -325,25 +387,34 @@ void PlaybackSession::ApplyChoices()
     // What the menus will check is what the engine plays: the choices are sent, not assumed
     // from the engine's defaults (a film may mark its second audio stream or a subtitle as
     // the default one).
-    const int audioCount = int(audioStreams.size());
-    const int subtitleCount = int(subtitleStreams.size());
+    const int audioCount = AudioCount();
+    const int streamCount = int(catalog.SubtitleStreams().size());
     if (launch.audioChoice >= 0 && launch.audioChoice <= audioCount)
         audioChoice = launch.audioChoice;
     else
         audioChoice = audioCount > 0 ? 1 : 0;
-    if (launch.subtitleChoice >= 0 && launch.subtitleChoice <= subtitleCount)
-        subtitleChoice = launch.subtitleChoice;
-    else
-        subtitleChoice = 0;
+    if (!subtitleChosen) {
+        if (launch.subtitleChoice >= 0 && launch.subtitleChoice <= streamCount) {
+            subtitleChoice = launch.subtitleChoice;
+            subtitleChosen = true;
+        } else if (catalog.SubtitleFiles().isEmpty()) {
+            subtitleChoice = 0;
+        }
+    }
     if (audioCount > 0) {
         Send(SlaveCommand::SwitchAudioKeepPause(audioChoice == 0 ? -2 : audioChoice - 1));
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
-    Send(SlaveCommand::SubDemuxKeepPause(subtitleChoice - 1));
+    SendSubtitleChoice();
+    // A file the user loaded last time is not found beside the film by the engine.
+    if (!launch.subtitleFile.isEmpty() &&
+        !SubtitleFileCheck::SideFiles(launch.path).contains(launch.subtitleFile))
+        LoadSubtitle(launch.subtitleFile);
 }
 
 void PlaybackSession::OnEngineEvent(const EngineEvent &event)
 {
+    catalog.Add(event);
     switch (event.kind) {
     case EngineEvent::Kind::PositionAnswer:
     case EngineEvent::Kind::TitlePositionAnswer: {
@@ -369,17 +440,23 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     case EngineEvent::Kind::PercentAnswer:
         break;
     case EngineEvent::Kind::Playing:
-        audioStreams.clear();
-        subtitleStreams.clear();
-        break;
     case EngineEvent::Kind::AudioStream:
-        // The engine lists the audio streams, then the subtitles; an audio line after them
-        // is not one of the source's selectable streams.
-        if (subtitleStreams.isEmpty())
-            audioStreams.append(SessionStream{});
-        break;
     case EngineEvent::Kind::SubtitleStream:
-        subtitleStreams.append(SessionStream{});
+    case EngineEvent::Kind::DvdAudioStream:
+    case EngineEvent::Kind::DvdSubtitleStream:
+    case EngineEvent::Kind::ChapterStart:
+    case EngineEvent::Kind::ChapterName:
+        break; // the catalog keeps them
+    case EngineEvent::Kind::SubtitleFileAdded:
+        TakeSubtitleFile(event);
+        break;
+    case EngineEvent::Kind::SubtitleFileAnswer:
+    case EngineEvent::Kind::ErrorAnswer:
+        if (!pendingSubtitleLoad.isEmpty()) {
+            const QString failed = pendingSubtitleLoad;
+            pendingSubtitleLoad.clear();
+            emit subtitleLoadFailed(failed);
+        }
         break;
     case EngineEvent::Kind::VideoOutput:
         emit pictureSizeChanged(QSize(event.displayWidth, event.displayHeight));

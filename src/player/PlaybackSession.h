@@ -3,6 +3,7 @@
 #include "engine/EngineEvent.h"
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
+#include "player/StreamCatalog.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -28,19 +29,16 @@ struct SessionLaunch
     // The length known before the launch; 0 when the engine has to tell it.
     qint64 durationSec = 0;
     int startSec = 0;
-    // As the stream menus number them: 0 disables, n is stream n. NoChoice leaves the engine's
-    // default for audio and turns subtitles off.
+    // As the stream menus number them: 0 disables, n is stream n. NoChoice takes the first
+    // audio stream, and for subtitles the first subtitle file the engine finds beside the
+    // film, else none.
     static constexpr int NoChoice = -1;
     int audioChoice = NoChoice;
     int subtitleChoice = NoChoice;
+    // A subtitle file to show instead of a stream (loaded when the engine does not find it
+    // beside the film by itself).
+    QString subtitleFile;
     int volume = 50;
-};
-
-// One audio or subtitle stream as the engine announced it.
-struct SessionStream
-{
-    QByteArray languageCode; // as the engine printed it ("ger", "en"); empty when unknown
-    QString title;           // the stream's own title; empty when it has none
 };
 
 // One playback session: the engine run on one source, its clock, its streams and its state.
@@ -76,6 +74,8 @@ public:
     // Where the engine draws (a native window id; 0 for none) and where it writes screenshots.
     void SetWindowId(qulonglong id) { windowId = id; }
     void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
+    // Engine options for every launch (the subtitle code page of the interface language).
+    void SetExtraArguments(const QStringList &arguments) { extraArguments = arguments; }
 
     // Ends whatever runs (at once, without "q") and launches the engine on the launch.
     void Start(const SessionLaunch &launch);
@@ -91,9 +91,13 @@ public:
     void SeekTo(qint64 second);
     // Level 0 to 100; kept for the next launch too.
     void SetVolume(int level);
-    // As the menus number them: 0 disables, n is stream n.
+    // As the menus number them: 0 disables, n is stream n. Subtitle files follow the film's
+    // own subtitle streams: with S streams, S + k is the k-th file.
     void SelectAudio(int choice);
     void SelectSubtitle(int choice);
+    // Adds a subtitle file to what plays and shows it; subtitleLoadFailed() tells when the
+    // engine could not read it. False when nothing plays or the name cannot be sent.
+    bool LoadSubtitle(const QString &path);
     // -1 left only, 0 both, 1 right only.
     void SetBalance(int side);
     // Writes the current frame through the engine's screenshot filter; a paused engine stays
@@ -114,8 +118,11 @@ public:
     int Volume() const { return volume; }
     int AudioChoice() const { return audioChoice; }
     int SubtitleChoice() const { return subtitleChoice; }
-    const QVector<SessionStream> &AudioStreams() const { return audioStreams; }
-    const QVector<SessionStream> &SubtitleStreams() const { return subtitleStreams; }
+    // The streams, subtitle files and chapters the engine reported for this launch.
+    const StreamCatalog &Streams() const { return catalog; }
+    int AudioCount() const { return int(catalog.AudioStreams().size()); }
+    // Subtitle streams and then subtitle files, as the subtitle menu lists them.
+    int SubtitleEntryCount() const;
     // For tests: the engine of the current launch, or nullptr.
     EngineProcess *Engine() const { return engine; }
 
@@ -124,9 +131,11 @@ signals:
     // An engine position answer arrived; the clock may have been corrected.
     void positionAnswered(qint64 positionMs);
     void durationChanged(qint64 seconds);
-    // The streams of this launch are known (when its picture starts) and the engine plays
-    // the choices that AudioChoice() and SubtitleChoice() give.
+    // The streams of this launch are known (when its picture starts, and again for every
+    // subtitle file added) and the engine plays the choices that AudioChoice() and
+    // SubtitleChoice() give.
     void streamsChanged();
+    void subtitleLoadFailed(const QString &path);
     void choicesChanged();
     void pictureSizeChanged(const QSize &size);
     void pictureStarted();
@@ -142,6 +151,8 @@ private:
     void OnEngineStartFailed();
     void Poll();
     void ApplyChoices();
+    void SendSubtitleChoice();
+    void TakeSubtitleFile(const EngineEvent &event);
     void Send(const QByteArray &command);
     void SetState(State next);
     void Fail(Failure reason);
@@ -163,6 +174,7 @@ private:
     Failure failure = Failure::None;
     qulonglong windowId = 0;
     QString workingFolder;
+    QStringList extraArguments;
     qint64 durationSec = 0;
     int volume = 50;
     int audioChoice = 0;
@@ -170,7 +182,7 @@ private:
     bool engineStarted = false; // the engine showed a picture or a position this launch
     bool pictureUp = false;
     bool engineIsPaused = false;
-    bool snapshotStepPending = false;
-    QVector<SessionStream> audioStreams;
-    QVector<SessionStream> subtitleStreams;
+    bool subtitleChosen = false; // by the launch or the user, not by default
+    QString pendingSubtitleLoad;
+    StreamCatalog catalog;
 };

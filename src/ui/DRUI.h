@@ -157,6 +157,8 @@ private:
     void ShowDuration(qint64 seconds);
     void ApplyStreamMenus();
     void KeepScreenshot(const QString &path);
+    void LoadSubtitleFile();
+    void SubtitleNotLoaded(const QString &path);
     void ToggleMute();
 
     // Recent files.

@@ -35,7 +35,7 @@ void DRUI::BDControlsMenu(QAction *action)
 {
     const QMenu *parentMenu = ParentMenu(action);
     if (parentMenu && (parentMenu->menuAction() == chapterAction || parentMenu == chapterSubmenu)) {
-        Request(SessionRequest::Of(SessionRequest::Kind::Chapter, action->data().toInt()));
+        Request(SessionRequest::Of(SessionRequest::Kind::Chapter, action->data().toLongLong()));
         return;
     }
     if (parentMenu && (parentMenu->menuAction() == otherTitlesAction || parentMenu == titleSubmenu)) {

@@ -75,8 +75,12 @@ void DRUI::Request(const SessionRequest &request)
         StepThroughSources(false);
         break;
     case Kind::Chapter:
-        // While a title plays its chapters are places in it; otherwise one starts the title.
-        if (session->IsActive() && session->CurrentLaunch().kind == SourceKind::BluRay) {
+        // While a title or a file plays its chapters are places in it; otherwise one starts
+        // the disc's title.
+        if (session->IsActive() && session->CurrentLaunch().kind != SourceKind::Dvd) {
+            if (session->CurrentState() == PlaybackSession::State::Paused) {
+                session->Resume();
+            }
             SeekTo(request.value / 1000);
         } else if (sourceKind == SourceKind::BluRay) {
             ChooseTitle(currentTitleKey, int(request.value / 1000));

@@ -3,12 +3,16 @@
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
+#include "engine/EngineCommandLine.h"
 #include "engine/FormatTime.h"
+#include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
+#include "i18n/StreamLabel.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "player/PlaylistRules.h"
 #include "player/SnapshotWriter.h"
+#include "player/SubtitleFileCheck.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
 #include "ui/VideoFrame.h"
@@ -16,6 +20,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -45,6 +50,7 @@ void DRUI::ConnectSession()
         QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
     });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
+    connect(session, &PlaybackSession::subtitleLoadFailed, this, &DRUI::SubtitleNotLoaded);
 }
 
 SessionLaunch DRUI::FileLaunch(const QString &path) const
@@ -97,6 +103,7 @@ void DRUI::Launch(const SessionLaunch &launch)
     AddRecentFile(launch.path);
 
     session->SetWindowId(videoSurface->winId());
+    session->SetExtraArguments(SubtitleCodePageArguments(CLanguageManager::Instance().Locale()));
     session->Start(launch);
     MarkPlayingRow();
 }
@@ -222,22 +229,74 @@ void DRUI::EndSessionDisplay()
 void DRUI::ApplyStreamMenus()
 {
     const SessionLaunch &launch = session->CurrentLaunch();
-    QStringList audioNames;
-    QStringList subtitleNames;
+    const StreamCatalog &streams = session->Streams();
+    const QString locale = CLanguageManager::Instance().Locale();
+    // A Blu-ray title's streams keep the names its playlist gives them, as on the disc page.
     const BluRayTitle *title =
         launch.kind == SourceKind::BluRay ? loadedDisc.Find(launch.titleKey) : nullptr;
-    for (int n = 1; n <= session->AudioStreams().size(); ++n) {
+    QStringList audioNames;
+    const QList<StreamCatalog::Stream> audio = streams.AudioStreams();
+    for (int n = 1; n <= audio.size(); ++n) {
         audioNames << (title && n <= title->audioStreams.size()
                            ? title->audioStreams[n - 1].description
-                           : QStringLiteral("Audio %1").arg(n));
+                           : StreamLabel::Text(StreamLabel::Kind::Audio, n, audio[n - 1].language,
+                                               audio[n - 1].title, locale));
     }
-    for (int n = 1; n <= session->SubtitleStreams().size(); ++n) {
+    QStringList subtitleNames;
+    const QList<StreamCatalog::Stream> subtitles = streams.SubtitleStreams();
+    for (int n = 1; n <= subtitles.size(); ++n) {
         subtitleNames << (title && n <= title->subtitles.size()
                               ? title->subtitles[n - 1].description
-                              : QStringLiteral("Subtitle %1").arg(n));
+                              : StreamLabel::Text(StreamLabel::Kind::Subtitle, n,
+                                                  subtitles[n - 1].language,
+                                                  subtitles[n - 1].title, locale));
+    }
+    // Subtitle files follow the film's own streams, by file name.
+    for (const QString &file : streams.SubtitleFiles()) {
+        subtitleNames << QFileInfo(file).fileName();
     }
     TrackMenus::ShowStreams(audioTrackSubmenu, audioNames, session->AudioChoice());
     TrackMenus::ShowStreams(subtitleTrackSubmenu, subtitleNames, session->SubtitleChoice());
+
+    // A media file's own chapters fill Controls > Chapter; a disc title's come from its
+    // playlist.
+    if (launch.kind == SourceKind::MediaFile) {
+        chapterSubmenu->clear();
+        const QList<StreamCatalog::Chapter> chapters = streams.Chapters();
+        for (int i = 0; i < chapters.size(); ++i) {
+            const qint64 startMs = qint64(qBound(0.0, chapters[i].startSeconds * 1000, 4.0e9));
+            auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) + FormatTime(startMs / 1000),
+                                      chapterSubmenu);
+            entry->setData(startMs);
+            chapterSubmenu->addAction(entry);
+        }
+    }
+}
+
+void DRUI::LoadSubtitleFile()
+{
+    if (!session->IsActive()) {
+        return;
+    }
+    const QString filter = GetText("MainWnd/SubtitleFiles") +
+                           QStringLiteral(" (*.srt *.ass *.ssa *.sub *.idx *.smi *.txt);;") +
+                           GetText("MainWnd/AllFiles") + QStringLiteral(" (*)");
+    const QString path = QFileDialog::getOpenFileName(
+        this, QString(), QFileInfo(session->CurrentLaunch().path).absolutePath(), filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // Checked first: the engine stalls for minutes on a huge file and for ever on a pipe.
+    if (SubtitleFileCheck::Check(path) != SubtitleFileCheck::Verdict::Fine ||
+        !session->LoadSubtitle(path)) {
+        SubtitleNotLoaded(path);
+    }
+}
+
+void DRUI::SubtitleNotLoaded(const QString &path)
+{
+    qWarning("the subtitle file %s could not be loaded", qUtf8Printable(path));
+    CMessageBox::Inform(geometry(), GetText("Messages/MSG0108").arg(QFileInfo(path).fileName()));
 }
 
 void DRUI::KeepScreenshot(const QString &path)

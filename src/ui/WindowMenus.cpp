@@ -32,6 +32,7 @@ MenuTable<DRUI> WindowMenus::Table(Menu menu)
     static const MenuRow<DRUI> file[] = {
         {"MainWnd/OpenFile", "Open File", nullptr, true, &DRUI::btnOpenFile, "..."},
         {"MainWnd/OpenDisc", "Open Disc", nullptr, true, &DRUI::btnLoadBDPath, "..."},
+        {"MainWnd/LoadSubtitle", "Load Subtitle", nullptr, true, &DRUI::LoadSubtitleFile, "..."},
         {"MainWnd/RecentFiles", "Recent Files", nullptr, true, nullptr, ""},
         {"MainWnd/Eject", "Eject", nullptr, true, &DRUI::StopBtn, ""},
         {"MainWnd/Close", "Close", nullptr, true, &DRUI::btnCloseSlot, ""},

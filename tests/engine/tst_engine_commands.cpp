@@ -6,10 +6,23 @@
 
 namespace {
 
-const QStringList FixedOptions{"-demuxer", "lavf",          "-ni",       "-slave",
-                               "-quiet",   "-wid",          "81788929",  "-vo",
-                               "xv,x11,",  "-zoom",         "-lavdopts", "threads=4",
-                               "-vf",      "screenshot=./", "-af",       "channels=6,volume=5.1:1"};
+const QStringList FixedOptions{"-demuxer",
+                               "lavf",
+                               "-ni",
+                               "-slave",
+                               "-quiet",
+                               "-identify",
+                               "-wid",
+                               "81788929",
+                               "-vo",
+                               "xv,x11,",
+                               "-zoom",
+                               "-lavdopts",
+                               "threads=4",
+                               "-vf",
+                               "screenshot=./",
+                               "-af",
+                               "channels=6,volume=5.1:1"};
 
 } // namespace
 
@@ -19,6 +32,8 @@ class EngineCommandsTest : public QObject
 private slots:
     void formatsSlaveCommands_data();
     void formatsSlaveCommands();
+    void quotesSubtitlePaths_data();
+    void quotesSubtitlePaths();
     void buildsArgumentsPerSource_data();
     void buildsArgumentsPerSource();
     void headlessArgumentsDropTheWindow();
@@ -45,6 +60,13 @@ void EngineCommandsTest::formatsSlaveCommands_data()
     QTest::newRow("subtitle") << SlaveCommand::SubDemux(0) << QByteArray("sub_demux 0\n");
     QTest::newRow("subtitle off keep pause")
         << SlaveCommand::SubDemuxKeepPause(-1) << QByteArray("pausing_keep sub_demux -1\n");
+    QTest::newRow("subtitle file")
+        << SlaveCommand::SubFileKeepPause(1) << QByteArray("pausing_keep sub_file 1\n");
+    QTest::newRow("ask subtitle file")
+        << SlaveCommand::AskSubtitleFile() << QByteArray("pausing_keep get_property sub_file\n");
+    QTest::newRow("subtitles off")
+        << SlaveCommand::SubtitlesOffKeepPause() << QByteArray("pausing_keep sub_select -1\n");
+    QTest::newRow("chapter") << SlaveCommand::SeekChapter(2) << QByteArray("seek_chapter 2 1\n");
     QTest::newRow("left") << SlaveCommand::Balance(-1) << QByteArray("pausing_keep balance -1 1\n");
     QTest::newRow("both") << SlaveCommand::Balance(0) << QByteArray("pausing_keep balance 0 1\n");
     QTest::newRow("right") << SlaveCommand::Balance(1) << QByteArray("pausing_keep balance 1 1\n");
@@ -55,6 +77,40 @@ void EngineCommandsTest::formatsSlaveCommands()
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, wire);
     QCOMPARE(command, wire);
+}
+
+void EngineCommandsTest::quotesSubtitlePaths_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("wire"); // empty: no command can carry the path
+
+    QTest::newRow("plain") << "/v/film.srt"
+                           << QByteArray("pausing_keep sub_load \"/v/film.srt\"\n");
+    QTest::newRow("spaces and apostrophe")
+        << "/v/My Film's.srt" << QByteArray("pausing_keep sub_load \"/v/My Film's.srt\"\n");
+    QTest::newRow("double quote and backslash")
+        << "/v/q\"uo\\te.srt" << QByteArray("pausing_keep sub_load \"/v/q\\\"uo\\\\te.srt\"\n");
+    QTest::newRow("non-ASCII as UTF-8")
+        << QStringLiteral("/v/\u00e9t\u00e9 \u4e2d\u6587.srt")
+        << QByteArray(
+               "pausing_keep sub_load \"/v/\xc3\xa9t\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87.srt\"\n");
+    QTest::newRow("relative") << "-subs/a.srt"
+                              << QByteArray(
+                                     "pausing_keep sub_load \"" +
+                                     QDir::current().absoluteFilePath("-subs/a.srt").toUtf8() +
+                                     "\"\n");
+    QTest::newRow("line end") << "/v/a\nq\n.srt" << QByteArray();
+    QTest::newRow("carriage return") << "/v/a\r.srt" << QByteArray();
+    QTest::newRow("zero") << QString("/v/a") + QChar(0) + ".srt" << QByteArray();
+    QTest::newRow("empty") << QString() << QByteArray();
+}
+
+void EngineCommandsTest::quotesSubtitlePaths()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, wire);
+    const std::optional<QByteArray> command = SlaveCommand::SubLoad(path);
+    QCOMPARE(command.value_or(QByteArray()), wire);
 }
 
 void EngineCommandsTest::buildsArgumentsPerSource_data()
@@ -99,7 +155,8 @@ void EngineCommandsTest::buildsArgumentsPerSource()
 
     const std::optional<int> number =
         titleNumber >= 0 ? std::optional<int>(titleNumber) : std::nullopt;
-    const QStringList arguments = EngineArguments(EngineSource(kind), path, 81788929, titleChosen, number);
+    const QStringList arguments =
+        EngineArguments(EngineSource(kind), path, 81788929, titleChosen, number);
     QCOMPARE(arguments, FixedOptions + tail);
 }
 

@@ -53,6 +53,10 @@ private slots:
     void readsAnswerNumbers();
     void extractsScreenshotName_data();
     void extractsScreenshotName();
+    void readsWhatStreamAndSubtitleLinesSay_data();
+    void readsWhatStreamAndSubtitleLinesSay();
+    void readsChapterStarts_data();
+    void readsChapterStarts();
     void keepsPartialLastLineForNextRead();
     void sameEventsWhateverTheReadBoundaries();
     void finishParsesUnterminatedLine();
@@ -151,6 +155,17 @@ void EngineParserTest::ignoresLinesOfNoInterest_data()
     QTest::newRow("screenshot without its end") << QByteArray("*** screenshot '/d/0003.png");
     QTest::newRow("playing inside a line") << QByteArray(" title: Playing x.");
     QTest::newRow("video inside a line") << QByteArray(" COMMENT: VIDEO:  [H264]");
+    // The engine's neighbours of the lines it acts on.
+    QTest::newRow("audio channel count") << QByteArray("number of audio channels on disk: 2.");
+    QTest::newRow("identify stream language") << QByteArray("ID_AID_0_LANG=ger");
+    QTest::newRow("chapter end") << QByteArray("ID_CHAPTER_0_END=2000");
+    QTest::newRow("dvd audio inside a line")
+        << QByteArray(" title: audio stream: 0 format: ac3 language: en aid: 128.");
+    QTest::newRow("subtitle file without number")
+        << QByteArray("SUB: Added subtitle file (): /x.srt");
+    // A failed load is told on standard error; on standard output it is no event.
+    QTest::newRow("subtitle failure") << QByteArray("Cannot load subtitles '/x.srt'.");
+    QTest::newRow("chapter start not a number") << QByteArray("ID_CHAPTER_1_START=soon");
 }
 
 void EngineParserTest::ignoresLinesOfNoInterest()
@@ -226,6 +241,142 @@ void EngineParserTest::extractsScreenshotName()
     QVERIFY(event.has_value());
     QCOMPARE(event->kind, Kind::Screenshot);
     QCOMPARE(event->screenshotPath, name);
+}
+
+// Lines as the engine prints them for a tagged MKV, a DVD, and the subtitle files it loads,
+// with the malformed and forged variants a film's metadata can produce.
+void EngineParserTest::readsWhatStreamAndSubtitleLinesSay_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("audio with language and title")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 0, -alang ger, Stereo")
+        << Kind::AudioStream << 0 << "ger"
+        << "Stereo" << QString();
+    QTest::newRow("title with commas and an apostrophe")
+        << QByteArray("[lavf] stream 2: audio (aac), -aid 1, -alang eng, Director's cut, 5.1")
+        << Kind::AudioStream << 1 << "eng"
+        << "Director's cut, 5.1" << QString();
+    QTest::newRow("audio without tags")
+        << QByteArray("[lavf] stream 1: audio (ac3), -aid 0") << Kind::AudioStream << 0 << ""
+        << "" << QString();
+    QTest::newRow("title without language")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 3, Commentary") << Kind::AudioStream << 3
+        << ""
+        << "Commentary" << QString();
+    QTest::newRow("subtitle with language and title")
+        << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0, -slang fre, Forced")
+        << Kind::SubtitleStream << 0 << "fre"
+        << "Forced" << QString();
+    QTest::newRow("audio language marker is not a subtitle's")
+        << QByteArray("[lavf] stream 3: subtitle (srt), -sid 0, -alang fre") << Kind::SubtitleStream
+        << 0 << ""
+        << "-alang fre" << QString();
+    QTest::newRow("implausible language code")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 0, -alang 12x, Stereo")
+        << Kind::AudioStream << 0 << ""
+        << "Stereo" << QString();
+    QTest::newRow("control characters in the title")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 0, -alang ger, St\x1b[2Jereo\t")
+        << Kind::AudioStream << 0 << "ger"
+        << "St[2Jereo" << QString();
+    QTest::newRow("overlong title is cut")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 0, " + QByteArray(5000, 'x'))
+        << Kind::AudioStream << 0 << "" << QString(EngineEvent::TitleLimit, 'x') << QString();
+    QTest::newRow("stream number beyond int")
+        << QByteArray("[lavf] stream 1: audio (aac), -aid 99999999999, -alang ger")
+        << Kind::AudioStream << -1 << "ger"
+        << "" << QString();
+
+    QTest::newRow("dvd audio") << QByteArray(
+                                      "audio stream: 0 format: ac3 (5.1) language: en aid: 128.")
+                               << Kind::DvdAudioStream << 0 << "en"
+                               << "ac3 (5.1)" << QString();
+    QTest::newRow("dvd audio untagged")
+        << QByteArray("audio stream: 1 format: ac3 (mono) language: unknown aid: 129.")
+        << Kind::DvdAudioStream << 1 << ""
+        << "ac3 (mono)" << QString();
+    QTest::newRow("dvd subtitle") << QByteArray("subtitle ( sid ): 0 language: fr")
+                                  << Kind::DvdSubtitleStream << 0 << "fr"
+                                  << "" << QString();
+
+    QTest::newRow("subtitle file beside the film")
+        << QByteArray("SUB: Added subtitle file (1): /tmp/vx/film.srt") << Kind::SubtitleFileAdded
+        << 1 << ""
+        << ""
+        << "/tmp/vx/film.srt";
+    QTest::newRow("loaded file with quotes and accents")
+        << QByteArray("SUB: Added subtitle file (3): /v/other \xc3\xa9'\"s (1).srt")
+        << Kind::SubtitleFileAdded << 3 << ""
+        << "" << QStringLiteral("/v/other \u00e9'\"s (1).srt");
+    QTest::newRow("file shown") << QByteArray("ANS_sub_file=1") << Kind::SubtitleFileAnswer << 1
+                                << ""
+                                << "" << QString();
+    QTest::newRow("no file shown")
+        << QByteArray("ANS_sub_file=-1") << Kind::SubtitleFileAnswer << -1 << ""
+        << "" << QString();
+    QTest::newRow("malformed file answer")
+        << QByteArray("ANS_sub_file=-7x") << Kind::SubtitleFileAnswer << -1 << ""
+        << "" << QString();
+    QTest::newRow("no file loaded")
+        << QByteArray("ANS_ERROR=PROPERTY_UNAVAILABLE") << Kind::ErrorAnswer << -1 << ""
+        << "" << QString();
+    QTest::newRow("chapter name") << QByteArray("ID_CHAPTER_1_NAME=Middle part")
+                                  << Kind::ChapterName << 1 << ""
+                                  << "Middle part" << QString();
+    QTest::newRow("chapter without a name")
+        << QByteArray("ID_CHAPTER_12_NAME=") << Kind::ChapterName << 12 << ""
+        << "" << QString();
+}
+
+void EngineParserTest::readsWhatStreamAndSubtitleLinesSay()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(Kind, kind);
+    QFETCH(int, number);
+    QFETCH(QString, language);
+    QFETCH(QString, title);
+    QFETCH(QString, path);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->kind, kind);
+    QCOMPARE(event->number, number);
+    QCOMPARE(event->language, language);
+    QCOMPARE(event->title, title);
+    QCOMPARE(event->subtitlePath, path);
+}
+
+void EngineParserTest::readsChapterStarts_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<double>("seconds");
+
+    QTest::newRow("first") << QByteArray("ID_CHAPTER_0_START=0") << 0 << true << 0.0;
+    QTest::newRow("milliseconds") << QByteArray("ID_CHAPTER_2_START=4000") << 2 << true << 4.0;
+    QTest::newRow("fraction") << QByteArray("ID_CHAPTER_7_START=1234567") << 7 << true << 1234.567;
+    QTest::newRow("overflowing") << QByteArray("ID_CHAPTER_1_START=99999999999999999999999") << 1
+                                 << false << 0.0;
+}
+
+void EngineParserTest::readsChapterStarts()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, number);
+    QFETCH(bool, valid);
+    QFETCH(double, seconds);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(event->kind, Kind::ChapterStart);
+    QCOMPARE(event->number, number);
+    QCOMPARE(event->valueValid, valid);
+    QCOMPARE(event->value, seconds);
 }
 
 void EngineParserTest::keepsPartialLastLineForNextRead()

@@ -43,7 +43,23 @@ const char *const requiredKeys[] = {
     "MainWnd/Cancel",         "MainWnd/Support",
     "MainWnd/Language",       "MainWnd/FileName",
     "Messages/MSG0102",       "Messages/MSG0403",
+    "MainWnd/LoadSubtitle",   "MainWnd/SubtitleFiles",
+    "MainWnd/AllFiles",       "MainWnd/StartOver",
+    "MainWnd/PlayNext",       "MainWnd/ResumePlayback",
+    "MainWnd/ResumedAt",      "Messages/MSG0105",
+    "Messages/MSG0106",
 };
+
+// The "%1" ... placeholders of a text, sorted.
+QStringList Placeholders(const QString &text)
+{
+    QStringList found;
+    for (const QRegularExpressionMatch &match :
+         QRegularExpression(QStringLiteral("%[1-9]")).globalMatch(text))
+        found << match.captured();
+    found.sort();
+    return found;
+}
 
 // Key to the first place that needs it: a source file, or this list.
 std::map<QByteArray, QString> KeysInUse()
@@ -125,6 +141,14 @@ private slots:
         }
         QVERIFY2(missing.isEmpty(),
                  qPrintable(manager->LanguageFilePath() + " lacks:\n  " + missing.join("\n  ")));
+        // A translation that loses or adds a placeholder shows a raw "%1" or drops the name
+        // the text is about.
+        const auto english = ManagerFor(QStringLiteral("/English"));
+        for (const auto &[key, neededBy] : KeysInUse()) {
+            QVERIFY2(Placeholders(manager->GetText(key.constData())) ==
+                         Placeholders(english->GetText(key.constData())),
+                     qPrintable(QString::fromLatin1(key) + " in " + language));
+        }
         // A second start looks for the running window by this exact title.
         QCOMPARE(manager->GetText("MainWnd/ProTitle"), QStringLiteral("Orvel BluRay Player"));
     }

@@ -193,12 +193,12 @@ void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
     for (QAction *entry : ui.AudioTracks()->actions()) {
         audio << entry->text() + (entry->isChecked() ? "*" : "");
     }
-    QCOMPARE(audio, QStringList({"Disable", "Audio 1*", "Audio 2"}));
+    QCOMPARE(audio, QStringList({"Disable", "Audio 1: English*", "Audio 2: German"}));
     QStringList subtitles;
     for (QAction *entry : ui.SubtitleTracks()->actions()) {
         subtitles << entry->text() + (entry->isChecked() ? "*" : "");
     }
-    QCOMPARE(subtitles, QStringList({"Disable*", "Subtitle 1"}));
+    QCOMPARE(subtitles, QStringList({"Disable*", "Subtitle 1: English"}));
     QTRY_VERIFY(Commands().contains("pausing_keep switch_audio 0"));
 }
 

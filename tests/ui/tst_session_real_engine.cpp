@@ -130,9 +130,11 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QCOMPARE(ui.Seek()->maximum(), 6);
     QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:00:06"));
 
+    // The streams' own titles name the entries, and add none.
     QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
-                              QStringList({"Disable", "Audio 1*", "Audio 2"}), 15000);
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+                              QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}),
+                              15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
 
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
@@ -218,9 +220,11 @@ void SessionRealEngineTest::craftedTitlesNeitherEndTheSessionNorAddStreams()
     window.show();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
+    // The streams' own titles name the entries, and add none.
     QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
-                              QStringList({"Disable", "Audio 1*", "Audio 2"}), 15000);
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+                              QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}),
+                              15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     // The titles reach the engine's output right after its video line; give them time to.
     QTest::qWait(1500);
     QCOMPARE(ui.PageStack()->currentIndex(), 2);

@@ -1,0 +1,260 @@
+#include "player/ResumeRules.h"
+#include "player/ResumeStore.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/time.h>
+
+using OnEnd = ResumeRules::OnEnd;
+Q_DECLARE_METATYPE(ResumeRules::OnEnd)
+
+namespace {
+
+bool WriteFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+ResumePoint PointAt(qint64 position, qint64 savedAt)
+{
+    ResumePoint point;
+    point.position = position;
+    point.savedAt = savedAt;
+    return point;
+}
+
+} // namespace
+
+class ResumeTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void decidesAtSessionEnd_data();
+    void decidesAtSessionEnd();
+    void startsBeforeTheStoredPosition_data();
+    void startsBeforeTheStoredPosition();
+    void keepsEveryChoiceAcrossLoads();
+    void changedFileStartsOver_data();
+    void changedFileStartsOver();
+    void dropsTheOldestBeyondTheCap();
+    void ignoresUnusableFiles_data();
+    void ignoresUnusableFiles();
+    void reportsAFailedWrite();
+
+private:
+    std::unique_ptr<QTemporaryDir> root;
+    QString storePath;
+};
+
+void ResumeTest::init()
+{
+    root = std::make_unique<QTemporaryDir>();
+    QVERIFY(root->isValid());
+    storePath = ResumeStore::FilePathIn(root->filePath("data"));
+}
+
+void ResumeTest::decidesAtSessionEnd_data()
+{
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<bool>("playedToEnd");
+    QTest::addColumn<OnEnd>("decision");
+
+    QTest::newRow("two minutes into an hour")
+        << qint64(134) << qint64(3600) << false << OnEnd::Remember;
+    QTest::newRow("exactly one minute in") << qint64(60) << qint64(3600) << false << OnEnd::Forget;
+    QTest::newRow("just past one minute") << qint64(61) << qint64(3600) << false << OnEnd::Remember;
+    QTest::newRow("exactly one minute before the end")
+        << qint64(3540) << qint64(3600) << false << OnEnd::Forget;
+    QTest::newRow("just over a minute before the end")
+        << qint64(3539) << qint64(3600) << false << OnEnd::Remember;
+    QTest::newRow("played to the end") << qint64(3000) << qint64(3600) << true << OnEnd::Forget;
+    QTest::newRow("two minutes into a film too short")
+        << qint64(90) << qint64(150) << false << OnEnd::Forget;
+    QTest::newRow("unknown length") << qint64(134) << qint64(0) << false << OnEnd::Remember;
+}
+
+void ResumeTest::decidesAtSessionEnd()
+{
+    QFETCH(qint64, position);
+    QFETCH(qint64, length);
+    QFETCH(bool, playedToEnd);
+    QFETCH(OnEnd, decision);
+    QCOMPARE(ResumeRules::AtSessionEnd(position, length, playedToEnd), decision);
+}
+
+void ResumeTest::startsBeforeTheStoredPosition_data()
+{
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<qint64>("start");
+
+    QTest::newRow("two minutes") << qint64(134) << qint64(3600) << qint64(129);
+    QTest::newRow("unknown length") << qint64(134) << qint64(0) << qint64(129);
+    QTest::newRow("never below zero") << qint64(3) << qint64(3600) << qint64(0);
+    QTest::newRow("beyond the end of a shrunk file") << qint64(134) << qint64(100) << qint64(0);
+}
+
+void ResumeTest::startsBeforeTheStoredPosition()
+{
+    QFETCH(qint64, stored);
+    QFETCH(qint64, length);
+    QFETCH(qint64, start);
+    QCOMPARE(ResumeRules::StartPosition(stored, length), start);
+}
+
+void ResumeTest::keepsEveryChoiceAcrossLoads()
+{
+    const QString media = root->filePath("film \u00e9t\u00e9 \"1\".mkv");
+    QVERIFY(WriteFile(media, "frames"));
+    ResumePoint point = PointAt(134, 1700000000);
+    point.audio = 1;
+    point.subtitles = ResumePoint::Subtitles::File;
+    point.subtitleFile = root->filePath("film.srt");
+    point.volume = 35;
+    ResumeStore store(storePath);
+    QVERIFY(store.Remember(*ResumeKey::ForMediaFile(media), point));
+    QVERIFY(store.Remember(ResumeKey::ForDvd("/media/DVD", 1), PointAt(700, 2)));
+    QVERIFY(store.Remember(ResumeKey::ForBluRay("/media/BD", "00800.mpls"), PointAt(900, 3)));
+    QVERIFY(store.Forget(ResumeKey::ForDvd("/media/DVD", 1)));
+
+    ResumeStore again(storePath);
+    again.Load();
+    QCOMPARE(again.Count(), 2);
+    const std::optional<ResumePoint> found = again.Find(*ResumeKey::ForMediaFile(media));
+    QVERIFY(found.has_value());
+    QCOMPARE(found->position, qint64(134));
+    QCOMPARE(found->audio, 1);
+    QCOMPARE(found->subtitles, ResumePoint::Subtitles::File);
+    QCOMPARE(found->subtitleFile, point.subtitleFile);
+    QCOMPARE(found->volume, 35);
+    QCOMPARE(found->savedAt, qint64(1700000000));
+    QVERIFY(!again.Find(ResumeKey::ForDvd("/media/DVD", 1)).has_value());
+    // Another playlist of the same disc is another source.
+    QVERIFY(!again.Find(ResumeKey::ForBluRay("/media/BD", "00801.mpls")).has_value());
+    QCOMPARE(again.Find(ResumeKey::ForBluRay("/media/BD", "00800.mpls"))->position, qint64(900));
+}
+
+void ResumeTest::changedFileStartsOver_data()
+{
+    QTest::addColumn<QByteArray>("newContent"); // empty: the file is left as it was
+    QTest::addColumn<int>("secondsLater");      // its modification time moves by this
+    QTest::addColumn<bool>("found");
+
+    QTest::newRow("unchanged") << QByteArray() << 0 << true;
+    QTest::newRow("shrank") << QByteArray("fra") << 0 << false;
+    QTest::newRow("same size, rewritten later") << QByteArray("FRAMES") << 10 << false;
+}
+
+void ResumeTest::changedFileStartsOver()
+{
+    QFETCH(QByteArray, newContent);
+    QFETCH(int, secondsLater);
+    QFETCH(bool, found);
+    const QString media = root->filePath("film.mkv");
+    QVERIFY(WriteFile(media, "frames"));
+    ResumeStore store(storePath);
+    QVERIFY(store.Remember(*ResumeKey::ForMediaFile(media), PointAt(134, 1)));
+
+    if (!newContent.isEmpty()) {
+        QVERIFY(WriteFile(media, newContent));
+        struct timeval times[2];
+        ::gettimeofday(&times[0], nullptr);
+        times[0].tv_sec += secondsLater;
+        times[1] = times[0];
+        QCOMPARE(::utimes(QFile::encodeName(media).constData(), times), 0);
+    }
+    ResumeStore again(storePath);
+    again.Load();
+    QCOMPARE(again.Find(*ResumeKey::ForMediaFile(media)).has_value(), found);
+}
+
+void ResumeTest::dropsTheOldestBeyondTheCap()
+{
+    ResumeStore store(storePath);
+    // Saved in an order that is not their age, so that the cap has to look at the stamps.
+    for (int i = 0; i <= ResumeStore::MaxEntries; ++i) {
+        const int age = (i * 7 + 3) % (ResumeStore::MaxEntries + 1); // 0..500, 3 first
+        QVERIFY(store.Remember(ResumeKey::ForDvd(QStringLiteral("/d/%1").arg(age), 1),
+                               PointAt(100 + age, 1000 + age)));
+    }
+    QCOMPARE(store.Count(), qsizetype(ResumeStore::MaxEntries));
+    ResumeStore again(storePath);
+    again.Load();
+    QCOMPARE(again.Count(), qsizetype(ResumeStore::MaxEntries));
+    QVERIFY(!again.Find(ResumeKey::ForDvd("/d/0", 1)).has_value());
+    QCOMPARE(again.Find(ResumeKey::ForDvd("/d/1", 1))->position, qint64(101));
+    QCOMPARE(again.Find(ResumeKey::ForDvd("/d/3", 1))->position, qint64(103));
+    QCOMPARE(again.Find(ResumeKey::ForDvd("/d/500", 1))->position, qint64(600));
+    QVERIFY(QFileInfo(storePath).size() < ResumeStore::MaxFileBytes);
+}
+
+void ResumeTest::ignoresUnusableFiles_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("damaged") << "damaged";
+    QTest::newRow("cut short") << "truncated";
+    QTest::newRow("another format") << "foreign";
+    QTest::newRow("oversized") << "oversized";
+    QTest::newRow("named pipe") << "pipe";
+    QTest::newRow("folder") << "folder";
+}
+
+void ResumeTest::ignoresUnusableFiles()
+{
+    QFETCH(QString, what);
+    {
+        ResumeStore store(storePath);
+        QVERIFY(store.Remember(ResumeKey::ForDvd("/media/DVD", 1), PointAt(700, 1)));
+    }
+    QFile file(storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    QVERIFY(QFile::remove(storePath));
+    if (what == "damaged")
+        QVERIFY(WriteFile(storePath, QByteArray(good).replace("\"dvd\"", "\"dvd")));
+    else if (what == "truncated")
+        QVERIFY(WriteFile(storePath, good.first(good.size() / 2)));
+    else if (what == "foreign")
+        QVERIFY(WriteFile(storePath, QByteArray(good).replace("orvel-resume", "other")));
+    else if (what == "oversized")
+        QVERIFY(WriteFile(storePath, good + QByteArray(ResumeStore::MaxFileBytes, ' ')));
+    else if (what == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(storePath).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(storePath));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^resume store .*ignored$"));
+    ResumeStore store(storePath);
+    store.Load(); // a pipe would block here if it were opened
+    QCOMPARE(store.Count(), qsizetype(0));
+    QVERIFY(!store.Find(ResumeKey::ForDvd("/media/DVD", 1)).has_value());
+
+    // The damaged file is replaced by the next entry.
+    if (what != "folder") {
+        QVERIFY(store.Remember(ResumeKey::ForDvd("/media/DVD", 2), PointAt(800, 2)));
+        ResumeStore again(storePath);
+        again.Load();
+        QCOMPARE(again.Count(), qsizetype(1));
+    }
+}
+
+void ResumeTest::reportsAFailedWrite()
+{
+    // A regular file where the data folder should be: nothing can be written below it.
+    QVERIFY(WriteFile(root->filePath("data"), "x"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^resume store .*cannot be written"));
+    ResumeStore store(storePath);
+    QVERIFY(!store.Remember(ResumeKey::ForDvd("/media/DVD", 1), PointAt(700, 1)));
+    QCOMPARE(store.Count(), qsizetype(1));
+}
+
+QTEST_GUILESS_MAIN(ResumeTest)
+#include "tst_player_resume.moc"
