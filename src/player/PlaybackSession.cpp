@@ -146,9 +146,8 @@ void PlaybackSession::Start(const SessionLaunch &next)
                         titleByNumber ? std::optional<int>(launch.engineTitle) : std::nullopt);
     if (windowId == 0)
         arguments = HeadlessEngineArguments(arguments);
-    // Options go before the source, which is always the last argument.
-    for (int i = 0; i < extraArguments.size(); ++i)
-        arguments.insert(arguments.size() - 1, extraArguments[i]);
+    // Options go before the source and its device option, which end the list.
+    arguments = extraArguments + arguments;
     engine->Start(arguments);
 
     Send(SlaveCommand::Volume(volume));

@@ -9,6 +9,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +116,11 @@ void CProcessUI::BuildLayout()
     formatCombo->setFont(WindowStyle::Font(12, false));
     formatCombo->addItems({QStringLiteral("JPEG"), QStringLiteral("PNG"), QStringLiteral("BMP")});
     formatCombo->setCurrentIndex(formatIndex);
+    resumeCheck = new QCheckBox(GetText("MainWnd/ResumePlayback"), body);
+    resumeCheck->setObjectName(QStringLiteral("resumeCheck"));
+    resumeCheck->setGeometry(20, 75, 400, 25);
+    resumeCheck->setFont(WindowStyle::Font(12, false));
+    resumeCheck->setChecked(resume);
     auto *bodyBox = new QVBoxLayout;
     bodyBox->setContentsMargins(20, 0, 0, 0);
     bodyBox->addWidget(body);
@@ -170,6 +176,7 @@ void CProcessUI::btnOpenFolder()
 void CProcessUI::btnOK()
 {
     formatIndex = formatCombo->currentIndex();
+    resume = resumeCheck->isChecked();
     // A folder that cannot be saved still lets the format apply, as it always has.
     WriteSnapshotFolder(AppFolders::AppDataFolder(), folderPath);
     resultFlag = 0;

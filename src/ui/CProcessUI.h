@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QString>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -23,6 +24,9 @@ public:
     int resultFlag = 1; // 0 after OK: the caller applies the settings
     int formatIndex = 0;
     QComboBox *formatCombo = nullptr;
+    // Whether a source opened again starts where it was left; the caller sets it first.
+    bool resume = true;
+    QCheckBox *resumeCheck = nullptr;
 
     QString FolderPath() const { return folderPath; }
     // For tests: the folder the chooser would have returned.

@@ -89,6 +89,8 @@ void DRUI::InitMainWindow()
     centralBox->addLayout(contentStack);
 
     PrepareAppDataFolder();
+    resumeStore = ResumeStore(ResumeStore::FilePathIn(appDataFolder));
+    resumeStore.Load();
     playlist.clear();
     raise();
 }
@@ -165,6 +167,7 @@ void DRUI::closeEvent(QCloseEvent *event)
 {
     // The window system's close request also ends a running engine: nothing may keep
     // playing sound after the window is gone.
+    RememberWhereItIs(false);
     session->EndAll();
     event->accept();
     QCoreApplication::quit();

@@ -6,6 +6,7 @@
 #include "ui/PlayerPreferences.h"
 #include "player/PlaybackSession.h"
 #include "player/RecentFiles.h"
+#include "player/ResumeStore.h"
 #include "player/SessionRequest.h"
 #include "player/SourceKind.h"
 
@@ -139,6 +140,8 @@ private:
     void TogglePlaylist();
     void ShowPreferences();
     void TogglePlayNext();
+    void StartOver();
+    void SetResumePreference(bool on);
     // At the end of a source: the next playlist item when the user asked for that.
     bool PlayOnAfterTheEnd();
     void TakeSnapshot();
@@ -158,6 +161,12 @@ private:
     void ApplyStreamMenus();
     void KeepScreenshot(const QString &path);
     void LoadSubtitleFile();
+    // Resume.
+    std::optional<ResumeKey> ResumeKeyFor(const SessionLaunch &launch) const;
+    void RememberWhereItIs(bool playedToEnd);
+    SessionLaunch WithResumePoint(SessionLaunch launch);
+    QString ResumeNotice() const;
+    void StartResumeSaver();
     void SubtitleNotLoaded(const QString &path);
     void ToggleMute();
 
@@ -248,6 +257,10 @@ private:
     QString appDataFolder;
     RecentFiles recentFiles{QString()};
     PlayerPreferences preferences;
+    ResumeStore resumeStore{QString()};
+    QTimer *resumeSaver = nullptr;
+    int resumedAtSec = -1; // where the last launch resumed; -1 when it did not
+    qint64 resumedUntilMs = 0;
     QVector<PLAY_LIST_INFO> playlist;
 
     friend class DRUITestAccess;

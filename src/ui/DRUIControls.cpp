@@ -153,9 +153,14 @@ void DRUI::paintEvent(QPaintEvent *event)
 {
     if (pageStack && CurrentPage() == Page::Video) {
         WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
-        WindowParts::ShowStatusName(statusLabel, sourceKind == SourceKind::BluRay
-                                                     ? discNameLabel->text()
-                                                     : QFileInfo(session->CurrentLaunch().path).fileName());
+        QString name = sourceKind == SourceKind::BluRay
+                           ? discNameLabel->text()
+                           : QFileInfo(session->CurrentLaunch().path).fileName();
+        const QString notice = ResumeNotice();
+        if (!notice.isEmpty()) {
+            name += QStringLiteral("   ·   ") + notice;
+        }
+        WindowParts::ShowStatusName(statusLabel, name);
     } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }
@@ -235,11 +240,15 @@ void DRUI::ShowPreferences()
 {
     CProcessUI dialog;
     dialog.formatIndex = snapshotFormatIndex;
+    dialog.resume = preferences.Resume();
     dialog.BuildLayout();
     dialog.exec();
     if (dialog.resultFlag == 0) {
         snapshotFormatIndex = dialog.formatIndex;
         snapshotFormat = dialog.formatCombo->currentText();
+        if (dialog.resume != preferences.Resume()) {
+            SetResumePreference(dialog.resume);
+        }
     }
 }
 

@@ -79,8 +79,11 @@ SessionLaunch DRUI::TitleLaunch(const QString &titleKey, int startSec) const
     return launch;
 }
 
-void DRUI::Launch(const SessionLaunch &launch)
+void DRUI::Launch(const SessionLaunch &asked)
 {
+    // The session that ends here is remembered before the next one starts.
+    RememberWhereItIs(false);
+    const SessionLaunch launch = WithResumePoint(asked);
     ShowPage(Page::Video);
     // Until the engine tells the picture's shape, the surface fills the page.
     videoFrame->SetPictureSize(QSize());
@@ -105,6 +108,7 @@ void DRUI::Launch(const SessionLaunch &launch)
     session->SetWindowId(videoSurface->winId());
     session->SetExtraArguments(SubtitleCodePageArguments(CLanguageManager::Instance().Locale()));
     session->Start(launch);
+    StartResumeSaver();
     MarkPlayingRow();
 }
 
@@ -146,6 +150,7 @@ void DRUI::ShowDuration(qint64 seconds)
 
 void DRUI::StopBtn()
 {
+    RememberWhereItIs(false);
     if (session->IsActive()) {
         elapsedLabel->setText(QStringLiteral("00:00:00 "));
     }
@@ -198,6 +203,8 @@ void DRUI::SessionStateChanged(PlaybackSession::State state)
         ShowPlayEntry();
         break;
     case PlaybackSession::State::Ended:
+        // Played to its end: there is nothing to come back to.
+        RememberWhereItIs(true);
         if (!PlayOnAfterTheEnd()) {
             EndSessionDisplay();
         }

@@ -52,6 +52,7 @@ MenuTable<DRUI> WindowMenus::Table(Menu menu)
         {"MainWnd/Title", "Title", nullptr, true, nullptr, ""},
         {"MainWnd/Chapter", "Chapter", nullptr, true, nullptr, ""},
         {"MainWnd/FullScreen", "FullScreen", "F", false, &DRUI::FullScreenBtn, ""},
+        {"MainWnd/StartOver", "StartOver", nullptr, true, &DRUI::StartOver, ""},
         {"MainWnd/PlayNext", "PlayNext", nullptr, true, &DRUI::TogglePlayNext, ""},
         // The first entry's keyword follows the session: "Pause" while playing, "Resume"
         // while paused.
