@@ -172,7 +172,15 @@ BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings)
     std::stable_sort(
         scan.titles.begin(), scan.titles.end(),
         [](const BluRayTitle &a, const BluRayTitle &b) { return a.durationText > b.durationText; });
-    if (!scan.titles.isEmpty())
+    // The movie is the longest title the engine can play: a longer one it cannot reach by
+    // number would leave Play Movie doing nothing.
+    for (const BluRayTitle &title : scan.titles) {
+        if (title.HasEngineTitle()) {
+            scan.currentTitleKey = title.key;
+            break;
+        }
+    }
+    if (scan.currentTitleKey.isEmpty() && !scan.titles.isEmpty())
         scan.currentTitleKey = scan.titles.first().key;
     clock.Into(&BluRayScanTimings::sorting);
     if (timings)

@@ -41,7 +41,8 @@ struct BluRayScan
     QString thumbnailName;       // the metadata's thumbnail file name, or empty
     QString thumbnailPath;       // BDMV/META/DL/ joined with that name; empty without a name
     QVector<BluRayTitle> titles; // in the order of the title menus: longest first
-    QString currentTitleKey;     // the first (longest) title's key; empty without titles
+    // The longest title the engine can play by number (else the longest); empty without titles.
+    QString currentTitleKey;
     // The engine's title list, numbered from 1, for diagnostics; titles refer to it through
     // engineTitle.
     QVector<EngineTitleList::Entry> engineTitles;

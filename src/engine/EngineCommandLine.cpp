@@ -15,7 +15,12 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
-    arguments << QStringLiteral("-lavdopts") << QStringLiteral("threads=4");
+    // A decoder running frames in parallel hands out, after a title's last clip, a frame held
+    // back from the clip before, stamped on that clip's time line; the engine then waits for
+    // that time on the last picture. A title's clips are decoded one frame at a time.
+    arguments << QStringLiteral("-lavdopts")
+              << (source == EngineSource::BluRayFolder ? QStringLiteral("threads=1")
+                                                       : QStringLiteral("threads=4"));
     arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + EngineScreenshotPrefix;
     // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");

@@ -103,6 +103,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     failure = Failure::None;
     engineStarted = false;
     pictureUp = false;
+    pictureDrawn = false;
     engineIsPaused = false;
     audioChoice = 0;
     subtitleChoice = 0;
@@ -458,6 +459,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
         }
         break;
     case EngineEvent::Kind::VideoOutput:
+        pictureDrawn = true;
         emit pictureSizeChanged(QSize(event.displayWidth, event.displayHeight));
         break;
     case EngineEvent::Kind::VideoStarted:
@@ -477,10 +479,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
         clock.Pause(NowMs());
         // The engine leaves by itself after this line; one that lingers is ended.
         LetEngineGo(false);
-        if (!engineStarted)
-            Fail(Failure::Unplayable);
-        else
-            SetState(State::Ended);
+        EndedByEngine();
         break;
     }
 }
@@ -492,12 +491,19 @@ void PlaybackSession::OnEngineFinished()
     if (IsActive()) {
         pollTimer.stop();
         clock.Pause(NowMs());
-        if (!engineStarted)
-            Fail(Failure::Unplayable);
-        else
-            SetState(State::Ended);
+        EndedByEngine();
     }
     EndEngineNow();
+}
+
+void PlaybackSession::EndedByEngine()
+{
+    // A truncated film announces its video stream and starts, then ends before its first
+    // frame: with no picture drawn, nothing of it played.
+    if (!engineStarted || (pictureUp && !pictureDrawn))
+        Fail(Failure::Unplayable);
+    else
+        SetState(State::Ended);
 }
 
 void PlaybackSession::OnEngineStartFailed()

@@ -161,6 +161,8 @@ private:
     // Lets go of the engine: it is told to quit (or has said it leaves) and is ended if it
     // has not QuitDeadlineMs later.
     void LetEngineGo(bool sendQuit);
+    // The engine ended by itself: the source played to its end, or nothing of it played.
+    void EndedByEngine();
     // The engine reads a disc title's position from the disc itself, on the title's own time
     // line; a file's position comes from its streams' time stamps.
     bool UsesTitleTime() const;
@@ -181,6 +183,7 @@ private:
     int subtitleChoice = 0;
     bool engineStarted = false; // the engine showed a picture or a position this launch
     bool pictureUp = false;
+    bool pictureDrawn = false; // the video output opened: a first frame was decoded
     bool engineIsPaused = false;
     bool subtitleChosen = false; // by the launch or the user, not by default
     QString pendingSubtitleLoad;

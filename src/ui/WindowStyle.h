@@ -35,9 +35,11 @@ inline const QString discPageMenu =
 // The disc page's popups look like the disc page menu they hang from.
 inline const QString discPopupMenu = discPageMenu;
 
+// The menu's colour would paint disabled entries (titles the engine cannot reach) like the
+// others; they are greyed.
 inline const QString navigationSubmenu =
     QStringLiteral("QMenu{background:rgba(255, 255, 255, 255);color: black;}QMenu::item:selected "
-                   "{background-color: rgba(0, 0, 0,30);}");
+                   "{background-color: rgba(0, 0, 0,30);}QMenu::item:disabled{color: gray;}");
 
 inline const QString timeLabel = QStringLiteral("background-color: rgb(0, 0, 0);");
 

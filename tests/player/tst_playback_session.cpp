@@ -213,15 +213,21 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<int>("expected");
-    QTest::newRow("end of file") << "print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\n"
-                                    "print Exiting... (End of file)\n"
+    const QString started = "print Playing x.\nprint VIDEO:  [H264]\n"
+                            "print VO: [xv] 320x240 => 320x240 Planar YV12\n"
+                            "wait-for volume 50 2\n";
+    QTest::newRow("end of file") << started + "print Exiting... (End of file)\n"
                                  << int(State::Ended);
-    QTest::newRow("crash") << "print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\ncrash\n"
-                           << int(State::Ended);
-    // Not media, empty, truncated: the engine gives up before it plays anything.
+    QTest::newRow("crash") << started + "crash\n" << int(State::Ended);
+    // Not media, empty: the engine gives up before it plays anything.
     QTest::newRow("nothing played")
         << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n"
         << int(State::Failed);
+    // Truncated after the header: the video stream is announced, no frame ever drawn.
+    QTest::newRow("no frame") << "print Playing x.\nprint VIDEO:  [H264]\nprint Starting "
+                                 "playback...\nwait-for volume 50 2\n"
+                                 "print Exiting... (End of file)\n"
+                              << int(State::Failed);
     QTest::newRow("died before playing") << "wait-for volume 50 2\nexit 1\n" << int(State::Failed);
 }
 
@@ -242,7 +248,8 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession()
 
 void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
 {
-    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for pause\nsleep 0.3\ncrash\n");
+    UseScript("print Playing x.\nprint VIDEO:  [H264]\n"
+              "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for pause\nsleep 0.3\ncrash\n");
     PlaybackSession session;
     session.Start(FileLaunch(MakeFile("paused.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);

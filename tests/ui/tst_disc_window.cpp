@@ -11,6 +11,7 @@
 #include "ui/CMessageBox.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QStandardPaths>
@@ -23,6 +24,7 @@ private slots:
     void initTestCase();
     void bluRayTitlesPlayWhatTheyName();
     void dvdFolderPlays();
+    void movieOfTwoClipsPlaysThroughAndLeavesNoStart();
     void foldersThatAreNoDiscGetTheMessage_data();
     void foldersThatAreNoDiscGetTheMessage();
     void aBluRayWithNothingToPlayGetsTheMessage();
@@ -249,6 +251,145 @@ void DiscWindowTest::dvdFolderPlays()
     window.OpenDiscFolder(folder);
     QTRY_VERIFY(ui.Engine());
     QCOMPARE(ui.PlaylistSize(), 1);
+    window.StopBtn();
+}
+
+// Darkest grey level of the text in a menu entry, as the menu paints it.
+static int DarkestIn(QMenu *menu, QAction *entry)
+{
+    const QImage image = menu->grab().toImage();
+    const QRect area = menu->actionGeometry(entry).intersected(image.rect());
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+        }
+    }
+    return darkest;
+}
+
+// The usual main movie: one title of two clips, beside a longer title the engine cannot play
+// by number. Play Movie plays the movie, whose time runs on over the clip change and which
+// ends when the engine does; a chapter's start then stays with the launch that asked for it.
+void DiscWindowTest::movieOfTwoClipsPlaysThroughAndLeavesNoStart()
+{
+    BluRayFolderBuilder disc;
+    disc.AddClip("00001", 12);
+    disc.AddClip("00002", 6);
+    disc.AddClip("00005", 4);
+    disc.AddPlaylist("00003.mpls", {"00001", "00002"}, {0, 6000});
+    // A playlist name without five digits: listed, never played by number.
+    disc.AddPlaylist("9.mpls", {"00001", "00002", "00005"});
+    const QString folder = dir.filePath("two clips");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    const BluRayScan scan = ScanBluRayFolder(folder);
+    QCOMPARE(scan.titles.size(), 2);
+    QCOMPARE(scan.titles[0].playlistName, QStringLiteral("9.mpls"));
+    QVERIFY(!scan.titles[0].HasEngineTitle());
+    const BluRayTitle movie = scan.titles[1];
+    QCOMPARE(movie.lengthSeconds, 18);
+    QVERIFY(movie.HasEngineTitle());
+    const QString film = dir.filePath("after the chapter.mkv");
+    QCOMPARE(
+        QProcess::execute("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f",
+                                     "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=20",
+                                     "-c:v", "mpeg4", film}),
+        0);
+
+    // The engine by itself on the movie, for how long the title plays.
+    QProcess bare;
+    QElapsedTimer bareClock;
+    bareClock.start();
+    bare.start("mplayer",
+               {"-slave", "-quiet", "-demuxer", "lavf", "-vo", "null", "-ao", "null",
+                QStringLiteral("br://%1").arg(movie.engineTitle), "-bluray-device", folder});
+    bare.closeWriteChannel();
+    QVERIFY(bare.waitForFinished(90000));
+    const qint64 bareMs = bareClock.elapsed();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    QCOMPARE(ui.CurrentTitleKey(), movie.key);
+
+    // Play Movie plays the longest title the engine can reach, by its number.
+    QList<qint64> shown;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] {
+        if (ui.Session().IsActive()) {
+            shown << ui.ClockMs();
+        }
+    });
+    QElapsedTimer sessionClock;
+    sessionClock.start();
+    sampler.start(500);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    QVERIFY2(LaunchArguments(ui).contains(
+                 QStringLiteral("br://%1 -bluray-device").arg(movie.engineTitle)),
+             qPrintable(LaunchArguments(ui)));
+
+    // On the video page the unreachable title stays disabled in Controls > Title, and looks it.
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QCOMPARE(
+        Texts(ui.TitleSubmenu(), false),
+        QStringList({"1. " + scan.titles[0].durationText + " (off)", "2. " + movie.durationText}));
+    ui.TitleSubmenu()->popup(window.mapToGlobal(QPoint(50, 50)));
+    QVERIFY(QTest::qWaitForWindowExposed(ui.TitleSubmenu()));
+    const int offText = DarkestIn(ui.TitleSubmenu(), ui.TitleSubmenu()->actions().at(0));
+    const int onText = DarkestIn(ui.TitleSubmenu(), ui.TitleSubmenu()->actions().at(1));
+    ui.TitleSubmenu()->close();
+    QVERIFY2(
+        offText > onText + 60,
+        qPrintable(QStringLiteral("disabled text %1, enabled text %2").arg(offText).arg(onText)));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!ui.Session().IsActive(), 90000);
+    const qint64 sessionMs = sessionClock.elapsed();
+    sampler.stop();
+    QStringList seconds;
+    for (qint64 ms : shown) {
+        seconds << QString::number(ms / 1000.0, 'f', 1);
+    }
+    qInfo("the movie: engine alone %lld ms, in the window %lld ms; shown %s", bareMs, sessionMs,
+          qPrintable(seconds.join(' ')));
+    QCOMPARE(ui.Session().LastFailure(), PlaybackSession::Failure::None);
+    QVERIFY(ui.CurrentPage() != Page::Video);
+    QVERIFY(!shown.isEmpty());
+    qint64 highest = 0;
+    for (qint64 ms : shown) {
+        QVERIFY2(ms >= highest - 1000,
+                 qPrintable(QStringLiteral("%1 ms after %2 ms").arg(ms).arg(highest)));
+        highest = qMax(highest, ms);
+    }
+    QVERIFY2(highest >= (movie.lengthSeconds - 2) * 1000, qPrintable(QString::number(highest)));
+    // The window's session ends with the engine's title, not long after it.
+    QVERIFY2(sessionMs <= bareMs + 5000,
+             qPrintable(QStringLiteral("%1 ms against %2 ms").arg(sessionMs).arg(bareMs)));
+
+    // Chapter 2 from the disc page, Stop, then a file: the file plays from its start.
+    window.Navigation();
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(1));
+    QTRY_VERIFY(ui.Engine());
+    QCOMPARE(ui.Session().CurrentLaunch().startSec, 6);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 7000, 15000);
+    window.StopBtn();
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY(ui.Engine());
+    QList<double> answers;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid) {
+            answers << event.value;
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answers.size() >= 3, 15000);
+    QVERIFY2(answers.first() < 2.5, qPrintable(QString::number(answers.first())));
+    QVERIFY2(ui.ClockMs() < 5000, qPrintable(QString::number(ui.ClockMs())));
     window.StopBtn();
 }
 

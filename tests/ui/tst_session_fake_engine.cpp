@@ -204,7 +204,8 @@ void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
 
 void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
 {
-    UseScript("print Playing x.\nprint VIDEO:  [H264]\nwait-for volume 50 2\n"
+    UseScript("print Playing x.\nprint VIDEO:  [H264]\n"
+              "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for volume 50 2\n"
               "print Exiting... (End of file)\n");
     DRUI window;
     window.InitMainWindow();

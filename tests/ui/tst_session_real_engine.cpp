@@ -4,6 +4,7 @@
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
+#include "ui/CMessageBox.h"
 
 #include <QApplication>
 #include <QImageReader>
@@ -13,6 +14,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class SessionRealEngineTest : public QObject
 {
@@ -28,9 +31,14 @@ private slots:
     void engineDiesWithThePlayer();
     void pausedEngineStaysPausedAndSnapshotsKeepTheirNames();
     void pictureKeepsItsShape();
+    void shownClockFollowsTheEngineAfterAStep();
+    void trackMenusFollowTheSource();
+    void unplayableFilesAreNamedAndLeaveNothingRunning_data();
+    void unplayableFilesAreNamedAndLeaveNothingRunning();
 
 private:
     QString MakeMedia(const QString &name, int seconds, const QStringList &extra = {});
+    QString MakeSilentMedia(const QString &name, int seconds);
     QTemporaryDir dir;
 };
 
@@ -102,6 +110,42 @@ QString SessionRealEngineTest::MakeMedia(const QString &name, int seconds, const
     return path;
 }
 
+// Colour bars and nothing else: no sound, no subtitles.
+QString SessionRealEngineTest::MakeSilentMedia(const QString &name, int seconds)
+{
+    const QString path = dir.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+                  QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(seconds), "-c:v",
+                  "mpeg4", path});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        qWarning() << ffmpeg.readAllStandardError();
+        return {};
+    }
+    return path;
+}
+
+// The running (not yet reaped) child processes of this test: the engine, the probe.
+static QStringList LiveChildren()
+{
+    QStringList children;
+    const QString self = QString::number(::getpid());
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        const int close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (close > 0 && fields.size() > 1 && fields[0] != "Z" && fields[1] == self.toLatin1()) {
+            children << QString::fromLocal8Bit(line.left(close + 1));
+        }
+    }
+    return children;
+}
+
 static QStringList Entries(QMenu *menu)
 {
     QStringList entries;
@@ -161,7 +205,7 @@ void SessionRealEngineTest::killedEngineReturnsToTheStartPage()
     window.show();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
-    QTRY_VERIFY_WITH_TIMEOUT(ui.AudioTracks()->actions().size() == 3, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
     const qint64 pid = ui.Engine()->ProcessId();
     QVERIFY(pid > 0);
     ::kill(pid_t(pid), SIGKILL);
@@ -357,13 +401,29 @@ void SessionRealEngineTest::pausedEngineStaysPausedAndSnapshotsKeepTheirNames()
     QVERIFY2(shownAtPause >= 10000 && shownAtPause < 12500,
              qPrintable(QString::number(shownAtPause)));
 
-    // Three seconds of mute, unmute, volume and balance while paused.
+    // Three seconds of volume, mute, unmute and balance while paused. The unmute returns to
+    // the level chosen before the mute.
+    emit ui.Volume()->sliderMoved(30);
     QTest::mouseClick(ui.VolumeButton(), Qt::LeftButton);
+    QCOMPARE(ui.Volume()->value(), 0);
     QTest::qWait(700);
     QTest::mouseClick(ui.VolumeButton(), Qt::LeftButton);
+    QCOMPARE(ui.Volume()->value(), 30);
+    QCOMPARE(ui.Session().Volume(), 30);
     QTest::keyClick(&window, Qt::Key_Up);
     emit ui.AudioMenu()->triggered(ui.AudioChannels()->actions().at(1));
     QTest::qWait(2300);
+    QCOMPARE(ui.ClockMs(), shownAtPause);
+
+    // A snapshot while paused is written and the engine stays paused (the resume below
+    // tells, from the engine's own position, whether it ran).
+    QTest::keyClick(&window, Qt::Key_S);
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(shots).entryList({"*.JPG"}, QDir::Files).size(), 1, 10000);
+    QCOMPARE(QImage(shots + "/" + QDir(shots).entryList({"*.JPG"}, QDir::Files).first()).size(),
+             QSize(320, 240));
+    QTest::qWait(1500);
+    QCOMPARE(ui.Session().CurrentState(), PlaybackSession::State::Paused);
+    QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Resume"));
     QCOMPARE(ui.ClockMs(), shownAtPause);
 
     positions.clear();
@@ -439,6 +499,168 @@ void SessionRealEngineTest::pictureKeepsItsShape()
     QTRY_VERIFY(window.windowState() & Qt::WindowFullScreen);
     checkSquare("full screen");
     window.StopBtn();
+}
+
+// Key frames ten seconds apart: a step lands the engine away from the step's target, and
+// the shown clock must follow the engine there rather than keep the target's time line.
+void SessionRealEngineTest::shownClockFollowsTheEngineAfterAStep()
+{
+    const QString media = MakeMedia("sparse.mkv", 90, {"-g", "250"});
+    QVERIFY(!media.isEmpty());
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    DRUITestAccess ui(window);
+    window.OpenMediaFiles({media});
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 90, 10000);
+    // Each engine answer beside the shown position once the window has taken it.
+    QList<double> answers;
+    QList<qint64> shown;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid) {
+            answers << event.value;
+            shown << ui.ClockMs();
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answers.size() >= 2, 10000);
+
+    QTest::keyClick(&window, Qt::Key_Right);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 55000, 5000);
+    answers.clear();
+    shown.clear();
+    // Five seconds of answers after the step.
+    QTRY_VERIFY_WITH_TIMEOUT(answers.size() >= 10, 20000);
+    qInfo("after the step: engine %.2f s, shown %lld ms, label %s", answers.last(), shown.last(),
+          qPrintable(ui.Elapsed()->text()));
+    QVERIFY2(answers.last() >= 55,
+             qPrintable(QStringLiteral("the engine is at %1 s").arg(answers.last())));
+    QVERIFY2(qAbs(answers.last() * 1000 - shown.last()) <= 1100,
+             qPrintable(
+                 QStringLiteral("engine %1 s, shown %2 ms").arg(answers.last()).arg(shown.last())));
+    const QTime label = QTime::fromString(ui.Elapsed()->text().trimmed(), "hh:mm:ss");
+    QVERIFY2(label.isValid(), qPrintable(ui.Elapsed()->text()));
+    QVERIFY2(
+        qAbs(label.msecsSinceStartOfDay() - answers.last() * 1000) <= 2100,
+        qPrintable(
+            QStringLiteral("engine %1 s, label %2").arg(answers.last()).arg(ui.Elapsed()->text())));
+    window.StopBtn();
+}
+
+// The menus are filled when the engine starts to play the source.
+static bool Plays(DRUITestAccess &ui, const QString &path)
+{
+    return ui.Session().CurrentLaunch().path == path &&
+           ui.Session().CurrentState() == PlaybackSession::State::Playing;
+}
+
+// The stream menus belong to the source that plays: neither a film's streams nor the choice
+// made in them carry over to the next film.
+void SessionRealEngineTest::trackMenusFollowTheSource()
+{
+    const QString first = MakeMedia("two audio a.mkv", 20);
+    const QString second = MakeMedia("two audio b.mkv", 20);
+    const QString silent = MakeSilentMedia("silent.mkv", 20);
+    QVERIFY(!first.isEmpty() && !second.isEmpty() && !silent.isEmpty());
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    const QStringList firstChosen{"Disable", "Audio 1*", "Audio 2"};
+
+    window.OpenMediaFiles({first});
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()), firstChosen, 15000);
+    emit ui.AudioMenu()->triggered(ui.AudioTracks()->actions().at(2));
+    QCOMPARE(Entries(ui.AudioTracks()), QStringList({"Disable", "Audio 1", "Audio 2*"}));
+
+    window.OpenMediaFiles({second});
+    QTRY_VERIFY_WITH_TIMEOUT(Plays(ui, second), 15000);
+    QCOMPARE(Entries(ui.AudioTracks()), firstChosen);
+    QCOMPARE(ui.Session().AudioChoice(), 1);
+
+    window.OpenMediaFiles({silent});
+    QTRY_VERIFY_WITH_TIMEOUT(Plays(ui, silent), 15000);
+    QCOMPARE(Entries(ui.AudioTracks()), QStringList());
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList());
+
+    window.OpenMediaFiles({first});
+    QTRY_VERIFY_WITH_TIMEOUT(Plays(ui, first), 15000);
+    QCOMPARE(Entries(ui.AudioTracks()), firstChosen);
+    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1"}));
+    window.StopBtn();
+}
+
+void SessionRealEngineTest::unplayableFilesAreNamedAndLeaveNothingRunning_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text") << "text";
+    QTest::newRow("empty") << "empty";
+    QTest::newRow("truncated film") << "truncated";
+    QTest::newRow("unreadable film") << "unreadable";
+    QTest::newRow("vanished film") << "vanished";
+    QTest::newRow("named pipe") << "pipe";
+}
+
+void SessionRealEngineTest::unplayableFilesAreNamedAndLeaveNothingRunning()
+{
+    QFETCH(QString, kind);
+    const QString path = dir.filePath(QStringLiteral("bad %1 é.mkv").arg(kind));
+    QFile::remove(path);
+    if (kind == "text" || kind == "empty") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (kind == "text") {
+            file.write(QByteArray("Shopping list\nmilk\nbread\n").repeated(200));
+        }
+    } else if (kind == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        const QString film = MakeMedia(QStringLiteral("whole %1.mkv").arg(kind), 10);
+        QVERIFY(!film.isEmpty());
+        QVERIFY(QFile::rename(film, path));
+        if (kind == "truncated") {
+            // The container's header and no whole frame.
+            QVERIFY(QFile::resize(path, 2000));
+        } else if (kind == "unreadable") {
+            if (::geteuid() == 0) {
+                QSKIP("run as root, which reads a file whatever its mode");
+            }
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        }
+    }
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QString shown;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    answer.start(100);
+    if (kind == "vanished") {
+        // Listed, then gone before it is played.
+        window.OpenMediaFiles({path});
+        window.StopBtn();
+        QVERIFY(QFile::remove(path));
+        QTRY_VERIFY_WITH_TIMEOUT(LiveChildren().isEmpty(), 10000);
+        QTest::mouseClick(ui.PlayButton(), Qt::LeftButton);
+    } else {
+        window.OpenMediaFiles({path});
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
+    QVERIFY2(shown.contains(QFileInfo(path).fileName()), qPrintable(shown));
+    QCOMPARE(ui.CurrentPage(), Page::Start);
+    QVERIFY(!ui.IsPlaying());
+    QTRY_VERIFY2_WITH_TIMEOUT(LiveChildren().isEmpty(), qPrintable(LiveChildren().join(", ")),
+                              10000);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 // "--play FILE": plays the file in a window and prints the engine's process id, for
