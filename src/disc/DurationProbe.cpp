@@ -1,5 +1,7 @@
 #include "disc/DurationProbe.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 
@@ -60,7 +62,7 @@ ProbedDuration ProbeDuration(const QString &toolPath, const QString &mediaPath, 
     const QDeadlineTimer deadline(timeoutMs);
     QProcess tool;
     tool.setStandardOutputFile(QProcess::nullDevice());
-    tool.start(toolPath, {QStringLiteral("-i"), mediaPath}, QIODevice::ReadWrite);
+    ChildProcess::Start(tool, toolPath, {QStringLiteral("-i"), mediaPath});
     const bool started = tool.waitForStarted(qMax(0, int(deadline.remainingTime())));
     if (started && tool.waitForFinished(qMax(0, int(deadline.remainingTime())))) {
         result.text = DurationTextFromProbeOutput(tool.readAllStandardError());

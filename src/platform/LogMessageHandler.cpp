@@ -3,8 +3,17 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <cstdio>
+
 void LogMessageHandler(QtMsgType type, const QMessageLogContext &, const QString &text)
 {
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg) {
+        // Warnings say what the program could not do (a settings file it could not save, a
+        // file it ignored); they go to the standard error, which the desktop keeps in its
+        // journal, and never into Log.txt.
+        std::fprintf(stderr, "orvel-bluray-player: %s\n", text.toLocal8Bit().constData());
+        return;
+    }
     if (type != QtDebugMsg) {
         return;
     }

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 // Appends the toolkit's debug messages to "Log.txt" in the current directory, one line
-// "Debug: <text>" each; every other kind of message is dropped. The file is opened per
+// "Debug: <text>" each. Warnings and critical messages go to the standard error instead, one
+// line each; informational messages are dropped. The file is opened per
 // message, so the log follows the program when it changes its current directory.
 void LogMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text);

@@ -9,6 +9,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/ResultMailbox.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
@@ -46,6 +47,7 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 
 DRUI::~DRUI()
 {
+    scanMailbox->Close();
     refreshTimer->stop();
     delete refreshTimer;
     refreshTimer = nullptr;

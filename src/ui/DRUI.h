@@ -9,12 +9,15 @@
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamTally.h"
+#include "ui/ResultMailbox.h"
 
 #include <QMainWindow>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <memory>
 
 class DurationProbeQueue;
 class EngineProcess;
@@ -245,6 +248,8 @@ private:
     QMap<QString, QString> titleDiscFolders;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;
+    // Where Blu-ray scans hand in their results; closed when the window goes.
+    std::shared_ptr<ResultMailbox> scanMailbox = std::make_shared<ResultMailbox>(this);
     QMap<QString, QVector<MplsPlayItem>> titlePlayItems;
     QMap<QString, QVector<MplsStream>> titleSubtitles;
     QMap<QString, QVector<MplsStream>> titleAudioStreams;

@@ -9,15 +9,17 @@
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
+#include "ui/ResultMailbox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFutureWatcher>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -74,26 +76,26 @@ void DRUI::LoadBluRayFolder(const QString &folder)
 {
     // A disc with thousands of playlists takes a while to read; the window stays responsive
     // meanwhile and shows that it is busy. A newer load makes an older one's result moot.
+    // The scan gets a thread that nobody waits for: a disc that stalls must not keep Quit
+    // from ending the program. Its result is dropped when the window has gone by then.
     const quint64 load = ++discLoads;
-    auto *watcher = new QFutureWatcher<BluRayScan>(this);
-    connect(watcher, &QFutureWatcher<BluRayScan>::finished, this, [this, watcher, load] {
-        watcher->deleteLater();
-        QApplication::restoreOverrideCursor();
-        if (load == discLoads) {
-            ShowBluRayScan(watcher->result());
-        }
-    });
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    watcher->setFuture(QtConcurrent::run([folder] { return ScanBluRayFolder(folder); }));
+    std::thread([this, folder, load, mailbox = scanMailbox] {
+        auto scan = std::make_shared<BluRayScan>(ScanBluRayFolder(folder));
+        mailbox->Post([this, load, scan] {
+            QApplication::restoreOverrideCursor();
+            if (load == discLoads) {
+                ShowBluRayScan(*scan);
+            }
+        });
+    }).detach();
 }
 
 void DRUI::ShowBluRayScan(const BluRayScan &scan)
 {
     discNameLabel->setText(scan.discName);
     QPixmap picture;
-    if (!scan.thumbnailPath.isEmpty()) {
-        picture.load(scan.thumbnailPath);
-    }
+    picture.loadFromData(scan.thumbnailData);
     discArtLabel->setPixmap(picture);
 
     titleNumbers.clear();
