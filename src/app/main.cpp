@@ -2,6 +2,7 @@
 #include "platform/DisplayPlatform.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
+#include "platform/PathBytes.h"
 #include "platform/SingleInstance.h"
 #include "ui/DRUI.h"
 #include "ui/MprisService.h"
@@ -13,7 +14,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <climits>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -23,9 +26,17 @@ QStringList RawArguments(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        // File names are bytes; PathBytes keeps those that are not UTF-8.
+        arguments << PathBytes::FromBytes(argv[i]);
     }
     return arguments;
+}
+
+// The working folder as bytes, for relative paths: QDir would lose a name that is not UTF-8.
+QString CurrentFolder()
+{
+    char folder[PATH_MAX];
+    return ::getcwd(folder, sizeof folder) ? PathBytes::FromBytes(folder) : QDir::currentPath();
 }
 
 // The running instance may hold the lock a moment before it listens; a request that cannot
@@ -47,8 +58,7 @@ bool DeliverToRunningInstance(const SingleInstance &instance, const QStringList 
 int main(int argc, char *argv[])
 {
     // Help and version need no display, so they are answered before Qt looks for one.
-    const CommandLineRequest early =
-        ParseCommandLine(RawArguments(argc, argv), QDir::currentPath());
+    const CommandLineRequest early = ParseCommandLine(RawArguments(argc, argv), CurrentFolder());
     if (early.showHelp) {
         std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
         return 0;
@@ -64,9 +74,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
     qInstallMessageHandler(LogMessageHandler);
 
-    // Qt has taken its own options (-platform, -display ...) out of the arguments by now.
-    const CommandLineRequest request =
-        ParseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
+    // Qt has taken its own options (-platform, -display ...) out of argv by now.
+    const CommandLineRequest request = ParseCommandLine(RawArguments(argc, argv), CurrentFolder());
     for (const QString &problem : request.skipped) {
         std::fprintf(stderr, "%s: %s\n", programName, qPrintable(problem));
     }

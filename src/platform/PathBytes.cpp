@@ -1,5 +1,7 @@
 #include "platform/PathBytes.h"
 
+#include <QUrl>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -161,6 +163,16 @@ bool PathBytes::IsFolder(QStringView path)
 {
     struct stat status;
     return Stat(path, status) && S_ISDIR(status.st_mode);
+}
+
+QByteArray PathBytes::ToFileUrl(QStringView path)
+{
+    return "file://" + ToBytes(path).toPercentEncoding("/");
+}
+
+QString PathBytes::FromFileUrl(const QUrl &url)
+{
+    return FromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 QString PathBytes::RecoverLossyPath(const QString &path)

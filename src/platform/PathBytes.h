@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+class QUrl;
+
 // File names on Linux are bytes, and many of them are not UTF-8 (a name written by an old
 // Latin-1 system, say). Qt decodes such names lossily, so a path that went through a QString
 // could no longer be opened. Inside the program a path is a QString in which every byte that
@@ -32,6 +34,12 @@ public:
     // link to nowhere, a folder we may not enter) exists as nothing.
     static bool Exists(QStringView path);
     static bool IsFolder(QStringView path);
+
+    // A "file://" address for the path that keeps every byte (as percent escapes), and the
+    // path back from such an address (a local file address; any host is ignored). QUrl's
+    // own conversions decode the escapes as UTF-8 and would lose the other bytes.
+    static QByteArray ToFileUrl(QStringView path);
+    static QString FromFileUrl(const QUrl &url);
 
     // A path handed over by Qt (the open dialog) that Qt decoded lossily: when it does not
     // exist and its file name holds U+FFFD, the one entry of its folder whose name reads the

@@ -6,6 +6,7 @@
 #include "engine/FormatTime.h"
 #include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
@@ -32,8 +33,8 @@ QMenu *ParentMenu(const QAction *action)
 
 void DRUI::btnLoadBDPath()
 {
-    OpenDiscFolder(
-        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly));
+    OpenDiscFolder(PathBytes::RecoverLossyPath(
+        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly)));
 }
 
 void DRUI::OpenDiscFolder(const QString &folder)

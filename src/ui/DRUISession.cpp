@@ -10,6 +10,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
 #include "player/SessionRules.h"
 #include "player/SnapshotWriter.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
@@ -76,7 +76,7 @@ void DRUI::EndEngine()
 
 void DRUI::VideoPlay()
 {
-    if (requestedPath.isEmpty() || !QFile::exists(requestedPath)) {
+    if (requestedPath.isEmpty() || !PathBytes::Exists(requestedPath)) {
         return;
     }
     if (requestedPath == loadedPath) {

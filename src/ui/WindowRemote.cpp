@@ -3,8 +3,11 @@
 #include "ui/WindowRemote.h"
 
 #include "engine/EngineProcess.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
+#include "ui/CMessageBox.h"
 #include "ui/DRUI.h"
 
 #include <QCryptographicHash>
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QSlider>
+#include <QTimer>
 
 #include <limits>
 
@@ -24,8 +28,9 @@ PlaybackState WindowRemote::State() const
     }
     state.status = w.isPlaying ? PlaybackState::Status::Playing : PlaybackState::Status::Paused;
     state.path = w.requestedPath;
-    state.title = w.sourceKind == SourceKind::BluRay ? w.discNameLabel->text()
-                                                     : QFileInfo(w.requestedPath).fileName();
+    state.title = w.sourceKind == SourceKind::BluRay
+                      ? w.discNameLabel->text()
+                      : PathBytes::Readable(QFileInfo(w.requestedPath).fileName());
     state.artPath = ArtPath();
     state.durationSec = w.durationSec;
     state.positionMs = w.clockMs;
@@ -111,6 +116,24 @@ void WindowRemote::SeekTo(qint64 second)
     w.seekTargetSec = int(qBound<qint64>(0, second, last));
     w.seekSlider->setSliderPosition(w.seekTargetSec);
     w.SliderRelease();
+}
+
+bool WindowRemote::Open(const QString &path)
+{
+    if (!PathBytes::Exists(path)) {
+        qWarning("%s: asked to play it by the desktop, but it does not exist; what plays goes on",
+                 qPrintable(PathBytes::Readable(path)));
+        if (w.isActiveWindow()) {
+            // After the desktop's call has been answered: the notice waits for the user.
+            QTimer::singleShot(0, &w, [window = &w, path] {
+                CMessageBox::Inform(window->geometry(),
+                                    GetText("Messages/MSG0105").arg(PathBytes::Readable(path)));
+            });
+        }
+        return false;
+    }
+    w.OpenPaths({path});
+    return true;
 }
 
 void WindowRemote::SetVolume(int percent)
