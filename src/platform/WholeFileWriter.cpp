@@ -21,6 +21,13 @@ bool Fail(const QString &path, const char *step, int error)
     return false;
 }
 
+bool Refuse(const QString &path)
+{
+    qWarning("%s: could not be saved (not a regular file); what is there is left as it was",
+             qPrintable(PathBytes::Readable(path)));
+    return false;
+}
+
 bool WriteAll(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
@@ -54,7 +61,7 @@ bool WriteWholeFile(const QString &path, QByteArrayView bytes)
     }
     if (::stat(target.constData(), &status) == 0) {
         if (!S_ISREG(status.st_mode))
-            return Fail(path, "not a regular file", EINVAL);
+            return Refuse(path);
         // Opened without truncating, only to learn whether we may write it: the rename would
         // replace a file that we were not allowed to change.
         const int probe = ::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
