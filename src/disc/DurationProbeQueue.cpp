@@ -1,5 +1,7 @@
 #include "disc/DurationProbeQueue.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QProcess>
 #include <QTimer>
 
@@ -47,7 +49,8 @@ void DurationProbeQueue::StartNext()
         }
     });
     deadline->start(timeoutMs);
-    current->start(job.toolPath, {QStringLiteral("-i"), job.mediaPath}, QIODevice::ReadOnly);
+    ChildProcess::Start(*current, job.toolPath, {QStringLiteral("-i"), job.mediaPath},
+                        QIODevice::ReadOnly);
 }
 
 void DurationProbeQueue::Finish(bool timedOut)

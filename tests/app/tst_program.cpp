@@ -366,6 +366,9 @@ void ProgramTest::namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart()
     QVERIFY(player.waitForStarted(5000));
     // The address escapes every byte, so it names the file exactly.
     QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + first.toPercentEncoding("/"), 20000);
+    // The length probe found the file too.
+    QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
+                              10000);
     QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 10000);
     QVERIFY2(EngineArguments(player.processId()).contains(first),
              EngineArguments(player.processId()).join(' ').toPercentEncoding(" /-=:"));
