@@ -8,8 +8,6 @@
 #include <QtTest>
 
 #include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -45,7 +43,6 @@ class DiscDumpTest : public QObject
 
 private slots:
     void printsOneLinePerFolder();
-    void pipesInPlaceOfDiscFilesAreNotWaitedOn();
 };
 
 void DiscDumpTest::printsOneLinePerFolder()
@@ -141,45 +138,6 @@ void DiscDumpTest::printsOneLinePerFolder()
                                ",\"kind\":\"none\",\"name\":\"\",\"thumbnail\":\"\","
                                "\"pictureLoaded\":false,\"current\":\"\",\"titles\":[]}");
     QCOMPARE(lines[5], QByteArray());
-}
-
-// A named pipe where the metadata or the picture should be has no writer: opening or reading
-// it would wait for ever. The dump comes back with what the rest of the disc says.
-void DiscDumpTest::pipesInPlaceOfDiscFilesAreNotWaitedOn()
-{
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    QString error;
-    const QString pipedPicture = root.filePath(QStringLiteral("picture"));
-    BluRayFolderBuilder withName;
-    withName.AddRaw(QStringLiteral("00001.mpls"), "not a playlist");
-    withName.SetDiscName("Piped", "thumb.jpg");
-    QVERIFY2(withName.Build(pipedPicture, &error), qPrintable(error));
-    const QByteArray picture = QFile::encodeName(pipedPicture + "/BDMV/META/DL/thumb.jpg");
-    QVERIFY(::unlink(picture.constData()) == 0 && ::mkfifo(picture.constData(), 0600) == 0);
-
-    const QString pipedMetadata = root.filePath(QStringLiteral("metadata"));
-    BluRayFolderBuilder withoutName;
-    withoutName.AddRaw(QStringLiteral("00001.mpls"), "not a playlist");
-    QVERIFY2(withoutName.Build(pipedMetadata, &error), qPrintable(error));
-    QVERIFY(QDir().mkpath(pipedMetadata + "/BDMV/META/DL"));
-    QVERIFY(::mkfifo(QFile::encodeName(pipedMetadata + "/BDMV/META/DL/bdmt_eng.xml").constData(),
-                     0600) == 0);
-
-    QProcess dump;
-    dump.start(QStringLiteral(ORVEL_DISC_DUMP), {pipedPicture, pipedMetadata});
-    const bool finished = dump.waitForFinished(20000);
-    if (!finished)
-        dump.kill();
-    QVERIFY2(finished, "the dump waited on a pipe");
-    QCOMPARE(dump.exitCode(), 0);
-    const QList<QByteArray> lines = dump.readAllStandardOutput().split('\n');
-    QVERIFY(lines.size() >= 2);
-    QVERIFY2(lines[0].contains("\"kind\":\"bluray\",\"name\":\"Piped\",\"thumbnail\":"
-                               "\"thumb.jpg\",\"pictureLoaded\":false"),
-             lines[0].constData());
-    QVERIFY2(lines[1].contains("\"kind\":\"bluray\",\"name\":\"\",\"thumbnail\":\"\""),
-             lines[1].constData());
 }
 
 QTEST_GUILESS_MAIN(DiscDumpTest)
