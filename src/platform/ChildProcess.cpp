@@ -22,6 +22,9 @@ struct ExactCommand
 {
     std::vector<QByteArray> strings;
     std::vector<char *> argv;
+    // Empty when the child inherits the player's environment.
+    std::vector<QByteArray> environmentStrings;
+    std::vector<char *> envp;
 };
 
 void SetModifier(QProcess &process, pid_t parent, std::shared_ptr<const ExactCommand> command)
@@ -39,8 +42,10 @@ void SetModifier(QProcess &process, pid_t parent, std::shared_ptr<const ExactCom
         }
         // Without a return on success; on failure QProcess's own exec fails the same way and
         // reports it.
-        if (command)
+        if (command && command->envp.empty())
             execv(command->argv[0], command->argv.data());
+        else if (command)
+            execve(command->argv[0], command->argv.data(), command->envp.data());
     });
 }
 
@@ -72,6 +77,15 @@ void ChildProcess::Start(QProcess &process, const QString &program, const QStrin
     for (QByteArray &string : command->strings)
         command->argv.push_back(string.data());
     command->argv.push_back(nullptr);
+    const QProcessEnvironment environment = process.processEnvironment();
+    if (!environment.isEmpty()) {
+        for (const QString &key : environment.keys())
+            command->environmentStrings.push_back(PathBytes::ToBytes(key) + '=' +
+                                                  PathBytes::ToBytes(environment.value(key)));
+        for (QByteArray &string : command->environmentStrings)
+            command->envp.push_back(string.data());
+        command->envp.push_back(nullptr);
+    }
     SetModifier(process, getpid(), command);
     process.start(program, arguments, mode);
     // Later starts of the same process set their own command.

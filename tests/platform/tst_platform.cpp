@@ -1,5 +1,6 @@
 #include "SessionHarness.h"
 #include "platform/AppFolders.h"
+#include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
@@ -59,6 +60,7 @@ private slots:
     void namesTravelAsBytes_data();
     void namesTravelAsBytes();
     void lossyNameFromTheDialogIsFound();
+    void childGetsTheExactBytes();
     void staleLockOfADeadProcessDoesNotBlockTheStart();
     void keepAwakeInhibitsOnTheSessionBus();
     void keepAwakeWithoutBusDoesNothing();
@@ -317,6 +319,21 @@ void PlatformTest::lossyNameFromTheDialogIsFound()
     // A name that exists, or one with no stand-in character, is left as it is.
     QCOMPARE(PathBytes::RecoverLossyPath(dir.path()), dir.path());
     QCOMPARE(PathBytes::RecoverLossyPath(dir.filePath("gone\uFFFD")), dir.filePath("gone\uFFFD"));
+}
+
+void PlatformTest::childGetsTheExactBytes()
+{
+    QProcess child;
+    QProcessEnvironment environment;
+    environment.insert("ORVEL_MARK", "set");
+    child.setProcessEnvironment(environment);
+    ChildProcess::EndWithParent(child);
+    const QByteArray name = "/v/caf\xe9 \xe5\xbd\xb1.mkv";
+    ChildProcess::Start(
+        child, "sh",
+        {"-c", "printf '%s|%s' \"$1\" \"$ORVEL_MARK\"", "sh", PathBytes::FromBytes(name)});
+    QVERIFY(child.waitForFinished(5000));
+    QCOMPARE(child.readAllStandardOutput(), name + "|set");
 }
 
 void PlatformTest::staleLockOfADeadProcessDoesNotBlockTheStart()
