@@ -9,7 +9,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
-#include "ui/ResultMailbox.h"
+#include "platform/ResultMailbox.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 

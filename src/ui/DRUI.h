@@ -3,13 +3,13 @@
 #include "disc/MplsPlayItem.h"
 #include "disc/MplsStream.h"
 #include "engine/EngineEvent.h"
+#include "platform/ResultMailbox.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
 #include "player/RecentFiles.h"
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamTally.h"
-#include "ui/ResultMailbox.h"
 
 #include <QMainWindow>
 #include <QMap>

@@ -7,10 +7,10 @@
 #include "engine/SlaveCommand.h"
 #include "i18n/GetText.h"
 #include "platform/PathBytes.h"
+#include "platform/ResultMailbox.h"
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
-#include "ui/ResultMailbox.h"
 
 #include <QApplication>
 #include <QDir>

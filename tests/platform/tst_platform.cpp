@@ -5,6 +5,7 @@
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
 #include "platform/PathBytes.h"
+#include "platform/ResultMailbox.h"
 #include "platform/SingleInstance.h"
 
 #include <QDBusConnection>
@@ -18,7 +19,9 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 // Stands in for the desktop's screen saver on a private bus and records what it is asked.
@@ -51,6 +54,8 @@ class PlatformTest : public QObject
 private slots:
     void logHandlerKeepsOnlyDebugMessages();
     void logFollowsTheCurrentDirectory();
+    void logIsNotWrittenIntoAPipe();
+    void lateResultsAreDroppedNotWaitedFor();
     void secondInstanceFindsTheFirstAndAsksItToShow();
     void runtimeFolderIsTheUsersOwn_data();
     void runtimeFolderIsTheUsersOwn();
@@ -102,6 +107,47 @@ void PlatformTest::logFollowsTheCurrentDirectory()
     QDir::setCurrent(previous);
     QCOMPARE(ReadAll(first.filePath("Log.txt")), QString("Debug: one\n"));
     QCOMPARE(ReadAll(second.filePath("Log.txt")), QString("Debug: two\n"));
+}
+
+void PlatformTest::logIsNotWrittenIntoAPipe()
+{
+    QTemporaryDir dir;
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("Log.txt")).constData(), 0600) == 0);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    auto logged = std::async(std::launch::async, [] {
+        LogMessageHandler(QtDebugMsg, QMessageLogContext(), "to nobody");
+    });
+    const bool returned = logged.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Read the pipe, so that the waiting writer goes and the failure is reported.
+        QFile reader("Log.txt");
+        reader.open(QIODevice::ReadOnly);
+        logged.wait();
+    }
+    QDir::setCurrent(previous);
+    QVERIFY2(returned, "the log waited for a reader of the pipe");
+}
+
+void PlatformTest::lateResultsAreDroppedNotWaitedFor()
+{
+    auto receiver = std::make_unique<QObject>();
+    auto mailbox = std::make_shared<ResultMailbox>(receiver.get());
+    int delivered = 0;
+    const auto postFromAThread = [&mailbox, &delivered] {
+        std::thread([mailbox, &delivered] { mailbox->Post([&delivered] { ++delivered; }); }).join();
+    };
+    postFromAThread();
+    QCOMPARE(delivered, 0); // in the receiver's thread, from its event loop
+    QTRY_COMPARE(delivered, 1);
+
+    // One posted before the receiver goes, one after: neither runs.
+    postFromAThread();
+    mailbox->Close();
+    receiver.reset();
+    postFromAThread();
+    QTest::qWait(50);
+    QCOMPARE(delivered, 1);
 }
 
 void PlatformTest::secondInstanceFindsTheFirstAndAsksItToShow()

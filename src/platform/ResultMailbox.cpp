@@ -1,4 +1,4 @@
-#include "ui/ResultMailbox.h"
+#include "platform/ResultMailbox.h"
 
 #include <QMetaObject>
 
