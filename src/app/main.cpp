@@ -2,6 +2,7 @@
 #include "platform/DisplayPlatform.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
+#include "platform/PathBytes.h"
 #include "platform/SingleInstance.h"
 #include "ui/DRUI.h"
 #include "ui/MprisService.h"
@@ -13,7 +14,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <climits>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -23,9 +26,17 @@ QStringList RawArguments(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        // File names are bytes; PathBytes keeps those that are not UTF-8.
+        arguments << PathBytes::FromBytes(argv[i]);
     }
     return arguments;
+}
+
+// The working folder as bytes, for relative paths: QDir would lose a name that is not UTF-8.
+QString CurrentFolder()
+{
+    char folder[PATH_MAX];
+    return ::getcwd(folder, sizeof folder) ? PathBytes::FromBytes(folder) : QDir::currentPath();
 }
 
 // The running instance may hold the lock a moment before it listens; a request that cannot
@@ -49,7 +60,7 @@ int main(int argc, char *argv[])
     // Everything up to the hand-over to a running window needs no display: the answer to
     // --help or a wrong option, and a second start, come before Qt looks for one.
     const CommandLineRequest request =
-        ParseCommandLine(WithoutToolkitOptions(RawArguments(argc, argv)), QDir::currentPath());
+        ParseCommandLine(WithoutToolkitOptions(RawArguments(argc, argv)), CurrentFolder());
     if (request.showHelp) {
         std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
         return 0;

@@ -81,6 +81,23 @@ private:
     qint64 expected = 0;
 };
 
+// The disc picture, read here rather than by whoever shows it: the scan runs aside, so a
+// picture that is a named pipe, or on a disc that stalls, can hold up nothing else.
+QByteArray ReadThumbnail(const QString &path)
+{
+    ReadOnlyFile file;
+    if (file.Open(path) != 0)
+        return QByteArray();
+    const qint64 size = file.RegularFileSize();
+    if (size < 0 || size > BluRayScan::MaxThumbnailBytes)
+        return QByteArray();
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 got = 0;
+    if (file.ReadAt(bytes.data(), size, 0, got) != 0)
+        return QByteArray();
+    return bytes;
+}
+
 } // namespace
 
 const BluRayTitle *BluRayScan::Find(const QString &key) const
@@ -109,8 +126,10 @@ BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings)
     scan.discName = metadata.name;
     scan.discNameBytes = metadata.nameBytes;
     scan.thumbnailName = metadata.thumbnail;
-    if (!metadata.thumbnail.isEmpty())
+    if (!metadata.thumbnail.isEmpty()) {
         scan.thumbnailPath = JoinPath(metadataFolder, metadata.thumbnail);
+        scan.thumbnailData = ReadThumbnail(scan.thumbnailPath);
+    }
     clock.Into(&BluRayScanTimings::metadata);
 
     QVector<FolderEntry> entries;

@@ -35,11 +35,15 @@ struct BluRayTitle
 // Everything LoadBluRayFolder learns from a disc folder, as plain data.
 struct BluRayScan
 {
-    QString folder;              // as given; titleDiscFolders holds it for every title
-    QString discName;            // the metadata's name, decoded as the window shows it
-    QByteArray discNameBytes;    // the same as read from the file
-    QString thumbnailName;       // the metadata's thumbnail file name, or empty
-    QString thumbnailPath;       // BDMV/META/DL/ joined with that name; empty without a name
+    QString folder;           // as given; titleDiscFolders holds it for every title
+    QString discName;         // the metadata's name, decoded as the window shows it
+    QByteArray discNameBytes; // the same as read from the file
+    QString thumbnailName;    // the metadata's thumbnail file name, or empty
+    QString thumbnailPath;    // BDMV/META/DL/ joined with that name; empty without a name
+    // The picture file's bytes, read by the scan so that nobody opens the path again: empty
+    // unless it is a regular file of at most MaxThumbnailBytes.
+    QByteArray thumbnailData;
+    static constexpr qint64 MaxThumbnailBytes = 16 * 1024 * 1024;
     QVector<BluRayTitle> titles; // in the order of the title menus: longest first
     // The longest title the engine can play by number (else the longest); empty without titles.
     QString currentTitleKey;

@@ -1,5 +1,7 @@
 #include "disc/DiscMetadata.h"
 
+#include "disc/ReadOnlyFile.h"
+
 #include <QFile>
 
 namespace {
@@ -46,8 +48,10 @@ void TakeLine(QByteArrayView read, DiscMetadata &metadata)
 DiscMetadata ReadDiscMetadata(const QString &path)
 {
     DiscMetadata metadata;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without blocking and read only when it is a regular file: a named pipe in its
+    // place would otherwise hold the scan for ever.
+    ReadOnlyFile file;
+    if (file.Open(path) != 0 || file.RegularFileSize() < 0)
         return metadata;
 
     QByteArray line;
@@ -60,10 +64,12 @@ DiscMetadata ReadDiscMetadata(const QString &path)
         }
     };
     char chunk[65536];
-    for (;;) {
-        const qint64 got = file.read(chunk, sizeof chunk);
+    for (qint64 offset = 0;;) {
+        qint64 got = 0;
+        file.ReadAt(chunk, sizeof chunk, offset, got);
         if (got <= 0)
             break;
+        offset += got;
         for (qint64 i = 0; i < got; ++i) {
             const char c = chunk[i];
             if (carriageReturn) {

@@ -1,6 +1,6 @@
 #include "disc/ReadOnlyFile.h"
 
-#include <QFile>
+#include "platform/PathBytes.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,7 +17,7 @@ int ReadOnlyFile::Open(const QString &path)
     Close();
     // Non-blocking so that a named pipe left in a disc folder cannot stall a scan waiting
     // for a writer; regular files ignore the flag.
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathBytes::ToBytes(path);
     int fd;
     do {
         fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

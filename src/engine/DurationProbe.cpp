@@ -1,6 +1,7 @@
 #include "engine/DurationProbe.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/PathBytes.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -131,7 +132,7 @@ QString DurationTextFromProbeOutput(QByteArrayView output, const QString &mediaN
 bool IsProbeableFile(const QString &mediaPath)
 {
     struct stat info;
-    return !mediaPath.isEmpty() && ::stat(QFile::encodeName(mediaPath).constData(), &info) == 0 &&
+    return !mediaPath.isEmpty() && ::stat(PathBytes::ToBytes(mediaPath).constData(), &info) == 0 &&
            S_ISREG(info.st_mode);
 }
 
@@ -152,7 +153,7 @@ ProbedDuration ProbeDuration(const QString &toolPath, const QString &mediaPath, 
     const QDeadlineTimer deadline(timeoutMs);
     QProcess tool;
     PrepareProbeProcess(tool, toolPath, mediaPath);
-    tool.start(QIODevice::ReadOnly);
+    ChildProcess::Start(tool, tool.program(), tool.arguments(), QIODevice::ReadOnly);
     const bool started = tool.waitForStarted(qMax(0, int(deadline.remainingTime())));
     if (started && tool.waitForFinished(qMax(0, int(deadline.remainingTime())))) {
         result.text = DurationTextFromProbeOutput(tool.readAllStandardError(), mediaPath);

@@ -1,5 +1,7 @@
 #include "engine/DurationProbeQueue.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QProcess>
 #include <QTimer>
 
@@ -54,7 +56,8 @@ void DurationProbeQueue::StartNext()
         }
     });
     deadline->start(timeoutMs);
-    current->start(QIODevice::ReadOnly);
+    // The file's exact bytes reach the tool, whatever its name's encoding.
+    ChildProcess::Start(*current, current->program(), current->arguments(), QIODevice::ReadOnly);
 }
 
 void DurationProbeQueue::Finish(bool timedOut)

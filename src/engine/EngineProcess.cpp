@@ -52,7 +52,7 @@ void EngineProcess::Start(const QString &program, const QStringList &arguments)
         QDir().mkpath(workingFolder);
         process.setWorkingDirectory(workingFolder);
     }
-    process.start(program, arguments, QIODevice::ReadWrite);
+    ChildProcess::Start(process, program, arguments);
 }
 
 void EngineProcess::Send(const QByteArray &command)

@@ -1,7 +1,8 @@
 #include "i18n/CPrivateProfile.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/RegularFileReader.h"
+#include "platform/WholeFileWriter.h"
+
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -245,17 +246,8 @@ bool TooLarge(const QString &what, qint64 size)
 
 CPrivateProfile CPrivateProfile::Load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return CPrivateProfile();
-    if (TooLarge(path, file.size()))
-        return CPrivateProfile();
-    // Read one byte more than allowed, so that a file that does not know its size is caught
-    // too.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (TooLarge(path, bytes.size()))
-        return CPrivateProfile();
-    return Parse(bytes);
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, MaxFileSize);
+    return bytes ? Parse(*bytes) : CPrivateProfile();
 }
 
 CPrivateProfile CPrivateProfile::Parse(const QByteArray &bytes)
@@ -475,24 +467,12 @@ std::optional<QByteArray> CPrivateProfile::WithValue(const QByteArray &bytes,
 bool CPrivateProfile::WriteString(const QString &path, const QString &section, const QString &key,
                                   const QString &value)
 {
-    QByteArray bytes;
-    QFile existing(path);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly) || TooLarge(path, existing.size()))
-            return false;
-        bytes = existing.read(MaxFileSize + 1);
-        existing.close();
-    }
-    const std::optional<QByteArray> updated = WithValue(bytes, section, key, value);
+    // A file that cannot be read whole is not rewritten: what it held would be lost.
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, MaxFileSize);
+    if (!bytes)
+        return false;
+    const std::optional<QByteArray> updated = WithValue(*bytes, section, key, value);
     if (!updated)
         return false;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(*updated) != updated->size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteWholeFile(path, *updated);
 }

@@ -29,7 +29,8 @@
 //
 // A missing or unreadable file reads as an empty one, and so does a file larger than
 // MaxFileSize, with a warning in the log: settings and language files are a few kilobytes,
-// and a huge one is a mistake or an attack, not something to spend the start-up on.
+// and a huge one is a mistake or an attack, not something to spend the start-up on. Only a
+// regular file is read (ReadRegularFile): a named pipe in its place is ignored, not waited on.
 class CPrivateProfile
 {
 public:
@@ -60,8 +61,9 @@ public:
     QStringList ReadSectionNames(int bufferSize) const;
 
     // Sets key to value in the file at path (see WithValue). A missing file is created as
-    // 8-bit text. The file is replaced in one step, so a crash leaves either the old or the
-    // new file. Returns false when nothing was written.
+    // 8-bit text. The file is replaced in one step (WriteWholeFile), so a crash or a full
+    // disk leaves the old file whole. A file that is there but cannot be read whole is left
+    // alone. Returns false when nothing was written.
     static bool WriteString(const QString &path, const QString &section, const QString &key,
                             const QString &value);
 

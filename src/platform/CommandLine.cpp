@@ -1,7 +1,8 @@
 #include "platform/CommandLine.h"
 
+#include "platform/PathBytes.h"
+
 #include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -105,17 +106,23 @@ CommandLineRequest ParseCommandLine(const QStringList &arguments, const QString 
         if (LooksLikeAddress(argument)) {
             const QUrl url(argument);
             if (!url.isLocalFile() || !url.host().isEmpty()) {
-                request.skipped << argument + QStringLiteral(": not a local file");
+                request.skipped << PathBytes::Readable(argument) +
+                                       QStringLiteral(": not a local file");
                 continue;
             }
-            path = url.toLocalFile();
+            path = PathBytes::FromFileUrl(url);
         }
-        const QFileInfo info(QDir(workingFolder), path);
-        if (!info.exists()) {
-            request.skipped << argument + QStringLiteral(": no such file or folder");
+        // Composed and looked up as bytes: Qt's file classes would lose a name that is not
+        // UTF-8 and report it missing.
+        if (!path.startsWith(QLatin1Char('/')))
+            path = workingFolder + QLatin1Char('/') + path;
+        path = QDir::cleanPath(path);
+        if (!PathBytes::Exists(path)) {
+            request.skipped << PathBytes::Readable(argument) +
+                                   QStringLiteral(": no such file or folder");
             continue;
         }
-        request.paths << QDir::cleanPath(info.absoluteFilePath());
+        request.paths << path;
     }
     return request;
 }

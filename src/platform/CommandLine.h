@@ -9,7 +9,8 @@ struct CommandLineRequest
 {
     bool showHelp = false;
     bool showVersion = false;
-    // Absolute paths of the files and folders to open, in the order given.
+    // Absolute paths of the files and folders to open, in the order given, as PathBytes
+    // holds them (the arguments should come from PathBytes::FromBytes too).
     QStringList paths;
     // Options the program does not know; the program refuses to start with them.
     QStringList unknownOptions;

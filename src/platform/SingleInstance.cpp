@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "platform/AppFolders.h"
+#include "platform/PathBytes.h"
 
 #include <QLocalSocket>
 #include <QPointer>
@@ -9,7 +10,8 @@
 namespace {
 
 // A request is a line "open URL" per path, then the line "show". Paths travel as encoded
-// file URLs, so a name with a line break or any other byte arrives whole.
+// file URLs with every byte of the name escaped, so a name with a line break or one that is
+// not UTF-8 arrives whole.
 const QByteArray openPrefix = "open ";
 const QByteArray showLine = "show";
 // Bounds on what an unexpected client may make us hold.
@@ -58,7 +60,7 @@ bool SingleInstance::SendToRunningInstance(const QStringList &paths, int timeout
     }
     QByteArray request;
     for (const QString &path : paths) {
-        request += openPrefix + QUrl::fromLocalFile(path).toEncoded() + '\n';
+        request += openPrefix + PathBytes::ToFileUrl(path) + '\n';
     }
     request += showLine + '\n';
     socket.write(request);
@@ -113,7 +115,7 @@ void SingleInstance::onNewConnection()
                     }
                     const QUrl url = QUrl::fromEncoded(line.mid(openPrefix.size()));
                     if (url.isLocalFile()) {
-                        paths->append(url.toLocalFile());
+                        paths->append(PathBytes::FromFileUrl(url));
                     }
                 } else if (line == showLine) {
                     socket->write("ok\n");

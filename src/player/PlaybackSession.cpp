@@ -3,6 +3,7 @@
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "engine/SlaveCommand.h"
+#include "platform/PathBytes.h"
 #include "player/SessionRules.h"
 #include "player/SubtitleFileCheck.h"
 
@@ -22,13 +23,13 @@ constexpr qint64 TitleTimeToleranceMs = 2500;
 bool IsRegularFile(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool IsFolder(const QString &path)
 {
     struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace

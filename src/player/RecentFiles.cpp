@@ -1,8 +1,12 @@
 #include "player/RecentFiles.h"
 
+#include "platform/PathBytes.h"
+#include "platform/RegularFileReader.h"
+#include "platform/WholeFileWriter.h"
+
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
+
+#include <unistd.h>
 
 QString RecentFiles::FilePathIn(const QString &appDataFolder)
 {
@@ -37,12 +41,12 @@ void RecentFiles::Load()
 {
     entries.clear();
     storedBytes.clear();
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = ReadRegularFile(file, MaxFileBytes);
+    if (!content)
         return;
-    storedBytes = SplitLines(input.readAll());
+    storedBytes = SplitLines(*content);
     for (const QByteArray &line : std::as_const(storedBytes))
-        entries << QFile::decodeName(line);
+        entries << PathBytes::FromBytes(line);
 }
 
 bool RecentFiles::AddRecentFile(const QString &path)
@@ -53,7 +57,7 @@ bool RecentFiles::AddRecentFile(const QString &path)
         path.contains(QLatin1Char('\r')))
         return false;
     entries.prepend(path);
-    storedBytes.prepend(QFile::encodeName(path));
+    storedBytes.prepend(PathBytes::ToBytes(path));
     if (entries.size() > MaxEntries) {
         entries.removeLast();
         storedBytes.removeLast();
@@ -66,15 +70,11 @@ void RecentFiles::Clear()
 {
     entries.clear();
     storedBytes.clear();
-    QFile::remove(file);
+    ::unlink(PathBytes::ToBytes(file).constData());
 }
 
 void RecentFiles::Save() const
 {
-    // Written aside and renamed into place, so a failed write keeps the previous list.
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly))
-        return;
-    output.write(JoinLines(storedBytes));
-    output.commit();
+    // A failed write (a full disk) keeps the previous list whole; the writer logs why.
+    WriteWholeFile(file, JoinLines(storedBytes));
 }

@@ -9,12 +9,14 @@
 // The recent-sources list and its file "RecentConfig.txt": one path per line, newest first,
 // 8-bit text in the system encoding, no header and no escaping.
 //
-// File names are bytes, and the system encoding cannot name every one of them, so each entry
-// keeps the bytes it was read with: a rewrite gives back every path it read as it was.
+// File names are bytes, and UTF-8 cannot name every one of them, so entries are paths as
+// PathBytes holds them: a rewrite gives back every path it read byte for byte.
 class RecentFiles
 {
 public:
     static constexpr int MaxEntries = 10;
+    // A larger file is not a list of recent sources; it is ignored, with a line in the log.
+    static constexpr qint64 MaxFileBytes = 1024 * 1024;
 
     // filePath: the full path of the file, see FilePathIn().
     explicit RecentFiles(QString filePath) : file(std::move(filePath)) {}
@@ -23,8 +25,8 @@ public:
     static QString FilePathIn(const QString &appDataFolder);
 
     // Replaces the list with the file's lines. Blank lines are skipped; a missing or
-    // unreadable file gives an empty list. A longer file than MaxEntries (written by hand)
-    // is taken whole.
+    // unreadable file, or anything but a regular file, gives an empty list. A longer file than
+    // MaxEntries (written by hand) is taken whole.
     void Load();
 
     // Records a source that was just launched. A path already listed (exact, case-sensitive)
@@ -45,7 +47,8 @@ public:
     static QByteArray JoinLines(const QList<QByteArray> &lines);
 
 private:
-    // Rewrites the file from the list; failures are not reported, the list stands anyway.
+    // Rewrites the file from the list. A failure leaves the old file whole and is logged;
+    // the list in memory stands anyway.
     void Save() const;
 
     QString file;

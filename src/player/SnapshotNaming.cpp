@@ -1,16 +1,23 @@
 #include "player/SnapshotNaming.h"
 
+#include "platform/RegularFileReader.h"
+#include "platform/WholeFileWriter.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+namespace {
+
+// The file holds one folder path; anything larger is not ours.
+constexpr qint64 MaxOutputPathBytes = 64 * 1024;
+
+} // namespace
 
 QString SnapshotFolder(const QString &appDataFolder, const QString &defaultFolder)
 {
-    QFile file(QDir(appDataFolder).filePath(QStringLiteral("OutputPath.txt")));
-    if (!file.open(QIODevice::ReadOnly))
-        return defaultFolder;
-    const QString folder = QString::fromLocal8Bit(file.readAll());
+    const std::optional<QByteArray> bytes = ReadRegularFile(
+        QDir(appDataFolder).filePath(QStringLiteral("OutputPath.txt")), MaxOutputPathBytes);
+    const QString folder = bytes ? QString::fromLocal8Bit(*bytes) : QString();
     return folder.isEmpty() ? defaultFolder : folder;
 }
 
@@ -37,15 +44,8 @@ bool WriteSnapshotFolder(const QString &appDataFolder, const QString &folder)
     QString stored = folder;
     if (!stored.endsWith(QLatin1Char('/')))
         stored += QLatin1Char('/');
-    QSaveFile file(QDir(appDataFolder).filePath(QStringLiteral("OutputPath.txt")));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = stored.toLocal8Bit();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteWholeFile(QDir(appDataFolder).filePath(QStringLiteral("OutputPath.txt")),
+                          stored.toLocal8Bit());
 }
 
 QString FreeSnapshotFileName(const QString &wantedPath)

@@ -9,12 +9,13 @@
 // The snapshot folder: the whole content of "OutputPath.txt" in the application-data
 // folder, as it stands (it carries its own trailing separator). When that file is missing,
 // unreadable or empty, defaultFolder (the documents folder followed by
-// "Orvel BluRay Player/").
+// "Orvel BluRay Player/"). Anything but a regular file there is ignored (ReadRegularFile).
 QString SnapshotFolder(const QString &appDataFolder, const QString &defaultFolder);
 
 // Stores the snapshot folder in "OutputPath.txt", in the locale's 8-bit encoding and ending
-// in "/". The file is replaced as a whole, so a crash while writing leaves the old folder
-// or the new one, never a cut or empty file. False when it could not be written.
+// in "/". The file is replaced as a whole (WriteWholeFile), so a crash or a full disk
+// leaves the old folder or the new one, never a cut or empty file. False when it could not
+// be written.
 bool WriteSnapshotFolder(const QString &appDataFolder, const QString &folder);
 
 // A name for a new snapshot that no file has yet: the wanted name, or, when a snapshot of

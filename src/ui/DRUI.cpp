@@ -60,6 +60,8 @@ void OpenOrSay(const QWidget &window, const QUrl &url)
 
 DRUI::~DRUI()
 {
+    // A scan still running hands its result to nobody.
+    scanMailbox->Close();
     // The session's signals must not reach a window that is half gone.
     session->disconnect(this);
     delete session;

@@ -1,20 +1,23 @@
 #pragma once
 
 #include "disc/BluRayScan.h"
+#include "platform/ResultMailbox.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
-#include "ui/PlayerPreferences.h"
 #include "player/PlaybackSession.h"
 #include "player/RecentFiles.h"
 #include "player/ResumeStore.h"
 #include "player/SessionRequest.h"
 #include "player/SourceKind.h"
+#include "ui/PlayerPreferences.h"
 
 #include <QMainWindow>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
+
+#include <memory>
 
 class DurationProbeQueue;
 struct ProbedDuration;
@@ -252,6 +255,8 @@ private:
     QMap<QString, int> subtitleChoices;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;
+    // Where Blu-ray scans hand in their results; closed when the window goes.
+    std::shared_ptr<ResultMailbox> scanMailbox = std::make_shared<ResultMailbox>(this);
     QString snapshotFormat = QStringLiteral("JPG");
     int snapshotFormatIndex = 0;
     QString appDataFolder;

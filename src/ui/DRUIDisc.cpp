@@ -4,17 +4,20 @@
 #include "disc/BluRayScan.h"
 #include "disc/DiscFolder.h"
 #include "i18n/GetText.h"
+#include "platform/PathBytes.h"
+#include "platform/ResultMailbox.h"
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFutureWatcher>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -27,8 +30,8 @@ QMenu *ParentMenu(const QAction *action)
 
 void DRUI::btnLoadBDPath()
 {
-    OpenDiscFolder(
-        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly));
+    OpenDiscFolder(PathBytes::RecoverLossyPath(
+        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly)));
 }
 
 void DRUI::OpenDiscFolder(const QString &folder)
@@ -69,17 +72,19 @@ void DRUI::LoadBluRayFolder(const QString &folder)
 {
     // A disc with thousands of playlists takes a while to read; the window stays responsive
     // meanwhile and shows that it is busy. A newer load makes an older one's result moot.
+    // The scan gets a thread that nobody waits for: a disc that stalls must not keep Quit
+    // from ending the program. Its result is dropped when the window has gone by then.
     const quint64 load = ++discLoads;
-    auto *watcher = new QFutureWatcher<BluRayScan>(this);
-    connect(watcher, &QFutureWatcher<BluRayScan>::finished, this, [this, watcher, load] {
-        watcher->deleteLater();
-        QApplication::restoreOverrideCursor();
-        if (load == discLoads) {
-            ShowBluRayScan(watcher->result());
-        }
-    });
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    watcher->setFuture(QtConcurrent::run([folder] { return ScanBluRayFolder(folder); }));
+    std::thread([this, folder, load, mailbox = scanMailbox] {
+        auto scan = std::make_shared<BluRayScan>(ScanBluRayFolder(folder));
+        mailbox->Post([this, load, scan] {
+            QApplication::restoreOverrideCursor();
+            if (load == discLoads) {
+                ShowBluRayScan(*scan);
+            }
+        });
+    }).detach();
 }
 
 void DRUI::ShowBluRayScan(const BluRayScan &scan)
@@ -100,9 +105,7 @@ void DRUI::ShowBluRayScan(const BluRayScan &scan)
     loadedDisc = scan;
     discNameLabel->setText(scan.discName);
     QPixmap picture;
-    if (!scan.thumbnailPath.isEmpty()) {
-        picture.load(scan.thumbnailPath);
-    }
+    picture.loadFromData(scan.thumbnailData);
     discArtLabel->setPixmap(picture);
 
     audioChoices.clear();

@@ -5,6 +5,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -171,8 +172,12 @@ void DRUI::dropEvent(QDropEvent *event)
     if (urls.isEmpty()) {
         return;
     }
-    // Only local files can be handed to the engine; the first one dropped is opened.
-    const QString path = urls.first().toLocalFile();
+    // Only local files can be handed to the engine; the first one dropped is opened, by
+    // the exact bytes of its name.
+    if (!urls.first().isLocalFile()) {
+        return;
+    }
+    const QString path = PathBytes::FromFileUrl(urls.first());
     if (path.isEmpty()) {
         return;
     }
@@ -181,7 +186,7 @@ void DRUI::dropEvent(QDropEvent *event)
 
 void DRUI::OpenSourcePath(const QString &path)
 {
-    if (QFileInfo(path).isDir()) {
+    if (PathBytes::IsFolder(path)) {
         OpenDiscFolder(path);
     } else {
         OpenMediaFiles({path});
@@ -193,7 +198,7 @@ void DRUI::OpenPaths(const QStringList &paths)
     QStringList files;
     QString folder;
     for (const QString &path : paths) {
-        if (QFileInfo(path).isDir()) {
+        if (PathBytes::IsFolder(path)) {
             if (folder.isEmpty()) {
                 folder = path;
             }
@@ -224,10 +229,14 @@ void DRUI::btnOpenFile()
     // starts first and the dialog goes once the event loop runs again.
     auto *dialog = new QFileDialog(this, QString(), QStringLiteral("."), OpenFileFilter);
     dialog->setFileMode(QFileDialog::ExistingFiles);
-    const QStringList files =
+    QStringList files =
         dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
     dialog->hide();
     dialog->deleteLater();
+    // The dialog decodes names that are not UTF-8 lossily; the real names are looked up.
+    for (QString &file : files) {
+        file = PathBytes::RecoverLossyPath(file);
+    }
     OpenMediaFiles(files);
 }
 

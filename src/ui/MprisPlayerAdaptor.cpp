@@ -1,5 +1,6 @@
 #include "ui/MprisPlayerAdaptor.h"
 
+#include "platform/PathBytes.h"
 #include "ui/DRUI.h"
 #include "ui/MprisProperties.h"
 #include "ui/MprisService.h"
@@ -143,9 +144,9 @@ void MprisPlayerAdaptor::OpenUri(const QString &Uri)
 {
     const QUrl url(Uri);
     if (url.isLocalFile()) {
-        service->Window().OpenPaths({url.toLocalFile()});
+        service->Remote().Open(PathBytes::FromFileUrl(url));
     } else if (url.scheme().isEmpty() && Uri.startsWith(QLatin1Char('/'))) {
-        service->Window().OpenPaths({Uri});
+        service->Remote().Open(Uri);
     }
     service->Refresh();
 }

@@ -1,5 +1,7 @@
 #include "ui/MprisProperties.h"
 
+#include "platform/PathBytes.h"
+
 #include <QCryptographicHash>
 #include <QUrl>
 
@@ -23,7 +25,7 @@ QDBusObjectPath MprisProperties::TrackId(const PlaybackState &state)
     }
     // Object paths allow only letters, digits and "_", so the path goes in as a digest.
     const QByteArray digest =
-        QCryptographicHash::hash(state.path.toUtf8(), QCryptographicHash::Sha1).toHex();
+        QCryptographicHash::hash(PathBytes::ToBytes(state.path), QCryptographicHash::Sha1).toHex();
     return QDBusObjectPath(QStringLiteral("/org/orvel/BluRayPlayer/Track/T") +
                            QString::fromLatin1(digest));
 }
@@ -36,7 +38,9 @@ QVariantMap MprisProperties::Metadata(const PlaybackState &state)
         return metadata;
     }
     metadata.insert(QStringLiteral("xesam:title"), state.title);
-    metadata.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(state.path).toString());
+    // Escaped byte by byte, so that a name that is not UTF-8 still names its file.
+    metadata.insert(QStringLiteral("xesam:url"),
+                    QString::fromLatin1(PathBytes::ToFileUrl(state.path)));
     if (state.durationSec > 0) {
         metadata.insert(QStringLiteral("mpris:length"), qlonglong(state.durationSec) * 1000000);
     }

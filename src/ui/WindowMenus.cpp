@@ -3,6 +3,7 @@
 #include "i18n/CHelpMenu.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
+#include "platform/PathBytes.h"
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 #include "ui/WindowStyle.h"
@@ -233,7 +234,8 @@ void WindowMenus::FillRecentMenu(QMenu *menu, const QStringList &paths)
         // The shown text is elided in the middle, where a long path is least telling, and
         // its "&" doubled so that none turns into a shortcut mark; the path itself stays
         // whole in the entry's data.
-        QString shown = metrics.elidedText(path, Qt::ElideMiddle, RecentEntryWidth);
+        QString shown =
+            metrics.elidedText(PathBytes::Readable(path), Qt::ElideMiddle, RecentEntryWidth);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto *entry = new QAction(shown, menu);
         entry->setData(path);

@@ -1,6 +1,7 @@
 #include "ui/WindowParts.h"
 
 #include "i18n/GetText.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowStyle.h"
@@ -251,7 +252,7 @@ void AppendPlaylistRow(QTableWidget *table, const PLAY_LIST_INFO &item)
 {
     const int row = table->rowCount();
     table->insertRow(row);
-    auto *cell = new QTableWidgetItem(PlaylistRowText(item.path));
+    auto *cell = new QTableWidgetItem(PathBytes::Readable(PlaylistRowText(item.path)));
     cell->setFont(WindowStyle::Font(10, false));
     cell->setForeground(Qt::white);
     cell->setData(Qt::UserRole, QVariant::fromValue(item));
@@ -292,7 +293,7 @@ void ShowVolumeIcon(QPushButton *button, bool muted)
 
 void ShowStatusName(QLabel *status, const QString &name)
 {
-    const QString shown = QStringLiteral("    ") + name;
+    const QString shown = QStringLiteral("    ") + PathBytes::Readable(name);
     const int room = status->contentsRect().width() - 2 * status->margin();
     status->setText(status->fontMetrics().elidedText(shown, Qt::ElideRight, room));
 }

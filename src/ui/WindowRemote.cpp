@@ -2,8 +2,11 @@
 // window's own control for it, so that a media key and a click can never disagree.
 #include "ui/WindowRemote.h"
 
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
+#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
+#include "ui/CMessageBox.h"
 #include "ui/DRUI.h"
 
 #include <QCryptographicHash>
@@ -11,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QTimer>
 
 PlaybackState WindowRemote::State() const
 {
@@ -26,7 +30,7 @@ PlaybackState WindowRemote::State() const
                        : PlaybackState::Status::Playing;
     state.path = launch.path;
     state.title = launch.kind == SourceKind::BluRay ? w.loadedDisc.discName
-                                                    : QFileInfo(launch.path).fileName();
+                                                    : PathBytes::Readable(QFileInfo(launch.path).fileName());
     state.artPath = ArtPath();
     state.durationSec = session.DurationSec();
     state.positionMs = session.PositionMs();
@@ -103,6 +107,24 @@ void WindowRemote::Previous()
 void WindowRemote::SeekTo(qint64 second)
 {
     w.Request(SessionRequest::Of(SessionRequest::Kind::SeekTo, second));
+}
+
+bool WindowRemote::Open(const QString &path)
+{
+    if (!PathBytes::Exists(path)) {
+        qWarning("%s: asked to play it by the desktop, but it does not exist; what plays goes on",
+                 qPrintable(PathBytes::Readable(path)));
+        if (w.isActiveWindow()) {
+            // After the desktop's call has been answered: the notice waits for the user.
+            QTimer::singleShot(0, &w, [window = &w, path] {
+                CMessageBox::Inform(window->geometry(),
+                                    GetText("Messages/MSG0109").arg(PathBytes::Readable(path)));
+            });
+        }
+        return false;
+    }
+    w.OpenPaths({path});
+    return true;
 }
 
 void WindowRemote::SetVolume(int percent)

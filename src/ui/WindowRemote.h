@@ -22,6 +22,11 @@ public:
     void Previous();
     void SeekTo(qint64 second);
     void SetVolume(int percent);
+    // Opens a file or folder as one handed over by a second start would be. One that does
+    // not exist leaves whatever plays alone: the reason goes to the log, and into a notice
+    // when the window is in front (a notice over another program would only get in the way).
+    // Returns whether it was opened.
+    bool Open(const QString &path);
 
 private:
     // A picture of the disc as a file, for the desktop's cover art.

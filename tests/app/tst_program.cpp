@@ -63,6 +63,51 @@ QProcessEnvironment SessionEnvironment(const QString &root, const QString &busAd
     return environment;
 }
 
+// The command line of the engine the player started, with its arguments as bytes.
+QList<QByteArray> EngineArguments(qint64 playerPid)
+{
+    for (const QString &entry : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        // "pid (name) state ppid ..."; the name may hold spaces, so count from its end.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 2 || fields[1].toLongLong() != playerPid) {
+            continue;
+        }
+        QFile cmdline("/proc/" + entry + "/cmdline");
+        if (!cmdline.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        QList<QByteArray> arguments = cmdline.readAll().split('\0');
+        if (!arguments.isEmpty() && arguments.first().endsWith("mplayer")) {
+            arguments.removeLast(); // after the last terminator
+            return arguments;
+        }
+    }
+    return {};
+}
+
+// Starts the program with arguments given as bytes, through the shell: QProcess would encode
+// them as UTF-8 and so change every name that is not.
+void StartWithByteArguments(QProcess &process, const QList<QByteArray> &arguments)
+{
+    QString script = QStringLiteral("exec \"$0\"");
+    QStringList shellArguments{"-c", QString(), ORVEL_PLAYER_EXECUTABLE};
+    for (const QByteArray &argument : arguments) {
+        // Octal escapes for printf, so that the shell's own arguments stay ASCII.
+        QString escaped;
+        for (const char c : argument) {
+            escaped += QStringLiteral("\\%1").arg(uint(uchar(c)), 3, 8, QLatin1Char('0'));
+        }
+        script += QStringLiteral(" \"$(printf '%1')\"").arg(escaped);
+    }
+    shellArguments[1] = script;
+    process.start("/bin/sh", shellArguments);
+}
+
 void Stop(QProcess &process)
 {
     if (process.state() != QProcess::NotRunning) {
@@ -86,6 +131,8 @@ private slots:
     void secondStartHandsItsFileToTheFirstWindow();
     void twoUsersEachGetAWindow();
     void installedProgramFindsItsDataAndPlays();
+    void namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart();
+    void settingsThatArePipesDoNotHoldTheStart();
 
 private:
     QTemporaryDir media;
@@ -299,6 +346,88 @@ void ProgramTest::installedProgramFindsItsDataAndPlays()
     QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
                               10000);
     Stop(player);
+}
+
+void ProgramTest::namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart()
+{
+    // "café.mkv" and "été.mkv" as a Latin-1 system wrote them.
+    const QByteArray folder = QFile::encodeName(media.path());
+    const QByteArray first = folder + "/caf\xe9.mkv";
+    const QByteArray second = folder + "/\xe9t\xe9.mkv";
+    // Qt could not remove them with the temporary folder: it would look for other names.
+    struct Unlink
+    {
+        QList<QByteArray> names;
+        ~Unlink()
+        {
+            for (const QByteArray &name : names) {
+                ::unlink(name.constData());
+            }
+        }
+    } unlink{{first, second}};
+    for (const QByteArray &name : {first, second}) {
+        QVERIFY(::link(QFile::encodeName(clip).constData(), name.constData()) == 0);
+    }
+    QTemporaryDir root;
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    const QProcessEnvironment environment = SessionEnvironment(root.path(), bus.address);
+
+    QProcess player;
+    player.setProcessEnvironment(environment);
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    StartWithByteArguments(player, {first});
+    QVERIFY(player.waitForStarted(5000));
+    // The address escapes every byte, so it names the file exactly.
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + first.toPercentEncoding("/"), 20000);
+    // The length probe found the file too.
+    QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 10000);
+    QVERIFY2(EngineArguments(player.processId()).contains(first),
+             EngineArguments(player.processId()).join(' ').toPercentEncoding(" /-=:"));
+
+    QProcess again;
+    again.setProcessEnvironment(environment);
+    StartWithByteArguments(again, {second});
+    QVERIFY(again.waitForFinished(20000));
+    QCOMPARE(again.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + second.toPercentEncoding("/"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(EngineArguments(player.processId()).contains(second), 10000);
+    Stop(player);
+
+    // The recent list holds both names as they are.
+    QFile recent(root.path() + "/home/.local/share/Orvel BluRay Player/RecentConfig.txt");
+    QVERIFY(recent.open(QIODevice::ReadOnly));
+    QCOMPARE(recent.readAll(), second + "\n" + first + "\n");
+}
+
+void ProgramTest::settingsThatArePipesDoNotHoldTheStart()
+{
+    QTemporaryDir root;
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    const QProcessEnvironment environment = SessionEnvironment(root.path(), bus.address);
+    const QString data = root.path() + "/home/.local/share/Orvel BluRay Player";
+    const QString config = root.path() + "/home/.config/Orvel BluRay Player";
+    for (const QString &pipe :
+         {data + "/RecentConfig.txt", data + "/OutputPath.txt", config + "/config.ini"}) {
+        QVERIFY(QDir().mkpath(QFileInfo(pipe).path()));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    }
+
+    QProcess player;
+    player.setProcessEnvironment(environment);
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    player.start(ORVEL_PLAYER_EXECUTABLE, {clip});
+    QVERIFY(player.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QCOMPARE(CountPlayerWindows(), 1);
+    Stop(player);
+    // The pipes stay pipes, and the reason is on the standard error.
+    QFileInfo recent(data + "/RecentConfig.txt");
+    QVERIFY(!recent.isFile() && recent.exists());
+    QVERIFY2(player.readAll().contains("RecentConfig.txt: a named pipe"), "no word of it");
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

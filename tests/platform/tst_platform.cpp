@@ -1,8 +1,11 @@
 #include "SessionHarness.h"
 #include "platform/AppFolders.h"
+#include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
+#include "platform/PathBytes.h"
+#include "platform/ResultMailbox.h"
 #include "platform/SingleInstance.h"
 
 #include <QDBusConnection>
@@ -14,7 +17,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 // Stands in for the desktop's screen saver on a private bus and records what it is asked.
@@ -47,12 +54,18 @@ class PlatformTest : public QObject
 private slots:
     void logHandlerKeepsOnlyDebugMessages();
     void logFollowsTheCurrentDirectory();
+    void logIsNotWrittenIntoAPipe();
+    void lateResultsAreDroppedNotWaitedFor();
     void secondInstanceFindsTheFirstAndAsksItToShow();
     void runtimeFolderIsTheUsersOwn_data();
     void runtimeFolderIsTheUsersOwn();
     void dataFolderBesideTheExecutableOrInstalled();
     void commandLine_data();
     void commandLine();
+    void namesTravelAsBytes_data();
+    void namesTravelAsBytes();
+    void lossyNameFromTheDialogIsFound();
+    void childGetsTheExactBytes();
     void staleLockOfADeadProcessDoesNotBlockTheStart();
     void keepAwakeInhibitsOnTheSessionBus();
     void keepAwakeWithoutBusDoesNothing();
@@ -94,6 +107,47 @@ void PlatformTest::logFollowsTheCurrentDirectory()
     QDir::setCurrent(previous);
     QCOMPARE(ReadAll(first.filePath("Log.txt")), QString("Debug: one\n"));
     QCOMPARE(ReadAll(second.filePath("Log.txt")), QString("Debug: two\n"));
+}
+
+void PlatformTest::logIsNotWrittenIntoAPipe()
+{
+    QTemporaryDir dir;
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("Log.txt")).constData(), 0600) == 0);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    auto logged = std::async(std::launch::async, [] {
+        LogMessageHandler(QtDebugMsg, QMessageLogContext(), "to nobody");
+    });
+    const bool returned = logged.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Read the pipe, so that the waiting writer goes and the failure is reported.
+        QFile reader("Log.txt");
+        reader.open(QIODevice::ReadOnly);
+        logged.wait();
+    }
+    QDir::setCurrent(previous);
+    QVERIFY2(returned, "the log waited for a reader of the pipe");
+}
+
+void PlatformTest::lateResultsAreDroppedNotWaitedFor()
+{
+    auto receiver = std::make_unique<QObject>();
+    auto mailbox = std::make_shared<ResultMailbox>(receiver.get());
+    int delivered = 0;
+    const auto postFromAThread = [&mailbox, &delivered] {
+        std::thread([mailbox, &delivered] { mailbox->Post([&delivered] { ++delivered; }); }).join();
+    };
+    postFromAThread();
+    QCOMPARE(delivered, 0); // in the receiver's thread, from its event loop
+    QTRY_COMPARE(delivered, 1);
+
+    // One posted before the receiver goes, one after: neither runs.
+    postFromAThread();
+    mailbox->Close();
+    receiver.reset();
+    postFromAThread();
+    QTest::qWait(50);
+    QCOMPARE(delivered, 1);
 }
 
 void PlatformTest::secondInstanceFindsTheFirstAndAsksItToShow()
@@ -205,6 +259,10 @@ void PlatformTest::commandLine_data()
         << QStringList{"file://@/clip%20one.mkv", QString::fromUtf8("file://@/%E5%BD%B1.mkv")}
         << QStringList{"clip one.mkv", QString::fromUtf8("影.mkv")} << 0 << QStringList() << false
         << false;
+    QTest::newRow("name that is not UTF-8, given and as an address")
+        << QStringList{PathBytes::FromBytes("caf\xe9.mkv"), "file://@/caf%E9.mkv"}
+        << QStringList{PathBytes::FromBytes("caf\xe9.mkv"), PathBytes::FromBytes("caf\xe9.mkv")}
+        << 0 << QStringList() << false << false;
     QTest::newRow("missing file and network address are skipped, the rest kept")
         << QStringList{"gone.mkv", "http://example.org/a.mkv", "file://otherhost/x.mkv",
                        "clip one.mkv"}
@@ -242,6 +300,12 @@ void PlatformTest::commandLine()
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QVERIFY(QDir(dir.path()).mkdir("disc"));
+    // Made and removed by its bytes; Qt could not name it.
+    const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9.mkv";
+    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    const auto removeLatin1 = qScopeGuard([&latin1] { ::unlink(latin1.constData()); });
     for (QString &argument : arguments) {
         argument.replace("@", dir.path());
     }
@@ -256,6 +320,75 @@ void PlatformTest::commandLine()
     QCOMPARE(request.unknownOptions, unknown);
     QCOMPARE(request.showHelp, help);
     QCOMPARE(request.showVersion, version);
+}
+
+void PlatformTest::namesTravelAsBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("ASCII") << QByteArray("/v/clip one.mkv") << true;
+    QTest::newRow("UTF-8 of two, three and four bytes")
+        << QByteArray("/v/\xc3\xa9 \xe5\xbd\xb1 \xf0\x9f\x8e\xac.mkv") << true;
+    QTest::newRow("Latin-1") << QByteArray("/v/caf\xe9.mkv") << false;
+    QTest::newRow("lone continuation bytes") << QByteArray("/v/\x80\xbf/x") << false;
+    QTest::newRow("overlong slash") << QByteArray("/v/\xc0\xaf.mkv") << false;
+    QTest::newRow("encoded surrogate") << QByteArray("/v/\xed\xa0\x80.mkv") << false;
+    QTest::newRow("past U+10FFFF") << QByteArray("/v/\xf4\x90\x80\x80") << false;
+    QTest::newRow("sequence cut at the end") << QByteArray("/v/\xe5\xbd") << false;
+    // What an escaped byte turns into, had the name held it as UTF-8 itself.
+    QTest::newRow("escape look-alike is plain UTF-8") << QByteArray("/v/\xee\xb3\xa9") << true;
+}
+
+void PlatformTest::namesTravelAsBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, utf8);
+    const QString path = PathBytes::FromBytes(bytes);
+    QCOMPARE(PathBytes::ToBytes(path), bytes);
+    QCOMPARE(PathBytes::HasForeignBytes(path), !utf8);
+    if (utf8) {
+        QCOMPARE(path, QString::fromUtf8(bytes));
+    }
+    // The shown name holds no lone surrogate, which no font or D-Bus message could carry.
+    const QString shown = PathBytes::Readable(path);
+    QCOMPARE(QString::fromUtf8(shown.toUtf8()), shown);
+    QCOMPARE(shown == path, utf8);
+    // An address carries every byte too.
+    QCOMPARE(PathBytes::FromFileUrl(QUrl::fromEncoded(PathBytes::ToFileUrl(path))), path);
+}
+
+void PlatformTest::lossyNameFromTheDialogIsFound()
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray name = folder + "/caf\xe9.mkv";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    const auto remove = qScopeGuard([&name] { ::unlink(name.constData()); });
+    // What Qt's dialog hands back for it.
+    const QString lossy = QString::fromUtf8(name);
+    QVERIFY(!PathBytes::Exists(lossy));
+    QCOMPARE(PathBytes::RecoverLossyPath(lossy), PathBytes::FromBytes(name));
+    QVERIFY(PathBytes::Exists(PathBytes::RecoverLossyPath(lossy)));
+    // A name that exists, or one with no stand-in character, is left as it is.
+    QCOMPARE(PathBytes::RecoverLossyPath(dir.path()), dir.path());
+    QCOMPARE(PathBytes::RecoverLossyPath(dir.filePath("gone\uFFFD")), dir.filePath("gone\uFFFD"));
+}
+
+void PlatformTest::childGetsTheExactBytes()
+{
+    QProcess child;
+    QProcessEnvironment environment;
+    environment.insert("ORVEL_MARK", "set");
+    child.setProcessEnvironment(environment);
+    ChildProcess::EndWithParent(child);
+    const QByteArray name = "/v/caf\xe9 \xe5\xbd\xb1.mkv";
+    ChildProcess::Start(
+        child, "sh",
+        {"-c", "printf '%s|%s' \"$1\" \"$ORVEL_MARK\"", "sh", PathBytes::FromBytes(name)});
+    QVERIFY(child.waitForFinished(5000));
+    QCOMPARE(child.readAllStandardOutput(), name + "|set");
 }
 
 void PlatformTest::staleLockOfADeadProcessDoesNotBlockTheStart()

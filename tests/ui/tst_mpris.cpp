@@ -1,11 +1,13 @@
 // The desktop's media controls: a real client (playerctl) on a private session bus drives a
 // real session in the window, and what the bus announces is checked against the window.
 #include "DRUITestAccess.h"
+#include "ui/CMessageBox.h"
 #include "ui/MprisService.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QLabel>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -149,6 +151,37 @@ void MprisTest::clientDrivesARealSession()
         QTRY_COMPARE_WITH_TIMEOUT(Playerctl({"metadata", "xesam:title"}),
                                   QStringLiteral("first.mkv"), 10000);
         QCOMPARE(ui.LoadedPath(), first);
+
+        // A file that is not there leaves what plays alone and says why: in the log, and in
+        // a notice when the window is in front.
+        window.activateWindow();
+        const bool inFront = QTest::qWaitForWindowActive(&window, 2000);
+        QString notice;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&notice] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<CMessageBox *>(top);
+                if (!box || !box->isVisible()) {
+                    continue;
+                }
+                for (const QLabel *label : box->findChildren<QLabel *>()) {
+                    notice += label->text();
+                }
+                box->btnSlotOK();
+            }
+        });
+        closer.start(50);
+        const QString gone = QFileInfo(first).path() + "/gone.mkv";
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gone\\.mkv: .* does not exist"));
+        Playerctl({"open", QUrl::fromLocalFile(gone).toString()});
+        QCOMPARE(Playerctl({"status"}), QStringLiteral("Playing"));
+        QCOMPARE(ui.LoadedPath(), first);
+        if (inFront) {
+            QTRY_VERIFY_WITH_TIMEOUT(notice.contains(gone), 5000);
+        } else {
+            qInfo("the window did not come to the front; the notice is not checked");
+        }
+        closer.stop();
 
         Playerctl({"stop"});
         QCOMPARE(ui.PageStack()->currentIndex(), 0);

@@ -23,20 +23,17 @@
 
 #include <QCoreApplication>
 #include <QImage>
-#include <QImageReader>
 #include <QStringList>
 
 #include <cstdio>
 
 namespace {
 
-bool PictureLoads(const QString &path)
+// The bytes the scan read: the picture file itself is never opened again, as the window
+// does not either.
+bool PictureLoads(const QByteArray &data)
 {
-    if (path.isEmpty())
-        return false;
-    QImageReader reader(path);
-    QImage picture;
-    return reader.read(&picture) && !picture.isNull();
+    return !data.isEmpty() && !QImage::fromData(data).isNull();
 }
 
 QByteArray DumpLine(const QString &folder)
@@ -57,7 +54,7 @@ QByteArray DumpLine(const QString &folder)
     out += ",\"thumbnail\":";
     AppendString(out, scan.thumbnailName);
     out += ",\"pictureLoaded\":";
-    out += PictureLoads(scan.thumbnailPath) ? "true" : "false";
+    out += PictureLoads(scan.thumbnailData) ? "true" : "false";
     out += ",\"current\":";
     const BluRayTitle *current = scan.Find(scan.currentTitleKey);
     AppendString(out, current ? current->playlistName : QString());
