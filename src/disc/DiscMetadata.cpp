@@ -41,6 +41,55 @@ void TakeLine(QByteArrayView read, DiscMetadata &metadata)
     }
 }
 
+// Feeds bytes to the line rules in pieces, as they arrive.
+class LineFeeder
+{
+public:
+    explicit LineFeeder(DiscMetadata &metadata) : metadata(metadata) {}
+
+    void Feed(QByteArrayView bytes)
+    {
+        for (const char c : bytes) {
+            if (carriageReturn) {
+                carriageReturn = false;
+                if (c == '\n') {
+                    Put('\n');
+                    continue;
+                }
+                Put('\r');
+            }
+            if (c == '\r')
+                carriageReturn = true;
+            else
+                Put(c);
+        }
+    }
+
+    void Finish()
+    {
+        if (carriageReturn)
+            Put('\r');
+        if (!line.isEmpty())
+            TakeLine(line, metadata);
+        metadata.name = QString::fromUtf8(metadata.nameBytes);
+        metadata.thumbnail = QFile::decodeName(metadata.thumbnailBytes);
+    }
+
+private:
+    void Put(char c)
+    {
+        line.append(c);
+        if (c == '\n' || line.size() == MaxLineRead) {
+            TakeLine(line, metadata);
+            line.clear();
+        }
+    }
+
+    DiscMetadata &metadata;
+    QByteArray line;
+    bool carriageReturn = false; // a "\r" waiting to see whether "\n" follows
+};
+
 } // namespace
 
 DiscMetadata ReadDiscMetadata(const QString &path)
@@ -49,43 +98,19 @@ DiscMetadata ReadDiscMetadata(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return metadata;
-
-    QByteArray line;
-    bool carriageReturn = false; // a "\r" waiting to see whether "\n" follows
-    auto put = [&](char c) {
-        line.append(c);
-        if (c == '\n' || line.size() == MaxLineRead) {
-            TakeLine(line, metadata);
-            line.clear();
-        }
-    };
+    LineFeeder feeder(metadata);
     char chunk[65536];
-    for (;;) {
-        const qint64 got = file.read(chunk, sizeof chunk);
-        if (got <= 0)
-            break;
-        for (qint64 i = 0; i < got; ++i) {
-            const char c = chunk[i];
-            if (carriageReturn) {
-                carriageReturn = false;
-                if (c == '\n') {
-                    put('\n');
-                    continue;
-                }
-                put('\r');
-            }
-            if (c == '\r')
-                carriageReturn = true;
-            else
-                put(c);
-        }
-    }
-    if (carriageReturn)
-        put('\r');
-    if (!line.isEmpty())
-        TakeLine(line, metadata);
+    for (qint64 got; (got = file.read(chunk, sizeof chunk)) > 0;)
+        feeder.Feed(QByteArrayView(chunk, got));
+    feeder.Finish();
+    return metadata;
+}
 
-    metadata.name = QString::fromUtf8(metadata.nameBytes);
-    metadata.thumbnail = QFile::decodeName(metadata.thumbnailBytes);
+DiscMetadata ReadDiscMetadataBytes(QByteArrayView bytes)
+{
+    DiscMetadata metadata;
+    LineFeeder feeder(metadata);
+    feeder.Feed(bytes);
+    feeder.Finish();
     return metadata;
 }

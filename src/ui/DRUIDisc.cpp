@@ -11,7 +11,6 @@
 #include "ui/DiscMenus.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFutureWatcher>
 #include <QLabel>
@@ -154,8 +153,6 @@ void DRUI::PlayBluRayTitle()
     if (!listed) {
         AddToPlaylist({item});
     }
-    // The engine looks for the disc's clips from the stream folder.
-    QDir::setCurrent(folder + QStringLiteral("/BDMV/STREAM"));
     sourceKind = SourceKind::BluRay;
     VideoPlay();
 }

@@ -1,4 +1,5 @@
 #include "disc/MplsReader.h"
+#include "disc/StreamMenuName.h"
 #include "MplsWriter.h"
 
 #include <QTemporaryDir>
@@ -35,7 +36,7 @@ QStringList Descriptions(const QVector<MplsStream> &streams)
 {
     QStringList texts;
     for (const MplsStream &stream : streams)
-        texts << stream.description;
+        texts << StreamMenuName(stream);
     return texts;
 }
 

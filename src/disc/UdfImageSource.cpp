@@ -1,0 +1,215 @@
+#include "disc/UdfImageSource.h"
+
+#include <QFile>
+
+#include <udfread/blockinput.h>
+#include <udfread/udfread.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The block reader handed to libudfread. It owns what it reads from: a file descriptor, or
+// a view of bytes in memory; a partial last block reads as zero-filled.
+struct BlockInput
+{
+    udfread_block_input base; // first, so that libudfread's pointer is this object's
+    int descriptor = -1;
+    const char *memory = nullptr;
+    qint64 byteCount = 0;
+
+    quint32 Blocks() const
+    {
+        const qint64 blocks = (byteCount + UDF_BLOCK_SIZE - 1) / UDF_BLOCK_SIZE;
+        return quint32(qMin<qint64>(blocks, 0xFFFFFFFF));
+    }
+
+    // Copies count bytes at offset into out, returning how many arrived.
+    qint64 Fetch(char *out, qint64 offset, qint64 count) const
+    {
+        count = qBound<qint64>(0, byteCount - offset, count);
+        if (memory) {
+            std::memcpy(out, memory + offset, size_t(count));
+            return count;
+        }
+        qint64 done = 0;
+        while (done < count) {
+            const ssize_t got =
+                ::pread(descriptor, out + done, size_t(count - done), offset + done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+};
+
+int CloseInput(udfread_block_input *input)
+{
+    auto *self = reinterpret_cast<BlockInput *>(input);
+    if (self->descriptor >= 0)
+        ::close(self->descriptor);
+    delete self;
+    return 0;
+}
+
+int ReadBlocks(udfread_block_input *input, uint32_t lba, void *buffer, uint32_t blocks, int)
+{
+    const auto *self = reinterpret_cast<const BlockInput *>(input);
+    const quint32 total = self->Blocks();
+    if (lba >= total)
+        return -1;
+    blocks = qMin(blocks, total - lba);
+    const qint64 offset = qint64(lba) * UDF_BLOCK_SIZE;
+    const qint64 wanted = qint64(blocks) * UDF_BLOCK_SIZE;
+    char *out = static_cast<char *>(buffer);
+    const qint64 got = self->Fetch(out, offset, wanted);
+    if (got <= 0)
+        return -1;
+    // Only the image's last block can be partial; the rest of it is zeros.
+    std::memset(out + got, 0, size_t(wanted - got));
+    return int((got + UDF_BLOCK_SIZE - 1) / UDF_BLOCK_SIZE);
+}
+
+uint32_t InputSize(udfread_block_input *input)
+{
+    return reinterpret_cast<const BlockInput *>(input)->Blocks();
+}
+
+udfread *OpenVolume(BlockInput *input)
+{
+    input->base.close = CloseInput;
+    input->base.read = ReadBlocks;
+    input->base.size = InputSize;
+    udfread *volume = udfread_init();
+    if (!volume) {
+        CloseInput(&input->base);
+        return nullptr;
+    }
+    // libudfread owns the input from here on and closes it with the volume, also when the
+    // volume does not open.
+    if (udfread_open_input(volume, &input->base) < 0) {
+        udfread_close(volume);
+        return nullptr;
+    }
+    return volume;
+}
+
+QByteArray InsidePath(const QString &relative)
+{
+    return '/' + relative.toUtf8();
+}
+
+} // namespace
+
+UdfImageSource::UdfImageSource(const QString &root, udfread *volume)
+    : DiscFileSource(root), volume(volume)
+{
+}
+
+UdfImageSource::~UdfImageSource()
+{
+    udfread_close(volume);
+}
+
+std::unique_ptr<UdfImageSource> UdfImageSource::Open(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    // Non-blocking so that an optical drive without a disc answers at once.
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return nullptr;
+    struct stat status;
+    const off_t end =
+        ::fstat(fd, &status) == 0 && (S_ISREG(status.st_mode) || S_ISBLK(status.st_mode))
+            ? ::lseek(fd, 0, SEEK_END)
+            : -1;
+    if (end < UDF_BLOCK_SIZE) {
+        ::close(fd);
+        return nullptr;
+    }
+    auto *input = new BlockInput{};
+    input->descriptor = fd;
+    input->byteCount = end;
+    udfread *volume = OpenVolume(input);
+    if (!volume)
+        return nullptr;
+    return std::unique_ptr<UdfImageSource>(new UdfImageSource(path, volume));
+}
+
+std::unique_ptr<UdfImageSource> UdfImageSource::FromBytes(QByteArrayView image, const QString &name)
+{
+    if (image.size() < UDF_BLOCK_SIZE)
+        return nullptr;
+    auto *input = new BlockInput{};
+    input->memory = image.data();
+    input->byteCount = image.size();
+    udfread *volume = OpenVolume(input);
+    if (!volume)
+        return nullptr;
+    return std::unique_ptr<UdfImageSource>(new UdfImageSource(name, volume));
+}
+
+bool UdfImageSource::List(const QString &relative, QVector<DiscEntry> &entries)
+{
+    UDFDIR *dir = udfread_opendir(volume, InsidePath(relative).constData());
+    if (!dir)
+        return false;
+    udfread_dirent entry;
+    while (udfread_readdir(dir, &entry)) {
+        if (!entry.d_name || entry.d_name[0] == '.' || entry.d_name[0] == '\0')
+            continue;
+        entries.append({QString::fromUtf8(entry.d_name), entry.d_type == UDF_DT_DIR});
+    }
+    udfread_closedir(dir);
+    return true;
+}
+
+bool UdfImageSource::IsFolder(const QString &relative)
+{
+    UDFDIR *dir = udfread_opendir(volume, InsidePath(relative).constData());
+    if (!dir)
+        return false;
+    udfread_closedir(dir);
+    return true;
+}
+
+bool UdfImageSource::Read(const QString &relative, DiscFileBytes &out)
+{
+    out.Clear();
+    UDFFILE *file = udfread_file_open(volume, InsidePath(relative).constData());
+    if (!file)
+        return false;
+    const qint64 size = udfread_file_size(file);
+    if (size < 0) {
+        udfread_file_close(file);
+        return false;
+    }
+    // The buffer grows with what arrives rather than with what the file claims, so a
+    // damaged size costs nothing until its bytes are really there.
+    QByteArray bytes;
+    const qint64 wanted = qMin(size, MaxReadBytes);
+    constexpr qint64 Piece = 256 * 1024;
+    while (bytes.size() < wanted) {
+        const qint64 start = bytes.size();
+        const qint64 piece = qMin(Piece, wanted - start);
+        bytes.resize(start + piece);
+        const ssize_t got = udfread_file_read(file, bytes.data() + start, size_t(piece));
+        bytes.truncate(start + qMax<qint64>(got, 0));
+        if (got <= 0)
+            break;
+    }
+    udfread_file_close(file);
+    out.Hold(std::move(bytes), size);
+    return true;
+}
