@@ -26,7 +26,7 @@ class DiscFileSource
 public:
     // A file is read up to this many bytes; a larger one reads as incomplete. Real disc
     // files that the scan reads are a few kilobytes, pictures a few hundred.
-    static constexpr qint64 MaxReadBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxReadBytes = 16 * 1024 * 1024;
 
     explicit DiscFileSource(const QString &root) : root(root) {}
     virtual ~DiscFileSource() = default;

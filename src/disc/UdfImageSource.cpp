@@ -191,14 +191,14 @@ bool UdfImageSource::Read(const QString &relative, DiscFileBytes &out)
     if (!file)
         return false;
     const qint64 size = udfread_file_size(file);
-    if (size < 0) {
+    if (size < 0 || budgetLeft <= 0) {
         udfread_file_close(file);
         return false;
     }
     // The buffer grows with what arrives rather than with what the file claims, so a
     // damaged size costs nothing until its bytes are really there.
     QByteArray bytes;
-    const qint64 wanted = qMin(size, MaxReadBytes);
+    const qint64 wanted = qMin(qMin(size, MaxReadBytes), budgetLeft);
     constexpr qint64 Piece = 256 * 1024;
     while (bytes.size() < wanted) {
         const qint64 start = bytes.size();
@@ -210,6 +210,7 @@ bool UdfImageSource::Read(const QString &relative, DiscFileBytes &out)
             break;
     }
     udfread_file_close(file);
+    budgetLeft -= bytes.size();
     out.Hold(std::move(bytes), size);
     return true;
 }

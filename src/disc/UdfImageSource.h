@@ -12,6 +12,11 @@ struct udfread;
 class UdfImageSource : public DiscFileSource
 {
 public:
+    // All reads of one source together deliver at most this many bytes; later reads fail.
+    // An image can let any number of files share the same blocks, so without a budget a
+    // small damaged image could make a scan read for hours.
+    static constexpr qint64 ReadBudget = 512 * 1024 * 1024;
+
     ~UdfImageSource() override;
 
     // The image at path (a regular file or a block device); nullptr when it cannot be
@@ -28,4 +33,5 @@ private:
     UdfImageSource(const QString &root, udfread *volume);
 
     udfread *volume;
+    qint64 budgetLeft = ReadBudget;
 };
