@@ -34,6 +34,24 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     return arguments;
 }
 
+QStringList DvdIdentifyArguments(const QString &discPath)
+{
+    QStringList arguments{QStringLiteral("-identify"),
+                          QStringLiteral("-frames"),
+                          QStringLiteral("0"),
+                          QStringLiteral("-vo"),
+                          QStringLiteral("null"),
+                          QStringLiteral("-ao"),
+                          QStringLiteral("null"),
+                          QStringLiteral("-dvd-device"),
+                          QDir::isRelativePath(discPath) && !discPath.isEmpty()
+                              ? QDir::current().absoluteFilePath(discPath)
+                              : discPath};
+    for (int title = 1; title <= 99; ++title)
+        arguments << QStringLiteral("dvd://%1").arg(title);
+    return arguments;
+}
+
 QStringList HeadlessEngineArguments(QStringList arguments)
 {
     const qsizetype windowOption = arguments.indexOf(QStringLiteral("-wid"));
