@@ -13,14 +13,24 @@
 
 namespace {
 
+// libudfread reserves memory for a whole directory or descriptor extent as the image states
+// its length (up to 1 GiB) before it reads the blocks; only the blocks that arrive are ever
+// touched. Real discs hold well under a megabyte of such data, so the blocks handed out for
+// anything but file contents are limited, which bounds what a damaged image can make it use.
+constexpr qint64 MetadataBlockBudget = 64 * 1024 * 1024 / UDF_BLOCK_SIZE;
+
+} // namespace
+
 // The block reader handed to libudfread. It owns what it reads from: a file descriptor, or
 // a view of bytes in memory; a partial last block reads as zero-filled.
-struct BlockInput
+struct UdfBlockInput
 {
     udfread_block_input base; // first, so that libudfread's pointer is this object's
     int descriptor = -1;
     const char *memory = nullptr;
     qint64 byteCount = 0;
+    bool readingContents = false; // set while a file's own bytes are read
+    qint64 metadataBlocksLeft = MetadataBlockBudget;
 
     quint32 Blocks() const
     {
@@ -50,9 +60,11 @@ struct BlockInput
     }
 };
 
+namespace {
+
 int CloseInput(udfread_block_input *input)
 {
-    auto *self = reinterpret_cast<BlockInput *>(input);
+    auto *self = reinterpret_cast<UdfBlockInput *>(input);
     if (self->descriptor >= 0)
         ::close(self->descriptor);
     delete self;
@@ -61,11 +73,16 @@ int CloseInput(udfread_block_input *input)
 
 int ReadBlocks(udfread_block_input *input, uint32_t lba, void *buffer, uint32_t blocks, int)
 {
-    const auto *self = reinterpret_cast<const BlockInput *>(input);
+    auto *self = reinterpret_cast<UdfBlockInput *>(input);
     const quint32 total = self->Blocks();
     if (lba >= total)
         return -1;
     blocks = qMin(blocks, total - lba);
+    if (!self->readingContents) {
+        if (self->metadataBlocksLeft < blocks)
+            return -1;
+        self->metadataBlocksLeft -= blocks;
+    }
     const qint64 offset = qint64(lba) * UDF_BLOCK_SIZE;
     const qint64 wanted = qint64(blocks) * UDF_BLOCK_SIZE;
     char *out = static_cast<char *>(buffer);
@@ -79,10 +96,10 @@ int ReadBlocks(udfread_block_input *input, uint32_t lba, void *buffer, uint32_t 
 
 uint32_t InputSize(udfread_block_input *input)
 {
-    return reinterpret_cast<const BlockInput *>(input)->Blocks();
+    return reinterpret_cast<const UdfBlockInput *>(input)->Blocks();
 }
 
-udfread *OpenVolume(BlockInput *input)
+udfread *OpenVolume(UdfBlockInput *input)
 {
     input->base.close = CloseInput;
     input->base.read = ReadBlocks;
@@ -92,10 +109,11 @@ udfread *OpenVolume(BlockInput *input)
         CloseInput(&input->base);
         return nullptr;
     }
-    // libudfread owns the input from here on and closes it with the volume, also when the
-    // volume does not open.
+    // An open volume owns its input and closes it with itself; one that failed to open left
+    // the input with us.
     if (udfread_open_input(volume, &input->base) < 0) {
         udfread_close(volume);
+        CloseInput(&input->base);
         return nullptr;
     }
     return volume;
@@ -108,8 +126,8 @@ QByteArray InsidePath(const QString &relative)
 
 } // namespace
 
-UdfImageSource::UdfImageSource(const QString &root, udfread *volume)
-    : DiscFileSource(root), volume(volume)
+UdfImageSource::UdfImageSource(const QString &root, udfread *volume, UdfBlockInput *input)
+    : DiscFileSource(root), volume(volume), input(input)
 {
 }
 
@@ -138,26 +156,26 @@ std::unique_ptr<UdfImageSource> UdfImageSource::Open(const QString &path)
         ::close(fd);
         return nullptr;
     }
-    auto *input = new BlockInput{};
+    auto *input = new UdfBlockInput{};
     input->descriptor = fd;
     input->byteCount = end;
     udfread *volume = OpenVolume(input);
     if (!volume)
         return nullptr;
-    return std::unique_ptr<UdfImageSource>(new UdfImageSource(path, volume));
+    return std::unique_ptr<UdfImageSource>(new UdfImageSource(path, volume, input));
 }
 
 std::unique_ptr<UdfImageSource> UdfImageSource::FromBytes(QByteArrayView image, const QString &name)
 {
     if (image.size() < UDF_BLOCK_SIZE)
         return nullptr;
-    auto *input = new BlockInput{};
+    auto *input = new UdfBlockInput{};
     input->memory = image.data();
     input->byteCount = image.size();
     udfread *volume = OpenVolume(input);
     if (!volume)
         return nullptr;
-    return std::unique_ptr<UdfImageSource>(new UdfImageSource(name, volume));
+    return std::unique_ptr<UdfImageSource>(new UdfImageSource(name, volume, input));
 }
 
 bool UdfImageSource::List(const QString &relative, QVector<DiscEntry> &entries)
@@ -204,7 +222,9 @@ bool UdfImageSource::Read(const QString &relative, DiscFileBytes &out)
         const qint64 start = bytes.size();
         const qint64 piece = qMin(Piece, wanted - start);
         bytes.resize(start + piece);
+        input->readingContents = true;
         const ssize_t got = udfread_file_read(file, bytes.data() + start, size_t(piece));
+        input->readingContents = false;
         bytes.truncate(start + qMax<qint64>(got, 0));
         if (got <= 0)
             break;

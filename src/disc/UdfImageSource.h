@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 
 struct udfread;
+struct UdfBlockInput;
 
 // A disc kept as a UDF image: an .iso file or a block device holding a disc, read through
 // libudfread without mounting. Every block the library asks for is checked against the
@@ -30,8 +31,9 @@ public:
     bool Read(const QString &relative, DiscFileBytes &out) override;
 
 private:
-    UdfImageSource(const QString &root, udfread *volume);
+    UdfImageSource(const QString &root, udfread *volume, UdfBlockInput *input);
 
     udfread *volume;
+    UdfBlockInput *input; // owned by the volume
     qint64 budgetLeft = ReadBudget;
 };
