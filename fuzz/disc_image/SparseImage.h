@@ -16,14 +16,18 @@ constexpr int BlockSize = 2048;
 // Images above this many blocks are cut, which keeps each run fast.
 constexpr int MaxBlocks = 1024;
 
-inline QByteArray Expand(const char *data, qsizetype size)
+// Lays the image out in `image`, which is reused across calls: a fresh buffer of a few
+// megabytes per run would cost more than the run itself under the address checker.
+inline void Expand(const char *data, qsizetype size, QByteArray &image)
 {
     auto word = [&](qsizetype at) {
         return at + 2 <= size ? int(quint8(data[at])) << 8 | int(quint8(data[at + 1])) : -1;
     };
     int blocks = word(0);
-    if (blocks < 0)
-        return {};
+    if (blocks < 0) {
+        image.clear();
+        return;
+    }
     // First pass: how far the records reach, when the header leaves the size open.
     if (blocks == 0) {
         for (qsizetype at = 2; at + 4 <= size;) {
@@ -34,7 +38,8 @@ inline QByteArray Expand(const char *data, qsizetype size)
         }
     }
     blocks = qMin(blocks, MaxBlocks);
-    QByteArray image(qsizetype(blocks) * BlockSize, '\0');
+    image.resize(qsizetype(blocks) * BlockSize);
+    image.fill('\0');
     for (qsizetype at = 2; at + 4 <= size;) {
         const int block = word(at);
         const qsizetype count = qMin<qsizetype>(qMin(word(at + 2), BlockSize), size - at - 4);
@@ -42,7 +47,6 @@ inline QByteArray Expand(const char *data, qsizetype size)
             std::memcpy(image.data() + qsizetype(block) * BlockSize, data + at + 4, size_t(count));
         at += 4 + count;
     }
-    return image;
 }
 
 inline QByteArray Compact(const QByteArray &image)

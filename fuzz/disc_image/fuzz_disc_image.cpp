@@ -1,6 +1,7 @@
 // Feeds arbitrary disc images to detection and the Blu-ray scan, through the UDF reader: they
-// must stay inside the image (the sanitizers watch), finish, give the same answer twice, and
-// hand out only titles whose engine numbers point at their own playlists.
+// must stay inside the image (the sanitizers watch), finish, and hand out only titles whose
+// engine numbers point at their own playlists. Every 16th input is scanned twice and must
+// give the same answer (a full second scan on every input would halve the runs).
 
 #include "../FuzzCheck.h"
 #include "SparseImage.h"
@@ -59,12 +60,14 @@ QByteArray ScanImage(const QByteArray &image, DiscFolderKind &kind)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray image =
-        SparseImage::Expand(reinterpret_cast<const char *>(data), qsizetype(size));
+    static QByteArray image;
+    SparseImage::Expand(reinterpret_cast<const char *>(data), qsizetype(size), image);
     DiscFolderKind firstKind;
-    DiscFolderKind secondKind;
     const QByteArray first = ScanImage(image, firstKind);
-    const QByteArray second = ScanImage(image, secondKind);
-    Check(firstKind == secondKind && first == second);
+    static unsigned runs = 0;
+    if (++runs % 16 == 0) {
+        DiscFolderKind secondKind;
+        Check(ScanImage(image, secondKind) == first && secondKind == firstKind);
+    }
     return 0;
 }
