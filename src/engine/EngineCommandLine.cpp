@@ -20,7 +20,8 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
 
     if (source == EngineSource::DvdFolder) {
-        arguments << QStringLiteral("dvd://1") << QStringLiteral("-dvd-device");
+        const int title = titleChosen && titleNumber && *titleNumber >= 1 ? *titleNumber : 1;
+        arguments << QStringLiteral("dvd://%1").arg(title) << QStringLiteral("-dvd-device");
     } else if (source == EngineSource::BluRayFolder) {
         if (!titleChosen)
             arguments << QStringLiteral("br://0") << QStringLiteral("-bluray-device");

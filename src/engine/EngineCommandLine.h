@@ -27,6 +27,8 @@ enum class EngineSource
 //    engine number; a title that was not picked plays the disc's longest title ("br://0").
 //    Picked but without a number (its key missing from the title map), the title argument
 //    and "-bluray-device" are left out and the engine gets the folder alone.
+//  - titleChosen, titleNumber (DVD): a title picked from the title menu plays as "dvd://N"
+//    (the numbers DvdTitles lists); otherwise, or without a number, the first ("dvd://1").
 //
 // The screenshot filter writes PREFIX0001.png, PREFIX0002.png ... with the prefix relative
 // to the engine's working directory, which the caller sets to the application-data folder
