@@ -241,7 +241,7 @@ void DiscImagesTest::imagesDumpAsTheirFolders()
         QCOMPARE(image.value(QStringLiteral("folder")).toString(), images[i]);
         QCOMPARE(image.value(QStringLiteral("kind")).toString(), kinds[i]);
         for (const QString &key : {QStringLiteral("kind"), QStringLiteral("name"),
-                                  QStringLiteral("thumbnail"), QStringLiteral("pictureLoaded")})
+                                   QStringLiteral("thumbnail"), QStringLiteral("pictureLoaded")})
             QCOMPARE(image.value(key), folder.value(key));
 
         // The same titles in the same menu order, apart from which of two equal files is

@@ -1,10 +1,10 @@
 #include "BluRayFolderBuilder.h"
 #include "disc/BluRayScan.h"
-#include "disc/StreamMenuName.h"
 #include "disc/DiscFolder.h"
 #include "disc/DiscMetadata.h"
 #include "disc/FileDigest.h"
 #include "disc/FolderListing.h"
+#include "disc/StreamMenuName.h"
 
 #include <QDir>
 #include <QFile>

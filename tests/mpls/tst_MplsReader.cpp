@@ -1,6 +1,6 @@
+#include "MplsWriter.h"
 #include "disc/MplsReader.h"
 #include "disc/StreamMenuName.h"
-#include "MplsWriter.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -150,7 +150,8 @@ void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
     QCOMPARE(audio.size(), 3);
     QCOMPARE(Texts(ui.AudioTracks()), audio);
     QCOMPARE(Texts(ui.SubtitleTracks()), subtitles);
-    QCOMPARE(ui.AudioEntry()->menu()->activeAction()->text(), StreamMenuName(longest.audioStreams[0]));
+    QCOMPARE(ui.AudioEntry()->menu()->activeAction()->text(),
+             StreamMenuName(longest.audioStreams[0]));
     QCOMPARE(ui.SubtitleEntry()->menu()->activeAction()->text(), QStringLiteral("Disable"));
 
     // Every title is listed, longest first; those the engine cannot reach are disabled.
