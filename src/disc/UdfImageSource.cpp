@@ -1,6 +1,8 @@
 #include "disc/UdfImageSource.h"
 
 #include <QFile>
+#include <QPair>
+#include <QVector>
 
 #include <udfread/blockinput.h>
 #include <udfread/udfread.h>
@@ -99,8 +101,63 @@ uint32_t InputSize(udfread_block_input *input)
     return reinterpret_cast<const UdfBlockInput *>(input)->Blocks();
 }
 
+quint32 Le32(const uchar *p)
+{
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+
+// libudfread looks for the file set descriptor block by block over the extent the logical
+// volume names, and spins without reading when that extent is empty (its length less one
+// wraps) or ends past the last block number. Every logical volume descriptor that it could
+// pick (any in the volume descriptor sequences that the anchors name, following their
+// pointers, as far as its read budget reaches) must name a short extent.
+bool FileSetExtentsBounded(const UdfBlockInput &input)
+{
+    constexpr quint32 AnchorTag = 2, PointerTag = 3, LogicalVolumeTag = 6;
+    constexpr quint32 MaxFileSetBytes = 2 * 1024 * 1024;
+    uchar block[UDF_BLOCK_SIZE];
+    auto tagAt = [&](quint32 lba) {
+        if (input.Fetch(reinterpret_cast<char *>(block), qint64(lba) * UDF_BLOCK_SIZE,
+                        UDF_BLOCK_SIZE) <= 0)
+            return quint32(0);
+        return quint32(block[0] | block[1] << 8);
+    };
+    const quint32 last = input.Blocks() - 1;
+    QVector<QPair<quint32, quint32>> extents; // (first block, length in bytes)
+    for (const quint32 anchor : {256u, last, last - 256}) {
+        if (anchor <= last && tagAt(anchor) == AnchorTag) {
+            extents.append({Le32(block + 20), Le32(block + 16)}); // main sequence
+            extents.append({Le32(block + 28), Le32(block + 24)}); // reserve sequence
+        }
+    }
+    qint64 blocksLeft = MetadataBlockBudget;
+    for (qsizetype e = 0; e < extents.size() && e < 256; ++e) {
+        const quint32 first = extents[e].first;
+        const quint32 end = first + extents[e].second / UDF_BLOCK_SIZE;
+        for (quint32 lba = first; lba < end && lba >= first && blocksLeft-- > 0; ++lba) {
+            const quint32 tag = tagAt(lba);
+            if (tag == PointerTag) {
+                const QPair<quint32, quint32> next{Le32(block + 24), Le32(block + 20)};
+                if (!extents.contains(next))
+                    extents.append(next);
+            } else if (tag == LogicalVolumeTag) {
+                const quint32 length = Le32(block + 248) & 0x3FFFFFFF;
+                const quint32 start = Le32(block + 252);
+                if (length == 0 || length > MaxFileSetBytes ||
+                    start > 0xFFFFFFFEu - MaxFileSetBytes / UDF_BLOCK_SIZE)
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
 udfread *OpenVolume(UdfBlockInput *input)
 {
+    if (!FileSetExtentsBounded(*input)) {
+        CloseInput(&input->base);
+        return nullptr;
+    }
     input->base.close = CloseInput;
     input->base.read = ReadBlocks;
     input->base.size = InputSize;

@@ -137,6 +137,7 @@ enum class Damage
     PlaylistFolderLoops,
     RootLoops,
     FileClaimsTerabyte,
+    FileSetSearchEndless,
 };
 
 constexpr int RawPlaylistSize = 777; // a size no other file of the damaged disc has
@@ -350,6 +351,8 @@ void DiscImagesTest::damagedImages_data()
     QTest::newRow("BDMV is the root") << Damage::RootLoops << DiscFolderKind::None << 0;
     QTest::newRow("a file claims a terabyte")
         << Damage::FileClaimsTerabyte << DiscFolderKind::BluRay << 2;
+    QTest::newRow("file set searched without end")
+        << Damage::FileSetSearchEndless << DiscFolderKind::None << 0;
 }
 
 void DiscImagesTest::damagedImages()
@@ -444,6 +447,22 @@ void DiscImagesTest::damagedImages()
         const qsizetype source = damage == Damage::PlaylistFolderLoops ? bdmv : parentOfRoot;
         image.replace(target + 20, 16, image.mid(source + 20, 16));
         ResealIdentifier(image, target);
+        break;
+    }
+    case Damage::FileSetSearchEndless: {
+        // The logical volume's file set extent (a long allocation descriptor at byte 248)
+        // gets length 0 and a start whose last block, as the reader counts, is the largest
+        // block number: a search that never ends.
+        bool found = false;
+        for (qsizetype n = 0; n < blocks; ++n) {
+            if (Le(image, block(n), 2) == 6 && TagValid(image, block(n))) {
+                SetLe(image, block(n) + 248, 0, 4);
+                SetLe(image, block(n) + 252, 0xFFE00000u, 4);
+                Reseal(image, block(n));
+                found = true;
+            }
+        }
+        QVERIFY(found);
         break;
     }
     case Damage::FileClaimsTerabyte: {
