@@ -7,10 +7,13 @@
 //
 // A second pair of discs adds index.bdmv: without it bd_open itself lists and parses every
 // playlist to decide whether the folder is a disc at all, which doubles libbluray's side.
+// Each disc is then made into a UDF image (genisoimage) and both sides read the image, the
+// player through libudfread as libbluray does.
 //
 // Not a test: run by hand, e.g.  build/bin/bench_discscan 31
 
 #include "BluRayFolderBuilder.h"
+#include "DiscImageMaker.h"
 #include "disc/BluRayScan.h"
 
 #include <QCoreApplication>
@@ -102,7 +105,7 @@ bool Bench(const QString &label, const QString &folder, int rounds)
     }
     const double oursMedian = Median(oursTotal);
     const double theirsMedian = Median(theirsTotal);
-    std::printf("%-26s %6lld titles  ours %8.2f ms  libbluray %8.2f ms  ratio %.2f\n",
+    std::printf("%-33s %6lld titles  ours %8.2f ms  libbluray %8.2f ms  ratio %.2f\n",
                 qPrintable(label), qlonglong(first.titles.size()), oursMedian, theirsMedian,
                 oursMedian / theirsMedian);
     std::printf("  ours:      metadata %.2f  listing %.2f  reading %.2f  playlist reader %.2f  "
@@ -144,6 +147,12 @@ int main(int argc, char **argv)
                 QStringLiteral("%1 playlists%2").arg(playlists).arg(index ? ", index.bdmv" : "");
             std::printf("(built %s in %.0f ms)\n", qPrintable(label), buildMs);
             ok = Bench(label, folder, rounds) && ok;
+            const QString image = folder + QStringLiteral(".iso");
+            if (!MakeUdfImage(folder, image, &error)) {
+                std::printf("cannot make %s: %s\n", qPrintable(image), qPrintable(error));
+                return 1;
+            }
+            ok = Bench(label + QStringLiteral(", image"), image, rounds) && ok;
         }
     }
     return ok ? 0 : 1;

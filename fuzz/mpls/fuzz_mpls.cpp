@@ -12,8 +12,8 @@ namespace {
 struct Outputs
 {
     QVector<MplsPlayItem> items{MplsPlayItem{7, 7, 7, QStringLiteral("marker")}};
-    QVector<MplsStream> subtitles{{QStringLiteral("marker")}};
-    QVector<MplsStream> audio{{QStringLiteral("marker")}};
+    QVector<MplsStream> subtitles{MplsStream{0xEE, "marker"}};
+    QVector<MplsStream> audio{MplsStream{0xEE, "marker"}};
     QVector<quint32> marks{7};
 
     bool operator==(const Outputs &other) const
@@ -43,6 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Check(quint32(item.startMs) == start);
             start += quint32(item.durationMs);
         }
+    }
+
+    // Each stream keeps its language code as the three bytes stored.
+    if (first.audio != Outputs().audio) {
+        for (const MplsStream &stream : first.audio + first.subtitles)
+            Check(stream.language.size() == 3);
     }
 
     Outputs second;

@@ -1,14 +1,13 @@
 #include "disc/BluRayScan.h"
 
+#include "disc/DiscFileSource.h"
 #include "disc/DiscMetadata.h"
 #include "disc/FileDigest.h"
-#include "disc/FolderListing.h"
 #include "disc/MplsReader.h"
-#include "disc/ReadOnlyFile.h"
 #include "engine/FormatTime.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSet>
 
 #include <algorithm>
@@ -40,64 +39,6 @@ private:
     qint64 last = 0;
 };
 
-// A playlist file's bytes, read once. Larger files than the playlist reader's buffer are
-// mapped instead of read, so that a huge stray file costs no memory.
-class PlaylistFile
-{
-public:
-    bool Read(const QString &path)
-    {
-        ReadOnlyFile file;
-        if (file.Open(path) != 0)
-            return false;
-        const qint64 size = file.RegularFileSize();
-        if (size < 0)
-            return false;
-        expected = size;
-        if (size > MplsReader::BufferSize) {
-            mapped.setFileName(path);
-            if (!mapped.open(QIODevice::ReadOnly))
-                return false;
-            const uchar *data = mapped.map(0, size);
-            if (!data)
-                return false;
-            view = QByteArrayView(data, size);
-            return true;
-        }
-        buffer.resize(size);
-        qint64 got = 0;
-        file.ReadAt(buffer.data(), size, 0, got);
-        buffer.truncate(got);
-        view = buffer;
-        return true;
-    }
-    QByteArrayView Bytes() const { return view; }
-    bool Complete() const { return view.size() == expected; }
-
-private:
-    QByteArray buffer;
-    QFile mapped;
-    QByteArrayView view;
-    qint64 expected = 0;
-};
-
-// The disc picture, read here rather than by whoever shows it: the scan runs aside, so a
-// picture that is a named pipe, or on a disc that stalls, can hold up nothing else.
-QByteArray ReadThumbnail(const QString &path)
-{
-    ReadOnlyFile file;
-    if (file.Open(path) != 0)
-        return QByteArray();
-    const qint64 size = file.RegularFileSize();
-    if (size < 0 || size > BluRayScan::MaxThumbnailBytes)
-        return QByteArray();
-    QByteArray bytes(size, Qt::Uninitialized);
-    qint64 got = 0;
-    if (file.ReadAt(bytes.data(), size, 0, got) != 0)
-        return QByteArray();
-    return bytes;
-}
-
 } // namespace
 
 const BluRayTitle *BluRayScan::Find(const QString &key) const
@@ -109,42 +50,57 @@ const BluRayTitle *BluRayScan::Find(const QString &key) const
     return nullptr;
 }
 
-BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings)
+BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings)
+{
+    const std::unique_ptr<DiscFileSource> source = OpenDiscSource(path);
+    if (!source) {
+        if (timings)
+            *timings = BluRayScanTimings();
+        BluRayScan scan;
+        scan.folder = path;
+        return scan;
+    }
+    return ScanBluRay(*source, timings);
+}
+
+BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
 {
     if (timings)
         *timings = BluRayScanTimings();
     PhaseClock clock(timings);
     BluRayScan scan;
-    scan.folder = folder;
+    scan.folder = source.Root();
 
-    const QString root = JoinPath(folder, QStringLiteral("BDMV"));
-    const QString metadataFolder = root + QStringLiteral("/META/DL");
-    const QString playlistFolder = root + QStringLiteral("/PLAYLIST");
+    const QString metadataFolder = QStringLiteral("BDMV/META/DL/");
+    const QString playlistFolder = QStringLiteral("BDMV/PLAYLIST/");
 
-    const DiscMetadata metadata =
-        ReadDiscMetadata(metadataFolder + QStringLiteral("/bdmt_eng.xml"));
+    DiscFileBytes metadataFile;
+    source.Read(metadataFolder + QStringLiteral("bdmt_eng.xml"), metadataFile);
+    const DiscMetadata metadata = ReadDiscMetadataBytes(metadataFile.Bytes());
     scan.discName = metadata.name;
     scan.discNameBytes = metadata.nameBytes;
     scan.thumbnailName = metadata.thumbnail;
     if (!metadata.thumbnail.isEmpty()) {
-        scan.thumbnailPath = JoinPath(metadataFolder, metadata.thumbnail);
-        scan.thumbnailData = ReadThumbnail(scan.thumbnailPath);
+        scan.thumbnailPath = source.Where(metadataFolder + metadata.thumbnail);
+        DiscFileBytes picture;
+        if (source.Read(metadataFolder + metadata.thumbnail, picture) && picture.Complete() &&
+            picture.Bytes().size() <= BluRayScan::MaxThumbnailBytes)
+            scan.thumbnailData = picture.Bytes().toByteArray();
     }
     clock.Into(&BluRayScanTimings::metadata);
 
-    QVector<FolderEntry> entries;
-    ListFolderEntries(playlistFolder, entries);
-    const qsizetype nameStart = playlistFolder.size() + 1;
+    QVector<DiscEntry> entries;
+    source.List(playlistFolder.chopped(1), entries);
     clock.Into(&BluRayScanTimings::listing);
 
     MplsReader reader;
-    EngineTitleList engineList(folder);
+    EngineTitleList engineList(source);
     QSet<QByteArray> digests;
     QCryptographicHash hash(QCryptographicHash::Sha512);
-    for (const FolderEntry &entry : entries) {
-        const QString name = entry.path.mid(nameStart);
-        PlaylistFile file;
-        const bool readable = !entry.isDirectory && file.Read(entry.path);
+    for (const DiscEntry &entry : entries) {
+        const QString &name = entry.name;
+        DiscFileBytes file;
+        const bool readable = !entry.isDirectory && source.Read(playlistFolder + name, file);
         clock.Into(&BluRayScanTimings::reading);
 
         engineList.AddEntry(name, file.Bytes(), readable);
@@ -166,7 +122,7 @@ BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings)
             continue;
         digests.insert(title.digest);
 
-        title.key = entry.path;
+        title.key = source.Where(playlistFolder + name);
         title.playlistName = name;
         for (const MplsPlayItem &item : title.playItems)
             title.lengthSeconds += item.durationMs / 1000;

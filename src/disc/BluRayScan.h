@@ -9,6 +9,8 @@
 #include <QVector>
 #include <QtGlobal>
 
+class DiscFileSource;
+
 // One title of a Blu-ray folder: what the window keeps per title key in its maps.
 struct BluRayTitle
 {
@@ -16,7 +18,9 @@ struct BluRayTitle
     // it by number, and the window shows its entries disabled.
     static constexpr int NoEngineTitle = 0;
 
-    QString key; // the title key: the playlist file's full path (.../BDMV/PLAYLIST/00001.mpls)
+    // The title key: the playlist file's full path (.../BDMV/PLAYLIST/00001.mpls), inside
+    // an image the image's path followed by the same (/discs/film.iso/BDMV/PLAYLIST/...).
+    QString key;
     QString playlistName;            // the key's file name, "00001.mpls"
     int engineTitle = NoEngineTitle; // N in "br://N": the position in the engine's title list
     qint64 lengthSeconds = 0;        // the sum over the play items of durationMs / 1000
@@ -35,13 +39,15 @@ struct BluRayTitle
 // Everything LoadBluRayFolder learns from a disc folder, as plain data.
 struct BluRayScan
 {
-    QString folder;           // as given; titleDiscFolders holds it for every title
+    QString folder;           // the folder or image as given
     QString discName;         // the metadata's name, decoded as the window shows it
     QByteArray discNameBytes; // the same as read from the file
     QString thumbnailName;    // the metadata's thumbnail file name, or empty
-    QString thumbnailPath;    // BDMV/META/DL/ joined with that name; empty without a name
+    // BDMV/META/DL/ joined with that name; empty without a name. Inside an image this names
+    // no file on the system: the picture is in thumbnailData.
+    QString thumbnailPath;
     // The picture file's bytes, read by the scan so that nobody opens the path again: empty
-    // unless it is a regular file of at most MaxThumbnailBytes.
+    // unless it could be read whole and holds at most MaxThumbnailBytes.
     QByteArray thumbnailData;
     static constexpr qint64 MaxThumbnailBytes = 16 * 1024 * 1024;
     QVector<BluRayTitle> titles; // in the order of the title menus: longest first
@@ -59,7 +65,7 @@ struct BluRayScan
 struct BluRayScanTimings
 {
     qint64 metadata = 0;  // ReadDiscMetadata
-    qint64 listing = 0;   // ListFolderEntries of the playlist folder
+    qint64 listing = 0;   // the listing of the playlist folder
     qint64 reading = 0;   // opening and reading the playlist files, once each
     qint64 parsing = 0;   // MplsReader over the bytes read
     qint64 digests = 0;   // SHA-512 of the playlists that have play items
@@ -68,12 +74,12 @@ struct BluRayScanTimings
     qint64 total = 0;
 };
 
-// The scan of a Blu-ray folder (the folder that holds BDMV), without any window:
+// The scan of a Blu-ray disc (a folder that holds BDMV, or a UDF image), without any window:
 //  1. The metadata file BDMV/META/DL/bdmt_eng.xml gives the disc name and thumbnail
 //     (ReadDiscMetadata).
-//  2. The entries of BDMV/PLAYLIST are taken in listing order (ListFolderEntries, raw
-//     directory order). Folders are skipped; a file from which MplsReader hands out no play
-//     item (unreadable, not a playlist, rejected) is skipped; a file whose SHA-512 digest
+//  2. The entries of BDMV/PLAYLIST are taken in listing order (DiscFileSource::List, the
+//     medium's raw directory order). Folders are skipped; a file from which MplsReader hands out no
+//     play item (unreadable, not a playlist, rejected) is skipped; a file whose SHA-512 digest
 //     equals an earlier title's is a byte copy and skipped.
 //  3. Each remaining file is a title: its play items, streams and chapters, its length
 //     (the sum of durationMs / 1000 over its items) and FormatTime text, audio choice 1 when
@@ -87,4 +93,7 @@ struct BluRayScanTimings
 //     would play another title. A title missing from that list keeps NoEngineTitle.
 // Each playlist file is read once. The scan touches no shared state and no GUI object, so
 // it may run on a worker thread.
-BluRayScan ScanBluRayFolder(const QString &folder, BluRayScanTimings *timings = nullptr);
+BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings = nullptr);
+// The same for a folder or image path (OpenDiscSource); a path that opens as neither gives
+// a scan without titles.
+BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings = nullptr);

@@ -1,25 +1,17 @@
 #include "disc/DiscFolder.h"
 
-#include "disc/FolderListing.h"
-
-#include <QFile>
-
-#include <sys/stat.h>
+#include "disc/DiscFileSource.h"
 
 namespace {
 
-bool IsFolder(const QString &path)
+bool HasMarkerFolder(DiscFileSource &source, const QString &folder, const QString &marker)
 {
-    struct stat status;
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool HasMarkerFolder(const QString &folder, const QString &marker)
-{
-    QVector<FolderEntry> entries;
-    ListFolderEntries(folder, entries);
-    for (const FolderEntry &entry : entries) {
-        if (entry.isDirectory && entry.path.contains(marker, Qt::CaseSensitive))
+    QVector<DiscEntry> entries;
+    source.List(folder, entries);
+    for (const DiscEntry &entry : entries) {
+        const QString relative =
+            folder.isEmpty() ? entry.name : folder + QLatin1Char('/') + entry.name;
+        if (entry.isDirectory && source.Where(relative).contains(marker, Qt::CaseSensitive))
             return true;
     }
     return false;
@@ -27,16 +19,21 @@ bool HasMarkerFolder(const QString &folder, const QString &marker)
 
 } // namespace
 
-DiscFolderKind DetectDiscFolder(const QString &folder)
+DiscFolderKind DetectDisc(DiscFileSource &source)
 {
-    if (folder.isEmpty())
-        return DiscFolderKind::None;
-    const QString bdmv = JoinPath(folder, QStringLiteral("BDMV"));
-    if (IsFolder(bdmv))
-        return HasMarkerFolder(bdmv, QStringLiteral("STREAM")) ? DiscFolderKind::BluRay
-                                                               : DiscFolderKind::None;
-    if (IsFolder(JoinPath(folder, QStringLiteral("VIDEO_TS"))))
-        return HasMarkerFolder(folder, QStringLiteral("VIDEO_TS")) ? DiscFolderKind::Dvd
-                                                                   : DiscFolderKind::None;
+    const QString bdmv = QStringLiteral("BDMV");
+    if (source.IsFolder(bdmv))
+        return HasMarkerFolder(source, bdmv, QStringLiteral("STREAM")) ? DiscFolderKind::BluRay
+                                                                       : DiscFolderKind::None;
+    if (source.IsFolder(QStringLiteral("VIDEO_TS")))
+        return HasMarkerFolder(source, QString(), QStringLiteral("VIDEO_TS"))
+                   ? DiscFolderKind::Dvd
+                   : DiscFolderKind::None;
     return DiscFolderKind::None;
+}
+
+DiscFolderKind DetectDiscFolder(const QString &path)
+{
+    const std::unique_ptr<DiscFileSource> source = OpenDiscSource(path);
+    return source ? DetectDisc(*source) : DiscFolderKind::None;
 }

@@ -43,6 +43,55 @@ void TakeLine(QByteArrayView read, DiscMetadata &metadata)
     }
 }
 
+// Feeds bytes to the line rules in pieces, as they arrive.
+class LineFeeder
+{
+public:
+    explicit LineFeeder(DiscMetadata &metadata) : metadata(metadata) {}
+
+    void Feed(QByteArrayView bytes)
+    {
+        for (const char c : bytes) {
+            if (carriageReturn) {
+                carriageReturn = false;
+                if (c == '\n') {
+                    Put('\n');
+                    continue;
+                }
+                Put('\r');
+            }
+            if (c == '\r')
+                carriageReturn = true;
+            else
+                Put(c);
+        }
+    }
+
+    void Finish()
+    {
+        if (carriageReturn)
+            Put('\r');
+        if (!line.isEmpty())
+            TakeLine(line, metadata);
+        metadata.name = QString::fromUtf8(metadata.nameBytes);
+        metadata.thumbnail = QFile::decodeName(metadata.thumbnailBytes);
+    }
+
+private:
+    void Put(char c)
+    {
+        line.append(c);
+        if (c == '\n' || line.size() == MaxLineRead) {
+            TakeLine(line, metadata);
+            line.clear();
+        }
+    }
+
+    DiscMetadata &metadata;
+    QByteArray line;
+    bool carriageReturn = false; // a "\r" waiting to see whether "\n" follows
+};
+
 } // namespace
 
 DiscMetadata ReadDiscMetadata(const QString &path)
@@ -53,16 +102,7 @@ DiscMetadata ReadDiscMetadata(const QString &path)
     ReadOnlyFile file;
     if (file.Open(path) != 0 || file.RegularFileSize() < 0)
         return metadata;
-
-    QByteArray line;
-    bool carriageReturn = false; // a "\r" waiting to see whether "\n" follows
-    auto put = [&](char c) {
-        line.append(c);
-        if (c == '\n' || line.size() == MaxLineRead) {
-            TakeLine(line, metadata);
-            line.clear();
-        }
-    };
+    LineFeeder feeder(metadata);
     char chunk[65536];
     for (qint64 offset = 0;;) {
         qint64 got = 0;
@@ -70,28 +110,17 @@ DiscMetadata ReadDiscMetadata(const QString &path)
         if (got <= 0)
             break;
         offset += got;
-        for (qint64 i = 0; i < got; ++i) {
-            const char c = chunk[i];
-            if (carriageReturn) {
-                carriageReturn = false;
-                if (c == '\n') {
-                    put('\n');
-                    continue;
-                }
-                put('\r');
-            }
-            if (c == '\r')
-                carriageReturn = true;
-            else
-                put(c);
-        }
+        feeder.Feed(QByteArrayView(chunk, got));
     }
-    if (carriageReturn)
-        put('\r');
-    if (!line.isEmpty())
-        TakeLine(line, metadata);
+    feeder.Finish();
+    return metadata;
+}
 
-    metadata.name = QString::fromUtf8(metadata.nameBytes);
-    metadata.thumbnail = QFile::decodeName(metadata.thumbnailBytes);
+DiscMetadata ReadDiscMetadataBytes(QByteArrayView bytes)
+{
+    DiscMetadata metadata;
+    LineFeeder feeder(metadata);
+    feeder.Feed(bytes);
+    feeder.Finish();
     return metadata;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The disc name and thumbnail that a Blu-ray's metadata file ("BDMV/META/DL/bdmt_eng.xml")
@@ -26,3 +27,5 @@ struct DiscMetadata
 //    last values of the file win. The name test comes first on a line that holds both.
 // A missing or unreadable file gives empty values.
 DiscMetadata ReadDiscMetadata(const QString &path);
+// The same rules over the file's bytes, read by the caller (from a folder or an image).
+DiscMetadata ReadDiscMetadataBytes(QByteArrayView bytes);

@@ -1,8 +1,7 @@
 #include "disc/EngineTitleList.h"
 
 #include "disc/BigEndian.h"
-#include "disc/FolderListing.h"
-#include "disc/ReadOnlyFile.h"
+#include "disc/DiscFileSource.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -422,6 +420,9 @@ void ParseExtensions(LibblurayBits &bits, quint32 extensionPosition, quint16 &ex
     }
 }
 
+const QString PlaylistFolder = QStringLiteral("BDMV/PLAYLIST");
+const QString BackupFolder = QStringLiteral("BDMV/BACKUP/PLAYLIST");
+
 // Identities up to this size are kept as they are; real playlists stay far below it.
 constexpr qsizetype MaxPlainIdentity = 65536;
 
@@ -530,13 +531,9 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     return result;
 }
 
-EngineTitleList::EngineTitleList(const QString &discFolder)
-    : playlistFolder(JoinPath(discFolder, QStringLiteral("BDMV/PLAYLIST"))),
-      backupFolder(JoinPath(discFolder, QStringLiteral("BDMV/BACKUP/PLAYLIST")))
+EngineTitleList::EngineTitleList(DiscFileSource &source)
+    : source(source), hasBackupFolder(source.IsFolder(BackupFolder))
 {
-    struct stat status;
-    hasBackupFolder = ::stat(QFile::encodeName(backupFolder).constData(), &status) == 0 &&
-                      S_ISDIR(status.st_mode);
 }
 
 EngineTitleList::Playlist EngineTitleList::ParseBackup(const QString &name) const
@@ -544,17 +541,10 @@ EngineTitleList::Playlist EngineTitleList::ParseBackup(const QString &name) cons
     // libbluray tries the backup copy of every playlist it cannot parse.
     if (!hasBackupFolder)
         return {};
-    ReadOnlyFile file;
-    if (file.Open(JoinPath(backupFolder, name)) != 0)
+    DiscFileBytes file;
+    if (!source.Read(BackupFolder + QLatin1Char('/') + name, file) || file.Bytes().isEmpty())
         return {};
-    const qint64 size = file.RegularFileSize();
-    if (size <= 0)
-        return {};
-    QByteArray bytes(size, Qt::Uninitialized);
-    qint64 got = 0;
-    file.ReadAt(bytes.data(), size, 0, got);
-    bytes.truncate(got);
-    return Parse(bytes);
+    return Parse(file.Bytes());
 }
 
 void EngineTitleList::AddEntry(const QString &name, QByteArrayView bytes, bool readable)
@@ -603,27 +593,23 @@ QVector<EngineTitleList::Entry> EngineTitleList::Finish()
     return entries;
 }
 
-QVector<EngineTitleList::Entry> EngineTitleList::ForDisc(const QString &discFolder)
+QVector<EngineTitleList::Entry> EngineTitleList::ForSource(DiscFileSource &source)
 {
-    EngineTitleList list(discFolder);
-    QVector<FolderEntry> listing;
-    ListFolderEntries(list.playlistFolder, listing);
-    for (const FolderEntry &entry : listing) {
-        const QString name = entry.path.mid(entry.path.lastIndexOf(QLatin1Char('/')) + 1);
-        QByteArray bytes;
-        bool readable = false;
-        ReadOnlyFile file;
-        if (!entry.isDirectory && file.Open(entry.path) == 0) {
-            const qint64 size = file.RegularFileSize();
-            if (size > 0) {
-                bytes.resize(size);
-                qint64 got = 0;
-                file.ReadAt(bytes.data(), size, 0, got);
-                bytes.truncate(got);
-                readable = true;
-            }
-        }
-        list.AddEntry(name, bytes, readable);
+    EngineTitleList list(source);
+    QVector<DiscEntry> listing;
+    source.List(PlaylistFolder, listing);
+    for (const DiscEntry &entry : listing) {
+        DiscFileBytes file;
+        const bool readable = !entry.isDirectory &&
+                              source.Read(PlaylistFolder + QLatin1Char('/') + entry.name, file) &&
+                              !file.Bytes().isEmpty();
+        list.AddEntry(entry.name, file.Bytes(), readable);
     }
     return list.Finish();
+}
+
+QVector<EngineTitleList::Entry> EngineTitleList::ForDisc(const QString &discPath)
+{
+    const std::unique_ptr<DiscFileSource> source = OpenDiscSource(discPath);
+    return source ? ForSource(*source) : QVector<Entry>();
 }

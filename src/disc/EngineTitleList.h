@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+class DiscFileSource;
+
 // The engine's own title numbers. The engine (MPlayer with libbluray) plays `br://N` as the
 // N-th entry of libbluray's relevant-title list, bd_get_titles(bd, TITLES_RELEVANT, 0):
 // the playlist folder in raw directory order, without names starting with ".", without
@@ -40,9 +42,10 @@ public:
     };
     static Playlist Parse(QByteArrayView bytes);
 
-    // discFolder: the folder holding BDMV. Files the scan does not hand in (a BACKUP copy
-    // that libbluray falls back to) are read from there.
-    explicit EngineTitleList(const QString &discFolder);
+    // source: the disc (a folder holding BDMV, or an image). Files the scan does not hand
+    // in (a BACKUP copy that libbluray falls back to) are read from there; the source must
+    // outlive the list.
+    explicit EngineTitleList(DiscFileSource &source);
 
     // Hands in the next entry of the playlist folder's listing (names starting with "." are
     // not entries): its name and, when readable is true, the file's whole content (false
@@ -51,15 +54,16 @@ public:
     // The list, numbered from 1, once every entry has been handed in.
     QVector<Entry> Finish();
 
-    // The same for a disc folder, reading the files itself.
-    static QVector<Entry> ForDisc(const QString &discFolder);
+    // The same for a disc, reading the files itself.
+    static QVector<Entry> ForSource(DiscFileSource &source);
+    // The same for a disc folder or image path; empty when it opens as neither.
+    static QVector<Entry> ForDisc(const QString &discPath);
 
 private:
     bool ParsesAsPlaylist(const QString &name);
     Playlist ParseBackup(const QString &name) const;
 
-    QString playlistFolder;
-    QString backupFolder;
+    DiscFileSource &source;
     bool hasBackupFolder = false;
     QSet<QByteArray> keptIdentities;
     QVector<QString> kept;

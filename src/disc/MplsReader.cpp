@@ -13,33 +13,12 @@ constexpr quint8 MultiAngleFlag = 0x10;
 constexpr quint8 EntryMarkType = 1;
 constexpr qint64 MarkSize = 14;
 
-// Audio coding types and the codec that the audio menu names after the language.
-struct AudioCodec
-{
-    quint8 codingType;
-    const char *suffix;
-};
-constexpr AudioCodec audioCodecs[] =
-    {
-        {0x80, " LPCM"}, {0x81, " AC3"},    {0x82, " DTS"},        {0x83, " TRUEHD"},
-        {0x84, " EAC3"}, {0x85, " DTS HD"}, {0x86, " DTS HD XLL"}, {0xA1, " EAC3"},
-        {0xA2, ""}, // secondary DTS-HD audio: the language alone
-};
+// Coding types of the audio streams that the audio menu lists.
+constexpr quint8 audioCodingTypes[] = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0xA1, 0xA2};
 
 constexpr quint8 GraphicsSubtitle = 0x90;
 constexpr quint8 InteractiveGraphics = 0x91;
 constexpr quint8 TextSubtitle = 0x92;
-
-struct KnownLanguage
-{
-    const char *code;
-    const char *name;
-};
-constexpr KnownLanguage knownLanguages[] = {
-    {"eng", "English"}, {"msa", "Malay"},    {"zho", "Chinese"},  {"spa", "Spanish"},
-    {"fra", "French"},  {"hin", "Hindi"},    {"jpn", "Japanese"}, {"kor", "Korean"},
-    {"tha", "Thai"},    {"por", "Portugal"},
-};
 
 } // namespace
 
@@ -100,22 +79,6 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
     return Ok;
 }
 
-QString MplsReader::LanguageName(QByteArrayView code)
-{
-    for (const KnownLanguage &language : knownLanguages) {
-        if (code == QByteArrayView(language.code))
-            return QString::fromLatin1(language.name);
-    }
-    // The code is C text in the file, so a zero byte ends it.
-    const qsizetype end = code.indexOf('\0');
-    QByteArray upper = code.first(end < 0 ? code.size() : end).toByteArray();
-    for (char &c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return QString::fromLatin1(upper);
-}
-
 int MplsReader::ParseHeader()
 {
     if (size < 20)
@@ -146,7 +109,7 @@ int MplsReader::ParsePlayList()
         textSubtitles.clear();
         audioStreams.clear();
         // Earlier items' streams are still walked, so that a damaged table anywhere refuses
-        // the file, but naming them would be work thrown away.
+        // the file, but keeping them would be work thrown away.
         describeStreams = i == itemCount - 1;
         code = ParsePlayItem();
     }
@@ -223,23 +186,23 @@ void MplsReader::ParseStreamEntry()
     if (codingType == GraphicsSubtitle || codingType == InteractiveGraphics) {
         const QByteArrayView language = BytesAt(entry + 3 + entryLength, 3);
         if (!outOfBounds)
-            pgSubtitles.append({LanguageName(language)});
+            pgSubtitles.append({codingType, language.toByteArray()});
         return;
     }
     if (codingType == TextSubtitle) {
         // A text subtitle has its character code first, then the language.
         const QByteArrayView language = BytesAt(entry + 4 + entryLength, 3);
         if (!outOfBounds)
-            textSubtitles.append({LanguageName(language)});
+            textSubtitles.append({codingType, language.toByteArray()});
         return;
     }
-    for (const AudioCodec &audio : audioCodecs) {
-        if (audio.codingType != codingType)
+    for (const quint8 audioType : audioCodingTypes) {
+        if (audioType != codingType)
             continue;
         // Audio has its format and sampling rate byte before the language.
         const QByteArrayView language = BytesAt(entry + 4 + entryLength, 3);
         if (!outOfBounds)
-            audioStreams.append({LanguageName(language) + QLatin1String(audio.suffix)});
+            audioStreams.append({codingType, language.toByteArray()});
         return;
     }
     // Video and unknown coding types leave nothing for the menus.

@@ -11,7 +11,8 @@
 #include <memory>
 
 // Reads Blu-ray playlist files: the clips a title plays, its chapter starts and the audio and
-// subtitle streams of its last clip. One reader serves a whole disc scan and keeps one large
+// subtitle streams of its last clip (their coding types and language codes, which
+// StreamMenuName turns into menu texts). One reader serves a whole disc scan and keeps one large
 // buffer for all of its files.
 class MplsReader
 {
@@ -45,9 +46,6 @@ public:
     int ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &playItemsOut,
                          QVector<MplsStream> &subtitlesOut, QVector<MplsStream> &audioOut,
                          QVector<quint32> &marksOut);
-
-    // Menu name of a three-letter language code: a few known names, else the code upper-cased.
-    static QString LanguageName(QByteArrayView code);
 
 private:
     int ParseHeader();

@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
+#include <QtGlobal>
 
-// One audio or subtitle stream of a playlist, as the audio and subtitle menus show it.
+// One audio or subtitle stream of a playlist, as the playlist holds it. The menus name it
+// with StreamMenuName.
 struct MplsStream
 {
-    QString description; // language name, for audio followed by the codec, e.g. "English AC3"
+    quint8 codingType = 0; // 0x81 AC-3, 0x90 graphics subtitle, 0x92 text subtitle, ...
+    QByteArray language;   // the three bytes of the language code as stored ("eng")
 
     friend bool operator==(const MplsStream &a, const MplsStream &b)
     {
-        return a.description == b.description;
+        return a.codingType == b.codingType && a.language == b.language;
     }
     friend bool operator!=(const MplsStream &a, const MplsStream &b) { return !(a == b); }
 };

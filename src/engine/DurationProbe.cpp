@@ -106,7 +106,7 @@ qint64 ParseClockText(QByteArrayView text)
 
 QString DurationTextFromProbeOutput(QByteArrayView output, const QString &mediaName)
 {
-    qsizetype at = InputBlockStart(output, QFile::encodeName(mediaName));
+    qsizetype at = InputBlockStart(output, PathBytes::ToBytes(mediaName));
     if (at < 0)
         return QString();
     // The input's own lines are indented by two blanks; its tags and their continuation

@@ -26,7 +26,8 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
 
     if (source == EngineSource::DvdFolder) {
-        arguments << QStringLiteral("dvd://1") << QStringLiteral("-dvd-device");
+        const int title = titleChosen && titleNumber && *titleNumber >= 1 ? *titleNumber : 1;
+        arguments << QStringLiteral("dvd://%1").arg(title) << QStringLiteral("-dvd-device");
     } else if (source == EngineSource::BluRayFolder) {
         if (!titleChosen)
             arguments << QStringLiteral("br://0") << QStringLiteral("-bluray-device");
@@ -37,6 +38,24 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     arguments << (QDir::isRelativePath(path) && !path.isEmpty()
                       ? QDir::current().absoluteFilePath(path)
                       : path);
+    return arguments;
+}
+
+QStringList DvdIdentifyArguments(const QString &discPath)
+{
+    QStringList arguments{QStringLiteral("-identify"),
+                          QStringLiteral("-frames"),
+                          QStringLiteral("0"),
+                          QStringLiteral("-vo"),
+                          QStringLiteral("null"),
+                          QStringLiteral("-ao"),
+                          QStringLiteral("null"),
+                          QStringLiteral("-dvd-device"),
+                          QDir::isRelativePath(discPath) && !discPath.isEmpty()
+                              ? QDir::current().absoluteFilePath(discPath)
+                              : discPath};
+    for (int title = 1; title <= 99; ++title)
+        arguments << QStringLiteral("dvd://%1").arg(title);
     return arguments;
 }
 

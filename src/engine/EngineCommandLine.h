@@ -5,8 +5,9 @@
 
 #include <optional>
 
-// How the engine opens the path it is given: as a file, or as a disc folder through its DVD
-// or Blu-ray protocol.
+// How the engine opens the path it is given: as a file, or as a disc through its DVD or
+// Blu-ray protocol. A disc is a folder or an image (a UDF .iso file or a block device): the
+// engine reads both through the same option, so the disc sources serve both.
 enum class EngineSource
 {
     MediaFile,
@@ -17,7 +18,8 @@ enum class EngineSource
 // Arguments for one engine run, in the order the engine needs them:
 // fixed options, the window to draw into, the screenshot filter, then the source.
 //  - source: how the engine opens the path.
-//  - path: the file, or the disc or folder for a DVD or Blu-ray; always the last argument.
+//  - path: the file, or the disc folder or image for a DVD or Blu-ray; always the last
+//    argument.
 //    A relative path is made absolute against the player's working directory: the engine
 //    runs elsewhere, and it would read a name starting with "-" as an option.
 //  - windowId: native id of the surface the engine draws into (QWidget::winId()).
@@ -25,6 +27,8 @@ enum class EngineSource
 //    engine number; a title that was not picked plays the disc's longest title ("br://0").
 //    Picked but without a number (its key missing from the title map), the title argument
 //    and "-bluray-device" are left out and the engine gets the folder alone.
+//  - titleChosen, titleNumber (DVD): a title picked from the title menu plays as "dvd://N"
+//    (the numbers DvdTitles lists); otherwise, or without a number, the first ("dvd://1").
 //
 // The screenshot filter writes PREFIX0001.png, PREFIX0002.png ... with the prefix relative
 // to the engine's working directory, which the caller sets to the application-data folder
@@ -48,3 +52,10 @@ inline const QString EngineScreenshotPrefix = QStringLiteral("./");
 // "-vo null" and "-ao null". For tests and benchmarks that need the engine's output lines
 // but no picture.
 QStringList HeadlessEngineArguments(QStringList arguments);
+
+// Arguments for one engine run, without picture or sound, that opens every title number a
+// DVD can have (1 to 99) in turn and prints what it learns with "-identify": the title count,
+// each title's length and chapter count, and the chapter starts of every title that opens.
+// Numbers past the disc's last title fail at once. discPath: a DVD folder or image, made
+// absolute as EngineArguments does.
+QStringList DvdIdentifyArguments(const QString &discPath);

@@ -26,10 +26,12 @@ bool IsRegularFile(const QString &path)
     return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsFolder(const QString &path)
+// A disc is a folder, an image file or a drive's block device.
+bool IsDisc(const QString &path)
 {
     struct stat info;
-    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 &&
+           (S_ISDIR(info.st_mode) || S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
 }
 
 } // namespace
@@ -125,7 +127,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     emit durationChanged(durationSec);
 
     const bool present =
-        launch.kind == SourceKind::MediaFile ? IsRegularFile(launch.path) : IsFolder(launch.path);
+        launch.kind == SourceKind::MediaFile ? IsRegularFile(launch.path) : IsDisc(launch.path);
     if (!present) {
         // Told from the event loop, like an engine that fails, so the caller has finished
         // showing the launch before it hears of the failure.
@@ -142,7 +144,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     connect(engine, &EngineProcess::finished, this, &PlaybackSession::OnEngineFinished);
     engine->SetWorkingFolder(workingFolder);
 
-    const bool titleByNumber = launch.kind == SourceKind::BluRay && launch.engineTitle > 0;
+    const bool titleByNumber = launch.kind != SourceKind::MediaFile && launch.engineTitle > 0;
     QStringList arguments =
         EngineArguments(EngineSourceFor(launch.kind), launch.path, windowId, titleByNumber,
                         titleByNumber ? std::optional<int>(launch.engineTitle) : std::nullopt);

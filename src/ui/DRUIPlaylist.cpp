@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The longest the length probe waits for the engine's picture before it runs anyway.
@@ -31,7 +33,21 @@ constexpr int ProbeDelayMs = 1500;
 const QString OpenFileFilter = QStringLiteral(
     "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
     "*.m4b *.mkv *.mts *.divx *.ogm *.moi *.vob *.ajp *.f4v *.mqv *.svi *.vid *.tod *.hdmov "
-    "*.mod *.mxf *.m2ts *.lrv ;;All File(*)");
+    "*.mod *.mxf *.m2ts *.lrv ;;Disc Image(*.iso);;All File(*)");
+
+// A disc kept as one file (an .iso image) or a drive's block device opens as its folder
+// would; any other file is media for the engine.
+bool IsDiscImage(const QString &path)
+{
+    struct stat info;
+    if (::stat(PathBytes::ToBytes(path).constData(), &info) != 0) {
+        return false;
+    }
+    if (S_ISBLK(info.st_mode)) {
+        return true;
+    }
+    return S_ISREG(info.st_mode) && path.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive);
+}
 
 } // namespace
 
@@ -186,7 +202,7 @@ void DRUI::dropEvent(QDropEvent *event)
 
 void DRUI::OpenSourcePath(const QString &path)
 {
-    if (PathBytes::IsFolder(path)) {
+    if (PathBytes::IsFolder(path) || IsDiscImage(path)) {
         OpenDiscFolder(path);
     } else {
         OpenMediaFiles({path});
@@ -198,7 +214,7 @@ void DRUI::OpenPaths(const QStringList &paths)
     QStringList files;
     QString folder;
     for (const QString &path : paths) {
-        if (PathBytes::IsFolder(path)) {
+        if (PathBytes::IsFolder(path) || IsDiscImage(path)) {
             if (folder.isEmpty()) {
                 folder = path;
             }
@@ -236,6 +252,11 @@ void DRUI::btnOpenFile()
     // The dialog decodes names that are not UTF-8 lossily; the real names are looked up.
     for (QString &file : files) {
         file = PathBytes::RecoverLossyPath(file);
+    }
+    // A disc image chosen here opens as a disc.
+    if (files.size() == 1 && IsDiscImage(files.first())) {
+        OpenDiscFolder(files.first());
+        return;
     }
     OpenMediaFiles(files);
 }

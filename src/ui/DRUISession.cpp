@@ -3,6 +3,7 @@
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
+#include "disc/StreamMenuName.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/FormatTime.h"
 #include "i18n/CLanguageManager.h"
@@ -245,7 +246,7 @@ void DRUI::ApplyStreamMenus()
     const QList<StreamCatalog::Stream> audio = streams.AudioStreams();
     for (int n = 1; n <= audio.size(); ++n) {
         audioNames << (title && n <= title->audioStreams.size()
-                           ? title->audioStreams[n - 1].description
+                           ? StreamMenuName(title->audioStreams[n - 1])
                            : StreamLabel::Text(StreamLabel::Kind::Audio, n, audio[n - 1].language,
                                                audio[n - 1].title, locale));
     }
@@ -253,7 +254,7 @@ void DRUI::ApplyStreamMenus()
     const QList<StreamCatalog::Stream> subtitles = streams.SubtitleStreams();
     for (int n = 1; n <= subtitles.size(); ++n) {
         subtitleNames << (title && n <= title->subtitles.size()
-                              ? title->subtitles[n - 1].description
+                              ? StreamMenuName(title->subtitles[n - 1])
                               : StreamLabel::Text(StreamLabel::Kind::Subtitle, n,
                                                   subtitles[n - 1].language,
                                                   subtitles[n - 1].title, locale));

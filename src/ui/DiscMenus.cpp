@@ -1,5 +1,6 @@
 #include "ui/DiscMenus.h"
 
+#include "disc/StreamMenuName.h"
 #include "engine/FormatTime.h"
 #include "ui/WindowStyle.h"
 
@@ -27,7 +28,7 @@ QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream>
     }
     QStringList texts{QStringLiteral("Disable")};
     for (const MplsStream &stream : streams) {
-        texts << stream.description;
+        texts << StreamMenuName(stream);
     }
     QAction *active = nullptr;
     for (int n = 0; n < texts.size(); ++n) {

@@ -43,6 +43,7 @@ class DiscDumpTest : public QObject
 
 private slots:
     void printsOneLinePerFolder();
+    void helpIsNotADisc();
 };
 
 void DiscDumpTest::printsOneLinePerFolder()
@@ -138,6 +139,27 @@ void DiscDumpTest::printsOneLinePerFolder()
                                ",\"kind\":\"none\",\"name\":\"\",\"thumbnail\":\"\","
                                "\"pictureLoaded\":false,\"current\":\"\",\"titles\":[]}");
     QCOMPARE(lines[5], QByteArray());
+}
+
+void DiscDumpTest::helpIsNotADisc()
+{
+    auto run = [](const QStringList &arguments, QByteArray &out, QByteArray &err) {
+        QProcess dump;
+        dump.start(QStringLiteral(ORVEL_DISC_DUMP), arguments);
+        dump.waitForFinished(30000);
+        out = dump.readAllStandardOutput();
+        err = dump.readAllStandardError();
+        return dump.exitCode();
+    };
+    QByteArray out, err;
+    QCOMPARE(run({QStringLiteral("--help")}, out, err), 0);
+    QVERIFY2(out.startsWith("usage: orvel-disc-dump"), out.constData());
+    QVERIFY(err.isEmpty());
+    QCOMPARE(run({QStringLiteral("--"), QStringLiteral("--help")}, out, err), 0);
+    QVERIFY2(out.startsWith("{\"folder\":\"--help\",\"kind\":\"none\""), out.constData());
+    QCOMPARE(run({QStringLiteral("--bogus")}, out, err), 2);
+    QVERIFY(out.isEmpty());
+    QVERIFY(err.contains("usage"));
 }
 
 QTEST_GUILESS_MAIN(DiscDumpTest)

@@ -4,6 +4,7 @@
 #include "disc/DiscMetadata.h"
 #include "disc/FileDigest.h"
 #include "disc/FolderListing.h"
+#include "disc/StreamMenuName.h"
 
 #include <QDir>
 #include <QFile>
@@ -268,7 +269,7 @@ void DiscScanTest::scanKeepsTheWindowsTitleRules()
     QCOMPARE(pair.durationText, QStringLiteral("00:02:00"));
     QCOMPARE(pair.audioChoice, 1);
     QCOMPARE(pair.audioStreams.size(), 2); // the last item's streams
-    QCOMPARE(pair.audioStreams[1].description, QStringLiteral("Japanese AC3"));
+    QCOMPARE(StreamMenuName(pair.audioStreams[1]), QStringLiteral("Japanese AC3"));
     QCOMPARE(pair.digest, DigestHex(disc.PlaylistBytes(QStringLiteral("00003.mpls"))));
 
     const BluRayTitle &shortest = scan.titles[2];

@@ -125,6 +125,11 @@ void EngineCommandsTest::buildsArgumentsPerSource_data()
                                 << -1 << QStringList{"/v/My Film 'x'.mkv"};
     QTest::newRow("dvd") << int(EngineSource::DvdFolder) << "/media/DVD" << false << -1
                          << QStringList{"dvd://1", "-dvd-device", "/media/DVD"};
+    QTest::newRow("dvd title 4 chosen") << int(EngineSource::DvdFolder) << "/d/x.iso" << true << 4
+                                        << QStringList{"dvd://4", "-dvd-device", "/d/x.iso"};
+    QTest::newRow("dvd title 4 not chosen")
+        << int(EngineSource::DvdFolder) << "/d/x.iso" << false << 4
+        << QStringList{"dvd://1", "-dvd-device", "/d/x.iso"};
     QTest::newRow("blu-ray title 3") << int(EngineSource::BluRayFolder) << "/bd/DISC" << true << 3
                                      << QStringList{"br://3", "-bluray-device", "/bd/DISC"};
     QTest::newRow("blu-ray not chosen") << int(EngineSource::BluRayFolder) << "/bd/DISC" << false
@@ -140,7 +145,7 @@ void EngineCommandsTest::buildsArgumentsPerSource_data()
     QTest::newRow("relative disc folder")
         << int(EngineSource::BluRayFolder) << "-BD/../x" << false << -1
         << QStringList{"br://0", "-bluray-device", here + "-BD/../x"};
-    // A title number only matters for a Blu-ray.
+    // A title number only matters for a disc.
     QTest::newRow("file ignores title")
         << int(EngineSource::MediaFile) << "/v/a.mkv" << true << 3 << QStringList{"/v/a.mkv"};
 }

@@ -166,6 +166,20 @@ private slots:
         QVERIFY(run.exitCode > 0);
         QVERIFY(run.out.isEmpty());
         QVERIFY(run.err.contains("usage"));
+
+        // --help is a request, not a file; after "--" a name that looks like an option is a
+        // file; another option is refused.
+        const Run help = RunDump({QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith("usage: orvel-mpls-dump"));
+        QVERIFY(help.err.isEmpty());
+        const Run named = RunDump({QStringLiteral("--"), QStringLiteral("--help")});
+        QCOMPARE(named.exitCode, 0);
+        QVERIFY2(named.out.startsWith("{\"file\":\"--help\",\"code\":2,"), named.out.constData());
+        const Run unknown = RunDump({QStringLiteral("--version"), QStringLiteral("x.mpls")});
+        QCOMPARE(unknown.exitCode, 2);
+        QVERIFY(unknown.out.isEmpty());
+        QVERIFY(unknown.err.contains("usage"));
     }
 };
 

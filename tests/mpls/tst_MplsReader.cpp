@@ -1,5 +1,6 @@
-#include "disc/MplsReader.h"
 #include "MplsWriter.h"
+#include "disc/MplsReader.h"
+#include "disc/StreamMenuName.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,8 +20,9 @@ struct Outcome
 {
     int code = -100;
     QVector<MplsPlayItem> items{MplsPlayItem{1, 2, 3, QStringLiteral("marker")}};
-    QVector<MplsStream> subtitles{{QStringLiteral("marker")}};
-    QVector<MplsStream> audio{{QStringLiteral("marker")}};
+    // A stream no playlist holds, named "MARKER" by the menus.
+    QVector<MplsStream> subtitles{MplsStream{0xEE, "marker"}};
+    QVector<MplsStream> audio{MplsStream{0xEE, "marker"}};
     QVector<quint32> marks{12345};
 
     bool Untouched() const
@@ -35,7 +37,7 @@ QStringList Descriptions(const QVector<MplsStream> &streams)
 {
     QStringList texts;
     for (const MplsStream &stream : streams)
-        texts << stream.description;
+        texts << StreamMenuName(stream);
     return texts;
 }
 
@@ -266,7 +268,7 @@ private slots:
         QCOMPARE(outcome.marks, QVector<quint32>{0});
         QCOMPARE(outcome.items.size(), handedOut ? clips.size() : 1);
         QCOMPARE(Descriptions(outcome.audio),
-                 handedOut ? QStringList{"English AC3"} : QStringList{"marker"});
+                 handedOut ? QStringList{"English AC3"} : QStringList{"MARKER"});
         QCOMPARE(outcome.items[0].clipName == QLatin1String("marker"), !handedOut);
     }
 

@@ -5,6 +5,7 @@
 #include "DRUITestAccess.h"
 #include "DvdFolderBuilder.h"
 #include "disc/BluRayScan.h"
+#include "disc/StreamMenuName.h"
 #include "engine/EngineProcess.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
@@ -144,15 +145,16 @@ void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
              QStringList({"1. 00:00:00", "2. 00:00:05", "3. 00:00:10"}));
     QStringList audio{"Disable"}, subtitles{"Disable*"};
     for (const MplsStream &stream : longest.audioStreams) {
-        audio << stream.description + (audio.size() == 1 ? "*" : "");
+        audio << StreamMenuName(stream) + (audio.size() == 1 ? "*" : "");
     }
     for (const MplsStream &stream : longest.subtitles) {
-        subtitles << stream.description;
+        subtitles << StreamMenuName(stream);
     }
     QCOMPARE(audio.size(), 3);
     QCOMPARE(Texts(ui.AudioTracks()), audio);
     QCOMPARE(Texts(ui.SubtitleTracks()), subtitles);
-    QCOMPARE(ui.AudioEntry()->menu()->activeAction()->text(), longest.audioStreams[0].description);
+    QCOMPARE(ui.AudioEntry()->menu()->activeAction()->text(),
+             StreamMenuName(longest.audioStreams[0]));
     QCOMPARE(ui.SubtitleEntry()->menu()->activeAction()->text(), QStringLiteral("Disable"));
 
     // Every title is listed, longest first; those the engine cannot reach are disabled.

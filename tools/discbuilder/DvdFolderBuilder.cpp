@@ -38,11 +38,22 @@ bool DvdFolderBuilder::Build(const QString &discFolder, QString *error) const
         return false;
     }
     MediaMaker maker(streamCache);
-    QString programStream;
-    if (!maker.MakeDvdProgramStream(seconds, programStream, error))
-        return false;
-    // First the title set, then the video manager that lists it.
-    return RunDvdauthor({QStringLiteral("-o"), discFolder, QStringLiteral("-t"), programStream},
-                        error) &&
+    const QVector<Title> wanted = titles.isEmpty() ? QVector<Title>{{seconds, {}}} : titles;
+    QStringList arguments{QStringLiteral("-o"), discFolder};
+    for (const Title &title : wanted) {
+        QString programStream;
+        if (!maker.MakeDvdProgramStream(title.seconds, programStream, error))
+            return false;
+        arguments << QStringLiteral("-t");
+        if (!title.chapterSeconds.isEmpty()) {
+            QStringList starts{QStringLiteral("0")};
+            for (const double start : title.chapterSeconds)
+                starts << QString::number(start);
+            arguments << QStringLiteral("-c") << starts.join(QLatin1Char(','));
+        }
+        arguments << programStream;
+    }
+    // First the title sets, then the video manager that lists them.
+    return RunDvdauthor(arguments, error) &&
            RunDvdauthor({QStringLiteral("-o"), discFolder, QStringLiteral("-T")}, error);
 }

@@ -4,6 +4,10 @@
 //   orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]
 //   orvel-disc-build bench FOLDER --playlists N
 //
+// Every kind also takes --image FILE: after the folder is built, a UDF image of it is
+// written to FILE (genisoimage), so that the same disc can be opened as a folder and as an
+// image.
+//
 // Blu-ray options, each may be repeated; playlists are written in the order given:
 //   --clip ID:SECONDS[:AUDIO,...[:SUBTITLE,...]]   a clip made by ffmpeg, e.g. 00001:6:eng,fra:eng
 //                                                  (":" alone gives no audio: 00002:4::eng)
@@ -28,6 +32,7 @@
 // 1 when the build fails, 2 on a usage error.
 
 #include "BluRayFolderBuilder.h"
+#include "DiscImageMaker.h"
 #include "DvdFolderBuilder.h"
 
 #include <QCoreApplication>
@@ -49,7 +54,8 @@ int Usage(const QString &problem)
                "         [--folder NAME] [--name TEXT] [--thumbnail FILE] [--no-thumbnail]\n"
                "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
                "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
-               "       orvel-disc-build bench FOLDER --playlists N\n",
+               "       orvel-disc-build bench FOLDER --playlists N\n"
+               "       (each kind also takes --image FILE: a UDF image of the built folder)\n",
                stderr);
     return 2;
 }
@@ -184,17 +190,8 @@ int BuildBluRay(const QString &folder, const QStringList &options)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int BuildFolder(const QString &kind, const QString &folder, const QStringList &options)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() < 2)
-        return Usage(QStringLiteral("a kind and a folder are needed"));
-    const QString kind = arguments[0];
-    const QString folder = arguments[1];
-    const QStringList options = arguments.mid(2);
     QString error;
     if (kind == QLatin1String("bluray"))
         return BuildBluRay(folder, options);
@@ -229,4 +226,32 @@ int main(int argc, char **argv)
         return 0;
     }
     return Usage(QStringLiteral("unknown kind ") + kind);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() < 2)
+        return Usage(QStringLiteral("a kind and a folder are needed"));
+    QStringList options = arguments.mid(2);
+    QString image;
+    const qsizetype imageOption = options.indexOf(QStringLiteral("--image"));
+    if (imageOption >= 0) {
+        if (imageOption + 1 >= options.size())
+            return Usage(QStringLiteral("--image needs a value"));
+        image = options[imageOption + 1];
+        options.remove(imageOption, 2);
+    }
+    const int built = BuildFolder(arguments[0], arguments[1], options);
+    if (built != 0 || image.isEmpty())
+        return built;
+    QString error;
+    if (!MakeUdfImage(arguments[1], image, &error)) {
+        std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
 }

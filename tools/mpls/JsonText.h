@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disc/MplsStream.h"
+#include "disc/StreamMenuName.h"
 
 #include <QByteArray>
 #include <QString>
@@ -64,14 +65,14 @@ template <class Number> void AppendNumbers(QByteArray &out, const QVector<Number
     out += ']';
 }
 
-// The stream descriptions as a JSON array, as the menus list them.
+// The streams as a JSON array of the texts the menus list them by.
 inline void AppendStreams(QByteArray &out, const QVector<MplsStream> &streams)
 {
     out += '[';
     for (qsizetype i = 0; i < streams.size(); ++i) {
         if (i > 0)
             out += ',';
-        AppendString(out, streams[i].description);
+        AppendString(out, StreamMenuName(streams[i]));
     }
     out += ']';
 }

@@ -25,6 +25,7 @@
 // when there is one, so that files from a disc folder are read with their clip info.
 
 #include "disc/MplsReader.h"
+#include "disc/StreamMenuName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,13 +65,13 @@ QStringList Descriptions(const QVector<MplsStream> &streams)
 {
     QStringList texts;
     for (const MplsStream &stream : streams)
-        texts << stream.description;
+        texts << StreamMenuName(stream);
     return texts;
 }
 
 QString Language(const BLURAY_STREAM_INFO &stream)
 {
-    return MplsReader::LanguageName(QByteArrayView(reinterpret_cast<const char *>(stream.lang), 3));
+    return LanguageMenuName(QByteArrayView(reinterpret_cast<const char *>(stream.lang), 3));
 }
 
 QStringList ExpectedAudio(const BLURAY_CLIP_INFO &clip, int *unnamed)

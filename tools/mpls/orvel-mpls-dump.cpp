@@ -6,7 +6,8 @@
 //
 // The keys always come in the same order and numbers are plain integers, so two dumps can
 // be compared as text. Exit code 0 once every file has been tried, whatever each file's
-// result; 2 when no file is named.
+// result; 2 when no file is named or an option is unknown (--help prints the usage and
+// exits 0; "--" ends the options).
 
 #include "JsonText.h"
 #include "disc/MplsReader.h"
@@ -17,6 +18,11 @@
 #include <cstdio>
 
 namespace {
+
+constexpr char UsageText[] =
+    "usage: orvel-mpls-dump [--] PLAYLIST-FILE...\n"
+    "Prints what the player reads from each Blu-ray playlist file (.mpls): one JSON object\n"
+    "per line with its result code, play items, chapter marks, audio and subtitles.\n";
 
 QByteArray DumpLine(MplsReader &reader, const QString &path)
 {
@@ -54,9 +60,20 @@ QByteArray DumpLine(MplsReader &reader, const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList paths = app.arguments().mid(1);
+    QStringList paths = app.arguments().mid(1);
+    if (!paths.isEmpty() && paths.first() == QLatin1String("--help")) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (!paths.isEmpty() && paths.first() == QLatin1String("--"))
+        paths.removeFirst();
+    else if (!paths.isEmpty() && paths.first().startsWith(QLatin1String("--"))) {
+        std::fprintf(stderr, "orvel-mpls-dump: unknown option %s\n", qPrintable(paths.first()));
+        std::fputs(UsageText, stderr);
+        return 2;
+    }
     if (paths.isEmpty()) {
-        std::fputs("usage: orvel-mpls-dump PLAYLIST-FILE...\n", stderr);
+        std::fputs(UsageText, stderr);
         return 2;
     }
     // One reader for all files, as a disc scan uses it; the outputs start empty for every
