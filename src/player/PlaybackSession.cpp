@@ -249,6 +249,23 @@ void PlaybackSession::SeekTo(qint64 second)
     emit seeked(target * 1000);
 }
 
+void PlaybackSession::SeekChapter(int index, qint64 startSec)
+{
+    if (!IsActive() || index < 0)
+        return;
+    // The disc knows where its chapters start; a seek by time could land in another cell.
+    Send(SlaveCommand::SeekChapter(index));
+    engineIsPaused = false;
+    clock.Seek(qMax<qint64>(startSec, 0) * 1000, NowMs());
+    if (state == State::Paused) {
+        if (pictureUp || engineStarted)
+            clock.Resume(NowMs());
+        SetState(engineStarted ? State::Playing : State::Starting);
+        pollTimer.start();
+    }
+    emit seeked(qMax<qint64>(startSec, 0) * 1000);
+}
+
 void PlaybackSession::SetVolume(int level)
 {
     level = qBound(0, level, 100);

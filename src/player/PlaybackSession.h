@@ -89,6 +89,8 @@ public:
     void TogglePause();
     // An absolute seek, in seconds on the source's own time line; starts a paused session.
     void SeekTo(qint64 second);
+    // A chapter of a DVD title by its index from 0, which starts at startSec.
+    void SeekChapter(int index, qint64 startSec);
     // Level 0 to 100; kept for the next launch too.
     void SetVolume(int level);
     // As the menus number them: 0 disables, n is stream n. Subtitle files follow the film's

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disc/BluRayScan.h"
+#include "disc/DvdTitles.h"
 #include "platform/ResultMailbox.h"
 #include "player/AnswerPacer.h"
 #include "player/PlayListInfo.h"
@@ -130,6 +131,12 @@ private:
     void LoadBluRayFolder(const QString &folder);
     void ShowBluRayScan(const BluRayScan &scan);
     void ChooseTitle(const QString &titleKey, int startSec);
+    // DVD titles and chapters.
+    void ReadDvdTitlesOf(const QString &disc);
+    const DvdTitle *PlayingDvdTitle() const;
+    void FillDvdMenus();
+    void PlayDvdTitle(int number);
+    void StepDvdChapter(bool forward);
     void FillDiscMenus();
     void StepForward();
     void StepBackward();
@@ -253,6 +260,9 @@ private:
     QString currentTitleKey;
     QMap<QString, int> audioChoices;
     QMap<QString, int> subtitleChoices;
+    // The titles of the DVD last read, and which disc they belong to.
+    QString dvdTitlesDisc;
+    DvdTitles dvdTitles;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;
     // Where Blu-ray scans hand in their results; closed when the window goes.

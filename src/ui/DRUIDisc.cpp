@@ -66,6 +66,7 @@ void DRUI::OpenDvdFolder(const QString &folder)
     launch.path = folder;
     launch.volume = session->Volume();
     Launch(launch);
+    ReadDvdTitlesOf(folder);
 }
 
 void DRUI::LoadBluRayFolder(const QString &folder)

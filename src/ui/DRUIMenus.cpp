@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
+#include <QTimer>
 
 namespace {
 
@@ -34,6 +35,19 @@ void DRUI::BDFileMenu(QAction *action)
 void DRUI::BDControlsMenu(QAction *action)
 {
     const QMenu *parentMenu = ParentMenu(action);
+    // A DVD's titles and chapters are entries of the submenus themselves.
+    if (parentMenu && (parentMenu == titleSubmenu || parentMenu == chapterSubmenu) &&
+        session->CurrentLaunch().kind == SourceKind::Dvd) {
+        if (parentMenu == titleSubmenu) {
+            // The launch refills the menu that is still delivering this entry.
+            const int number = action->data().toInt();
+            QTimer::singleShot(0, this, [this, number] { PlayDvdTitle(number); });
+        } else if (const DvdTitle *title = PlayingDvdTitle()) {
+            const int index = action->data().toInt();
+            session->SeekChapter(index, title->chapterStartsMs.value(index) / 1000);
+        }
+        return;
+    }
     if (parentMenu && (parentMenu->menuAction() == chapterAction || parentMenu == chapterSubmenu)) {
         Request(SessionRequest::Of(SessionRequest::Kind::Chapter, action->data().toLongLong()));
         return;

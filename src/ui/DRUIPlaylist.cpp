@@ -169,6 +169,10 @@ void DRUI::StepThroughSources(bool forward)
         }
         return;
     }
+    if (launch.kind == SourceKind::Dvd && PlayingDvdTitle()) {
+        StepDvdChapter(forward);
+        return;
+    }
     const int index = forward ? NextPlaylistIndex(playlist, launch.path)
                               : PreviousPlaylistIndex(playlist, launch.path);
     if (index >= 0) {

@@ -2,6 +2,7 @@
 // folder built with copies and a loop among its titles, a DVD folder, and folders that are
 // neither.
 #include "BluRayFolderBuilder.h"
+#include "DiscImageMaker.h"
 #include "DRUITestAccess.h"
 #include "DvdFolderBuilder.h"
 #include "disc/BluRayScan.h"
@@ -29,6 +30,7 @@ private slots:
     void foldersThatAreNoDiscGetTheMessage_data();
     void foldersThatAreNoDiscGetTheMessage();
     void aBluRayWithNothingToPlayGetsTheMessage();
+    void dvdImageOffersItsTitlesAndChapters();
 
 private:
     QTemporaryDir dir;
@@ -461,6 +463,54 @@ void DiscWindowTest::aBluRayWithNothingToPlayGetsTheMessage()
     QTRY_COMPARE_WITH_TIMEOUT(shown, GetText("Messages/MSG0102"), 10000);
     QCOMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.HasEngine());
+}
+
+// A DVD of two titles, kept as an image and given on the command line's road: it plays at
+// once, Controls > Title lists both titles, choosing one plays it by its number, and its
+// chapters are places in it.
+void DiscWindowTest::dvdImageOffersItsTitlesAndChapters()
+{
+    DvdFolderBuilder dvd;
+    dvd.titles = {{6, {2.0, 4.0}}, {5, {2.5}}};
+    const QString folder = dir.filePath("episodes");
+    const QString image = dir.filePath(QString::fromUtf8("épisodes disc.iso"));
+    QString error;
+    QVERIFY2(dvd.Build(folder, &error), qPrintable(error));
+    QVERIFY2(MakeUdfImage(folder, image, &error), qPrintable(error));
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenPaths({image});
+    QTRY_VERIFY(ui.Engine());
+    QVERIFY2(LaunchArguments(ui).endsWith("dvd://1 -dvd-device " + image),
+             qPrintable(LaunchArguments(ui)));
+    QTRY_COMPARE_WITH_TIMEOUT(Texts(ui.TitleSubmenu()),
+                              QStringList({"1. 00:00:06*", "2. 00:00:05"}), 30000);
+    // The chapters start where the disc's cells do, near the asked-for seconds.
+    QCOMPARE(ui.ChapterSubmenu()->actions().size(), 3);
+    QCOMPARE(Texts(ui.ChapterSubmenu()).first(), QStringLiteral("1. 00:00:00"));
+    QCOMPARE(ui.RecentEntries().value(0), image);
+
+    emit ui.ControlsMenu()->triggered(ui.TitleSubmenu()->actions().at(1));
+    QTRY_VERIFY(LaunchArguments(ui).endsWith("dvd://2 -dvd-device " + image));
+    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 5, 15000);
+    QTRY_COMPARE(ui.ChapterSubmenu()->actions().size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+
+    // The second chapter: the engine goes there, and the clock with it.
+    QList<double> positions;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid) {
+            positions << event.value;
+        }
+    });
+    emit ui.ControlsMenu()->triggered(ui.ChapterSubmenu()->actions().at(1));
+    QVERIFY(ui.ClockMs() >= 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 2 && positions.last() >= 1.0, 5000);
+    window.StopBtn();
 }
 
 QTEST_MAIN(DiscWindowTest)
