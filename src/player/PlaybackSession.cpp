@@ -236,17 +236,22 @@ void PlaybackSession::SeekTo(qint64 second)
     qint64 target = qMax<qint64>(second, 0);
     if (durationSec > 0)
         target = qMin(target, durationSec);
-    // The seek itself ends the engine's pause.
     Send(SlaveCommand::Seek(int(target)));
+    Moved(target * 1000);
+}
+
+void PlaybackSession::Moved(qint64 positionMs)
+{
+    // A seek ends the engine's pause.
     engineIsPaused = false;
-    clock.Seek(target * 1000, NowMs());
+    clock.Seek(positionMs, NowMs());
     if (state == State::Paused) {
         if (pictureUp || engineStarted)
             clock.Resume(NowMs());
         SetState(engineStarted ? State::Playing : State::Starting);
         pollTimer.start();
     }
-    emit seeked(target * 1000);
+    emit seeked(positionMs);
 }
 
 void PlaybackSession::SeekChapter(int index, qint64 startSec)
@@ -255,15 +260,7 @@ void PlaybackSession::SeekChapter(int index, qint64 startSec)
         return;
     // The disc knows where its chapters start; a seek by time could land in another cell.
     Send(SlaveCommand::SeekChapter(index));
-    engineIsPaused = false;
-    clock.Seek(qMax<qint64>(startSec, 0) * 1000, NowMs());
-    if (state == State::Paused) {
-        if (pictureUp || engineStarted)
-            clock.Resume(NowMs());
-        SetState(engineStarted ? State::Playing : State::Starting);
-        pollTimer.start();
-    }
-    emit seeked(qMax<qint64>(startSec, 0) * 1000);
+    Moved(qMax<qint64>(startSec, 0) * 1000);
 }
 
 void PlaybackSession::SetVolume(int level)

@@ -159,6 +159,8 @@ private:
     void SetState(State next);
     void Fail(Failure reason);
     void MarkStarted();
+    // The engine was sent to positionMs: the clock follows and a paused session plays.
+    void Moved(qint64 positionMs);
     void EndEngineNow();
     // Lets go of the engine: it is told to quit (or has said it leaves) and is ended if it
     // has not QuitDeadlineMs later.
