@@ -2,6 +2,7 @@
 // makes with ffmpeg.
 #include "DRUITestAccess.h"
 #include "engine/EngineProcess.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
 #include "ui/CMessageBox.h"
@@ -31,6 +32,7 @@ private slots:
     void engineDiesWithThePlayer();
     void pausedEngineStaysPausedAndSnapshotsKeepTheirNames();
     void pictureKeepsItsShape();
+    void chaptersSubtitleFilesResumeAndPlayingOn();
     void shownClockFollowsTheEngineAfterAStep();
     void trackMenusFollowTheSource();
     void unplayableFilesAreNamedAndLeaveNothingRunning_data();
@@ -684,6 +686,113 @@ static int PlayAndWait(int argc, char *argv[])
     });
     poll.start(50);
     return application.exec();
+}
+
+// What a viewer expects of a long film: its own chapters in Controls > Chapter, the subtitle
+// file beside it listed and shown until disabled, the place it was left taken up again (and
+// given up with Start Over), and the next playlist item playing on at the end.
+void SessionRealEngineTest::chaptersSubtitleFilesResumeAndPlayingOn()
+{
+    const QString chapters = dir.filePath("chapters.txt");
+    QFile meta(chapters);
+    QVERIFY(meta.open(QIODevice::WriteOnly));
+    meta.write(";FFMETADATA1\n");
+    for (const auto &[start, end] : {std::pair{0, 40000}, {40000, 100000}, {100000, 240000}}) {
+        meta.write(QStringLiteral("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\n")
+                       .arg(start)
+                       .arg(end)
+                       .toUtf8());
+    }
+    meta.close();
+    const QString film = dir.filePath("long film.mkv");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                            "-i", "testsrc=size=160x120:rate=10:duration=240", "-f", "lavfi",
+                            "-i", "sine=duration=240", "-i", chapters, "-map_metadata", "2",
+                            "-map", "0", "-map", "1", "-c:v", "mpeg4", "-g", "10", "-c:a", "mp2",
+                            film});
+    QVERIFY(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
+    QFile side(dir.filePath("long film.srt"));
+    QVERIFY(side.open(QIODevice::WriteOnly));
+    side.write("1\n00:00:00,000 --> 00:04:00,000\nWords on the picture\n");
+    side.close();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    QList<double> positions;
+    const auto watch = [&] {
+        positions.clear();
+        connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+            if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid) {
+                positions << event.value;
+            }
+        });
+    };
+
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY(ui.Engine());
+    watch();
+    QTRY_COMPARE_WITH_TIMEOUT(ui.ChapterSubmenu()->actions().size(), 3, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.SubtitleTracks()),
+                              QStringList({"Disable", "long film.srt*"}), 15000);
+    emit ui.VideoMenu()->triggered(ui.SubtitleTracks()->actions().first());
+    QTRY_COMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "long film.srt"}));
+
+    // The third chapter starts at 100 s.
+    emit ui.ControlsMenu()->triggered(ui.ChapterSubmenu()->actions().at(2));
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty() && positions.last() >= 99, 15000);
+
+    // Stopped there, the film opens again a little before it, with the subtitle still off.
+    QTest::qWait(1500);
+    window.StopBtn();
+    window.OpenMediaFiles({film});
+    window.repaint();
+    QVERIFY2(ui.Status()->text().contains(GetText("MainWnd/ResumedAt").section('%', 0, 0)),
+             qPrintable(ui.Status()->text()));
+    QTRY_VERIFY(ui.Engine());
+    watch();
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), 15000);
+    QVERIFY2(positions.first() >= 90 && positions.first() <= 105,
+             qPrintable(QString::number(positions.first())));
+    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.SubtitleTracks()),
+                              QStringList({"Disable*", "long film.srt"}), 15000);
+
+    // Start Over goes back to the beginning; stopped within the first minute, nothing is kept.
+    for (QAction *entry : ui.ControlsMenu()->actions()) {
+        if (entry->data().toString() == "StartOver") {
+            emit ui.ControlsMenu()->triggered(entry);
+        }
+    }
+    positions.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty() && positions.last() < 10, 10000);
+    window.StopBtn();
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY(ui.Engine());
+    watch();
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), 15000);
+    QVERIFY2(positions.first() < 10, qPrintable(QString::number(positions.first())));
+    window.StopBtn();
+
+    // With Play Next Automatically on, the end of one file starts the next.
+    const QString first = MakeMedia("first.mkv", 2);
+    const QString second = MakeMedia("second.mkv", 2);
+    QAction *playNext = nullptr;
+    for (QAction *entry : ui.ControlsMenu()->actions()) {
+        if (entry->data().toString() == "PlayNext") {
+            playNext = entry;
+        }
+    }
+    QVERIFY(playNext && playNext->isCheckable() && !playNext->isChecked());
+    playNext->trigger();
+    QVERIFY(playNext->isChecked());
+    window.OpenMediaFiles({first, second});
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Engine() && ui.Engine()->Arguments().last() == second, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 20000);
+    playNext->trigger();
+    QVERIFY(!playNext->isChecked());
 }
 
 int main(int argc, char *argv[])
