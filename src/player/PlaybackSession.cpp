@@ -328,14 +328,13 @@ bool PlaybackSession::LoadSubtitle(const QString &path)
     return true;
 }
 
-void PlaybackSession::TakeSubtitleFile(const EngineEvent &event)
+void PlaybackSession::TakeSubtitleFile()
 {
     const int files = int(catalog.SubtitleFiles().size());
     const int streams = int(catalog.SubtitleStreams().size());
     const QString added = catalog.SubtitleFiles().value(files - 1);
     const bool asked = !pendingSubtitleLoad.isEmpty();
     const bool wanted = !launch.subtitleFile.isEmpty() && added == launch.subtitleFile;
-    Q_UNUSED(event);
     if (asked) {
         pendingSubtitleLoad.clear();
     }
@@ -465,7 +464,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     case EngineEvent::Kind::ChapterName:
         break; // the catalog keeps them
     case EngineEvent::Kind::SubtitleFileAdded:
-        TakeSubtitleFile(event);
+        TakeSubtitleFile();
         break;
     case EngineEvent::Kind::SubtitleFileAnswer:
     case EngineEvent::Kind::ErrorAnswer:

@@ -154,7 +154,8 @@ private:
     void Poll();
     void ApplyChoices();
     void SendSubtitleChoice();
-    void TakeSubtitleFile(const EngineEvent &event);
+    // The catalog took a subtitle file the engine loaded.
+    void TakeSubtitleFile();
     void Send(const QByteArray &command);
     void SetState(State next);
     void Fail(Failure reason);

@@ -26,7 +26,8 @@ std::optional<ResumeKey> DRUI::ResumeKeyFor(const SessionLaunch &launch) const
     case SourceKind::MediaFile:
         return ResumeKey::ForMediaFile(launch.path);
     case SourceKind::Dvd:
-        return ResumeKey::ForDvd(QFileInfo(launch.path).absoluteFilePath(), 1);
+        return ResumeKey::ForDvd(QFileInfo(launch.path).absoluteFilePath(),
+                                 launch.engineTitle > 0 ? launch.engineTitle : 1);
     case SourceKind::BluRay:
         if (launch.titleKey.isEmpty()) {
             return std::nullopt;
