@@ -4,10 +4,8 @@
 #include "platform/PathBytes.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -131,9 +129,7 @@ QString DurationTextFromProbeOutput(QByteArrayView output, const QString &mediaN
 
 bool IsProbeableFile(const QString &mediaPath)
 {
-    struct stat info;
-    return !mediaPath.isEmpty() && ::stat(PathBytes::ToBytes(mediaPath).constData(), &info) == 0 &&
-           S_ISREG(info.st_mode);
+    return !mediaPath.isEmpty() && PathBytes::IsRegularFile(mediaPath);
 }
 
 void PrepareProbeProcess(QProcess &process, const QString &toolPath, const QString &mediaPath)

@@ -108,11 +108,6 @@ std::optional<QByteArray> SubLoad(const QString &path)
     return QByteArray("pausing_keep sub_load \"") + quoted + QByteArray("\"\n");
 }
 
-QByteArray SubFile(int index)
-{
-    return WithNumber("sub_file ", index, "\n");
-}
-
 QByteArray SubFileKeepPause(int index)
 {
     return WithNumber("pausing_keep sub_file ", index, "\n");
@@ -121,11 +116,6 @@ QByteArray SubFileKeepPause(int index)
 QByteArray AskSubtitleFile()
 {
     return QByteArrayLiteral("pausing_keep get_property sub_file\n");
-}
-
-QByteArray SubtitlesOff()
-{
-    return QByteArrayLiteral("sub_select -1\n");
 }
 
 QByteArray SubtitlesOffKeepPause()

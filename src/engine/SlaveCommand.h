@@ -42,7 +42,7 @@ QByteArray SubDemux(int index);
 QByteArray SubDemuxKeepPause(int index);
 
 // Loads a subtitle file into the running film without showing it. The engine prints
-// "SUB: Added subtitle file (N): PATH" when it could (then SubFile(N - 1) shows it); a
+// "SUB: Added subtitle file (N): PATH" when it could (then SubFileKeepPause(N - 1) shows it); a
 // failure shows on its standard error only, so AskSubtitleFile() follows: its answer with no
 // "Added" line before it means the file was not loaded. The path goes in double quotes as
 // UTF-8, with backslashes and double quotes escaped by a backslash; a relative path is made
@@ -54,7 +54,6 @@ std::optional<QByteArray> SubLoad(const QString &path);
 
 // Shows the loaded subtitle file at index from 0, in the order of the engine's "SUB: Added
 // subtitle file" lines; -1 hides subtitle files only.
-QByteArray SubFile(int index);
 QByteArray SubFileKeepPause(int index);
 
 // "get_property sub_file": answered by "ANS_sub_file=N" (the file shown, -1 none), or by
@@ -63,7 +62,6 @@ QByteArray AskSubtitleFile();
 
 // Hides every subtitle, file or stream. "sub_demux -1" hides only the film's own streams, so
 // a file the engine found beside the film would stay on screen.
-QByteArray SubtitlesOff();
 QByteArray SubtitlesOffKeepPause();
 
 // Seeks to the start of a media file's chapter, numbered from 0 as in "ID_CHAPTER_N_START".

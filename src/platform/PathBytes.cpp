@@ -165,6 +165,12 @@ bool PathBytes::IsFolder(QStringView path)
     return Stat(path, status) && S_ISDIR(status.st_mode);
 }
 
+bool PathBytes::IsRegularFile(QStringView path)
+{
+    struct stat status;
+    return Stat(path, status) && S_ISREG(status.st_mode);
+}
+
 QByteArray PathBytes::ToFileUrl(QStringView path)
 {
     return "file://" + ToBytes(path).toPercentEncoding("/");

@@ -34,6 +34,7 @@ public:
     // link to nowhere, a folder we may not enter) exists as nothing.
     static bool Exists(QStringView path);
     static bool IsFolder(QStringView path);
+    static bool IsRegularFile(QStringView path);
 
     // A "file://" address for the path that keeps every byte (as percent escapes), and the
     // path back from such an address (a local file address; any host is ignored). QUrl's

@@ -8,7 +8,6 @@
 #include "player/SubtitleFileCheck.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -17,14 +16,6 @@ namespace {
 // The engine's answer for a disc title's time moves in steps of about a second and trails the
 // picture by up to one more.
 constexpr qint64 TitleTimeToleranceMs = 2500;
-
-// A media file must be a regular file: the engine sits on a named pipe or a device for ever
-// and shows a black page, and a folder is no media file.
-bool IsRegularFile(const QString &path)
-{
-    struct stat info;
-    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 // A disc is a folder, an image file or a drive's block device.
 bool IsDisc(const QString &path)
@@ -126,8 +117,11 @@ void PlaybackSession::Start(const SessionLaunch &next)
     SetState(State::Starting);
     emit durationChanged(durationSec);
 
-    const bool present =
-        launch.kind == SourceKind::MediaFile ? IsRegularFile(launch.path) : IsDisc(launch.path);
+    // A media file must be a regular file: the engine sits on a named pipe or a device for
+    // ever and shows a black page, and a folder is no media file.
+    const bool present = launch.kind == SourceKind::MediaFile
+                             ? PathBytes::IsRegularFile(launch.path)
+                             : IsDisc(launch.path);
     if (!present) {
         // Told from the event loop, like an engine that fails, so the caller has finished
         // showing the launch before it hears of the failure.

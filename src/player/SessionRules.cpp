@@ -1,10 +1,5 @@
 #include "player/SessionRules.h"
 
-QString PositionTextFromClock(qint64 clockMs)
-{
-    return QString::number(clockMs / 1000);
-}
-
 LengthDecision DecideLengthAnswer(SourceKind sourceKind, qint64 durationSec, qint64 answeredSeconds)
 {
     if (sourceKind == SourceKind::Dvd && durationSec == 0)

@@ -7,10 +7,6 @@
 
 // Playback-session rules that need no window.
 
-// The position shown is the player's own clock, in whole seconds as decimal text; the
-// engine's position answers only pace the display.
-QString PositionTextFromClock(qint64 clockMs);
-
 // What a length answer changes. Only a DVD, whose length is unknown before the launch, takes
 // its length from the engine, and only while it has none; files and Blu-rays keep the length
 // known before the launch, even 0.

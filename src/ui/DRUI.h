@@ -257,6 +257,7 @@ private:
     // The loaded Blu-ray disc, its page's current title and the user's stream choices per
     // title: what the next launch of a title is made from.
     BluRayScan loadedDisc;
+    QString discArtKey; // names the disc picture's file for the desktop; empty without one
     QString currentTitleKey;
     QMap<QString, int> audioChoices;
     QMap<QString, int> subtitleChoices;

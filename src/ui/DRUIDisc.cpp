@@ -11,6 +11,7 @@
 #include "ui/DiscMenus.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
@@ -108,6 +109,14 @@ void DRUI::ShowBluRayScan(const BluRayScan &scan)
     QPixmap picture;
     picture.loadFromData(scan.thumbnailData);
     discArtLabel->setPixmap(picture);
+    // The desktop's cover art is named by the picture's own bytes, so that another disc in
+    // the same drive never shows this one's.
+    discArtKey = picture.isNull() ? QString()
+                                  : QString::fromLatin1(QCryptographicHash::hash(
+                                                            scan.thumbnailData,
+                                                            QCryptographicHash::Sha1)
+                                                            .toHex()
+                                                            .left(16));
 
     audioChoices.clear();
     subtitleChoices.clear();

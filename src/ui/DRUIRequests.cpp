@@ -62,7 +62,6 @@ void DRUI::Request(const SessionRequest &request)
         const qint64 last = session->DurationSec() > 0 ? session->DurationSec()
                                                        : std::numeric_limits<int>::max();
         SeekTo(qBound<qint64>(0, request.value, last));
-        answerPacer.Reset();
         break;
     }
     case Kind::Step:

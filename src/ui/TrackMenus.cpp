@@ -16,19 +16,6 @@ void CheckOnly(QMenu *submenu, QAction *entry)
     entry->setChecked(true);
 }
 
-void SelectOnly(QMenu *menu, int index)
-{
-    const QList<QAction *> entries = menu->actions();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (i == index) {
-            entries[i]->setCheckable(true);
-            entries[i]->setChecked(true);
-        } else {
-            entries[i]->setChecked(false);
-        }
-    }
-}
-
 void ResetToFirst(QMenu *menu)
 {
     const QList<QAction *> entries = menu->actions();

@@ -14,9 +14,6 @@ namespace TrackMenus {
 // Unchecks every entry (their checkability stays), then makes entry checkable and checked.
 void CheckOnly(QMenu *submenu, QAction *entry);
 
-// Checks the entry at index (made checkable) and unchecks the others.
-void SelectOnly(QMenu *menu, int index);
-
 // The first entry checkable and checked, the others neither: the state at every launch.
 void ResetToFirst(QMenu *menu);
 

@@ -9,9 +9,7 @@
 #include "ui/CMessageBox.h"
 #include "ui/DRUI.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -60,14 +58,12 @@ QString WindowRemote::ArtPath() const
     if (art.isNull()) {
         return QString();
     }
-    const QImage image = art.toImage();
-    const QByteArray key =
-        QCryptographicHash::hash(QByteArrayView(image.constBits(), image.sizeInBytes()),
-                                 QCryptographicHash::Sha1)
-            .toHex()
-            .left(16);
+    // The key is made once per disc: this runs at every change the desktop is told of.
+    if (w.discArtKey.isEmpty()) {
+        return QString();
+    }
     const QString file =
-        AppFolders::RuntimeFolder() + QStringLiteral("orvel-disc-art-%1.png").arg(QString(key));
+        AppFolders::RuntimeFolder() + QStringLiteral("orvel-disc-art-%1.png").arg(w.discArtKey);
     if (!QFileInfo::exists(file) && !art.save(file, "PNG")) {
         return QString();
     }
