@@ -1,22 +1,17 @@
 #include "platform/CommandLine.h"
-#include "platform/DisplayPlatform.h"
-#include "platform/KeepAwake.h"
-#include "platform/LogMessageHandler.h"
+#include "platform/HandOver.h"
 #include "platform/PathBytes.h"
-#include "platform/SingleInstance.h"
-#include "ui/DRUI.h"
-#include "ui/MprisService.h"
 
-#include <QApplication>
-#include <QDBusConnection>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QThread>
-#include <QTimer>
 
 #include <climits>
 #include <cstdio>
+#include <dlfcn.h>
 #include <unistd.h>
+
+// The program's front. A second start only hands its files to the running window and ends, so
+// it must not pay for loading the widget and X11 libraries it never uses: those live in the
+// window module, which is loaded here only when this start is the first.
 
 namespace {
 
@@ -39,18 +34,48 @@ QString CurrentFolder()
     return ::getcwd(folder, sizeof folder) ? PathBytes::FromBytes(folder) : QDir::currentPath();
 }
 
-// The running instance may hold the lock a moment before it listens; a request that cannot
-// be delivered must not vanish silently.
-bool DeliverToRunningInstance(const SingleInstance &instance, const QStringList &paths)
+// The module sits beside the program in a build and in the program's library folder once
+// installed; both are found from the program's own place, never from the search path.
+QByteArray ProgramFolder()
 {
-    const QDeadlineTimer deadline(10000);
-    while (!instance.SendToRunningInstance(paths)) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QThread::msleep(200);
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return QByteArray(".");
     }
-    return true;
+    QByteArray path(self, int(length));
+    return path.left(path.lastIndexOf('/'));
+}
+
+int RunWindowProgram(int argc, char *argv[], const CommandLineRequest &request)
+{
+    const QByteArray folder = ProgramFolder();
+    const QByteArray candidates[] = {
+        folder + "/" ORVEL_WINDOW_MODULE,
+        folder + "/" ORVEL_RELATIVE_MODULE_FOLDER "/" ORVEL_WINDOW_MODULE,
+    };
+    QByteArray failures;
+    for (const QByteArray &candidate : candidates) {
+        if (::access(candidate.constData(), F_OK) != 0) {
+            continue;
+        }
+        void *module = ::dlopen(candidate.constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            failures += QByteArray("\n  ") + ::dlerror();
+            continue;
+        }
+        using WindowMain = int (*)(int, char **, const CommandLineRequest *);
+        const auto windowMain = reinterpret_cast<WindowMain>(::dlsym(module, "OrvelWindowMain"));
+        if (!windowMain) {
+            failures += QByteArray("\n  ") + ::dlerror();
+            continue;
+        }
+        return windowMain(argc, argv, &request);
+    }
+    std::fprintf(stderr, "%s: the window module %s could not be loaded from %s%s\n", programName,
+                 ORVEL_WINDOW_MODULE, folder.constData(),
+                 failures.isEmpty() ? "" : failures.constData());
+    return 1;
 }
 
 } // namespace
@@ -77,40 +102,17 @@ int main(int argc, char *argv[])
                      qPrintable(request.unknownOptions.first()), programName);
         return 2;
     }
-
-    SingleInstance instance(SingleInstance::DefaultLockPath(), SingleInstance::DefaultServerName());
-    if (instance.IsOtherInstanceRunning()) {
-        if (!DeliverToRunningInstance(instance, request.paths)) {
-            std::fprintf(stderr, "%s: a player is running but does not answer\n", programName);
-            return 1;
+    {
+        // The window module takes the lock again for itself; a start that races this one in
+        // between is sorted out there.
+        InstanceLock lock(HandOver::DefaultLockPath());
+        if (lock.HeldByAnother()) {
+            if (!HandOver::SendWithin(HandOver::DefaultServerName(), request.paths, 10000)) {
+                std::fprintf(stderr, "%s: a player is running but does not answer\n", programName);
+                return 1;
+            }
+            return 0;
         }
-        return 0;
     }
-
-    ChooseDisplayPlatform();
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
-    qInstallMessageHandler(LogMessageHandler);
-    // Listening before the window is built: a later start waits in the socket's queue
-    // instead of finding nobody there.
-    instance.Listen();
-
-    KeepAwake keepAwake;
-    keepAwake.Inhibit(QDBusConnection::sessionBus(), QStringLiteral("Orvel BluRay Player"),
-                      QStringLiteral("Playing media"));
-
-    DRUI window;
-    window.InitMainWindow();
-    QObject::connect(&instance, &SingleInstance::openRequested, &window, &DRUI::OpenPaths);
-    QObject::connect(&instance, &SingleInstance::showRequested, &window,
-                     &DRUI::ShowFromOtherInstance);
-    MprisService mpris(window);
-    mpris.Register(QDBusConnection::sessionBus());
-    window.show();
-    if (!request.paths.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, &request] { window.OpenPaths(request.paths); });
-    }
-    application.exec();
-    return 0;
+    return RunWindowProgram(argc, argv, request);
 }

@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "platform/AppFolders.h"
+#include "platform/HandOver.h"
 #include "platform/PathBytes.h"
 
 #include <QLocalSocket>
@@ -9,11 +9,9 @@
 
 namespace {
 
-// A request is a line "open URL" per path, then the line "show". Paths travel as encoded
-// file URLs with every byte of the name escaped, so a name with a line break or one that is
-// not UTF-8 arrives whole.
-const QByteArray openPrefix = "open ";
-const QByteArray showLine = "show";
+using HandOver::openPrefix;
+using HandOver::showLine;
+
 // Bounds on what an unexpected client may make us hold.
 constexpr qint64 requestLimit = 4 * 1024 * 1024;
 constexpr int pathLimit = 100000;
@@ -23,62 +21,33 @@ constexpr int pathLimit = 100000;
 SingleInstance::SingleInstance(const QString &lockPath, const QString &serverName, QObject *parent)
     : QObject(parent), serverName(serverName), lock(lockPath)
 {
-    // A lock left behind by a crashed instance is recognised through its process id,
-    // never through its age: a long film must not make the lock look stale.
-    lock.setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::DefaultLockPath()
 {
-    return AppFolders::RuntimeFolder() + QStringLiteral("orvel-bluray-player.lock");
+    return HandOver::DefaultLockPath();
 }
 
 QString SingleInstance::DefaultServerName()
 {
-    return AppFolders::RuntimeFolder() + QStringLiteral("orvel-bluray-player.socket");
+    return HandOver::DefaultServerName();
 }
 
 bool SingleInstance::IsOtherInstanceRunning()
 {
-    if (lock.isLocked()) {
-        return false;
-    }
-    if (lock.tryLock(0)) {
-        return false;
-    }
-    return lock.error() == QLockFile::LockFailedError;
+    return lock.HeldByAnother();
 }
 
 bool SingleInstance::SendToRunningInstance(const QStringList &paths, int timeoutMs) const
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(timeoutMs)) {
-        return false;
-    }
-    QByteArray request;
-    for (const QString &path : paths) {
-        request += openPrefix + PathBytes::ToFileUrl(path) + '\n';
-    }
-    request += showLine + '\n';
-    socket.write(request);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(timeoutMs)) {
-            return false;
-        }
-    }
-    // Wait for the answer, so that this process only ends once the running instance has
-    // taken the whole request.
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(timeoutMs)) {
-            return false;
-        }
-    }
-    const bool confirmed = socket.readLine().trimmed() == "ok";
-    socket.disconnectFromServer();
-    return confirmed;
+    return HandOver::Send(serverName, paths, timeoutMs);
+}
+
+bool SingleInstance::DeliverToRunningInstance(const QStringList &paths, int deadlineMs) const
+{
+    return HandOver::SendWithin(serverName, paths, deadlineMs);
 }
 
 bool SingleInstance::Listen()

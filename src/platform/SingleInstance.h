@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/HandOver.h"
+
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,9 @@ public:
     // Hands paths (absolute, possibly none) to the running instance and asks it to bring its
     // window forward. Returns whether the running instance confirmed the request.
     bool SendToRunningInstance(const QStringList &paths, int timeoutMs = 2000) const;
+    // The running instance may hold the lock a moment before it listens; a request that cannot
+    // be delivered must not vanish silently, so this keeps trying for a while.
+    bool DeliverToRunningInstance(const QStringList &paths, int deadlineMs = 10000) const;
     bool AskRunningInstanceToShow(int timeoutMs = 2000) const
     {
         return SendToRunningInstance({}, timeoutMs);
@@ -47,6 +51,6 @@ private:
     void onNewConnection();
 
     QString serverName;
-    QLockFile lock;
+    InstanceLock lock;
     std::unique_ptr<QLocalServer> server;
 };
