@@ -8,6 +8,7 @@
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "ui/CMessageBox.h"
+#include "ui/VideoFrame.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
@@ -40,8 +41,16 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
 
     preferences = PlayerPreferences(CLanguageManager::Instance().UserSettingsPath());
-    session = new PlaybackSession(this);
-    ConnectSession();
+    // The data folder holds the recent files, the resume places and the probe copy; an
+    // existing probe copy is kept even when the shipped tool is newer: the user may have put
+    // a tool of their own there.
+    const QString dataFolder = AppFolders::AppDataFolder();
+    AppFolders::EnsureFolder(dataFolder);
+    EngineLocator::PrepareProbeToolCopy(dataFolder);
+    controller = new PlayerController(dataFolder, this);
+    controller->SetResumeEnabled(preferences.Resume());
+    controller->SetPlayNext(preferences.PlayNext());
+    ConnectController();
 }
 
 namespace {
@@ -60,12 +69,11 @@ void OpenOrSay(const QWidget &window, const QUrl &url)
 
 DRUI::~DRUI()
 {
-    // A scan still running hands its result to nobody.
-    scanMailbox->Close();
-    // The session's signals must not reach a window that is half gone.
-    session->disconnect(this);
-    delete session;
-    session = nullptr;
+    // The controller's and the session's signals must not reach a window that is half gone.
+    controller->Session().disconnect(this);
+    controller->disconnect(this);
+    delete controller;
+    controller = nullptr;
     WindowMenus::DeleteAll(*this);
 }
 
@@ -89,22 +97,11 @@ void DRUI::InitMainWindow()
         centralWidget()->setLayout(centralBox);
     }
     centralBox->addLayout(contentStack);
-
-    PrepareAppDataFolder();
-    resumeStore = ResumeStore(ResumeStore::FilePathIn(appDataFolder));
-    resumeStore.Load();
-    playlist.clear();
+    controller->SetInterfaceLocale(CLanguageManager::Instance().Locale());
+    // A new window starts with an empty playlist.
+    controller->ClearPlaylist();
+    RebuildRecentMenu();
     raise();
-}
-
-void DRUI::PrepareAppDataFolder()
-{
-    appDataFolder = AppFolders::AppDataFolder();
-    AppFolders::EnsureFolder(appDataFolder);
-
-    // An existing copy is kept even when the shipped tool is newer: the user may have put
-    // a tool of their own there.
-    EngineLocator::PrepareProbeToolCopy(appDataFolder);
 }
 
 void DRUI::ShowFromOtherInstance()
@@ -161,16 +158,14 @@ void DRUI::btnAboutSlot()
 
 void DRUI::btnCloseSlot()
 {
-    session->Stop();
     close();
 }
 
 void DRUI::closeEvent(QCloseEvent *event)
 {
-    // The window system's close request also ends a running engine: nothing may keep
-    // playing sound after the window is gone.
-    RememberWhereItIs(false);
-    session->EndAll();
+    // The window system's close request also ends a running engine, and the place where the
+    // source was left is kept as it is now.
+    Request(Ask::Quit{});
     event->accept();
     QCoreApplication::quit();
 }

@@ -57,8 +57,6 @@ void DRUI::BuildWindow()
     audioAction = disc.audio;
     subtitleAction = disc.subtitle;
     otherTitlesAction = disc.otherTitles;
-    activeAudioAction = nullptr;
-    activeSubtitleAction = nullptr;
     connect(discPageMenu, &QMenu::triggered, this, &DRUI::BDMenuOperate);
 
     pageStack->addWidget(start.page);

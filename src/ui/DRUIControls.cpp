@@ -2,9 +2,9 @@
 #include "ui/DRUI.h"
 
 #include "engine/FormatTime.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
-#include "player/TransportRules.h"
 #include "ui/CProcessUI.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -51,9 +51,7 @@ void DRUI::SliderSeek(int value)
 
 void DRUI::SliderRelease()
 {
-    if (session->IsActive()) {
-        SeekTo(seekTargetSec);
-    }
+    Request(Ask::SeekTo{Ask::Seconds(seekTargetSec)});
     answerPacer.Reset();
 }
 
@@ -80,30 +78,17 @@ void DRUI::SliderMouseLButtonPress(QObject *slider, QEvent *event)
 
 void DRUI::VolumeSliderSeek(int value)
 {
-    value = qBound(0, value, 100);
-    volumeSlider->setValue(value);
-    isMuted = value == 0;
-    WindowParts::ShowVolumeIcon(volumeButton, isMuted);
-    session->SetVolume(value);
+    Request(Ask::Volume{value});
 }
 
 void DRUI::VolumeBtn()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::ToggleMute));
-}
-
-void DRUI::ToggleMute()
-{
-    // Unmuting returns to the level before the mute, not to a fixed one.
-    if (!isMuted) {
-        volumeBeforeMute = volumeSlider->value() > 0 ? volumeSlider->value() : volumeBeforeMute;
-    }
-    VolumeSliderSeek(isMuted ? qMax(volumeBeforeMute, 1) : 0);
+    Request(Ask::ToggleMute{});
 }
 
 void DRUI::FullScreenBtn()
 {
-    if (!session->IsActive()) {
+    if (!controller->Session().IsActive()) {
         return;
     }
     if (!isFullScreen) {
@@ -124,11 +109,11 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
     if (watched == videoSurface && event->type() == QEvent::MouseButtonDblClick) {
         FullScreenBtn();
     } else if (watched == seekSlider && event->type() == QEvent::MouseButtonPress &&
-               session->IsActive()) {
+               controller->Session().IsActive()) {
         answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
     } else if (watched == volumeSlider && event->type() == QEvent::MouseButtonPress &&
-               session->IsActive()) {
+               controller->Session().IsActive()) {
         SliderMouseLButtonPress(watched, event);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -151,59 +136,82 @@ void DRUI::keyPressEvent(QKeyEvent *event)
 
 void DRUI::paintEvent(QPaintEvent *event)
 {
+    const bool bluray = controller->OpenKind() == SourceKind::BluRay;
     if (pageStack && CurrentPage() == Page::Video) {
-        WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
-        QString name = sourceKind == SourceKind::BluRay
-                           ? discNameLabel->text()
-                           : QFileInfo(session->CurrentLaunch().path).fileName();
-        const QString notice = ResumeNotice();
-        if (!notice.isEmpty()) {
-            name += QStringLiteral("   ·   ") + notice;
+        WindowMenus::EnableForVideoPage(*this, bluray);
+        QString name = bluray ? discNameLabel->text()
+                              : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
+        if (const std::optional<qint64> resumed = controller->ResumedAt()) {
+            name +=
+                QStringLiteral("   ·   ") + GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed));
         }
         WindowParts::ShowStatusName(statusLabel, name);
-    } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
+    } else if (pageStack && CurrentPage() == Page::Disc && bluray) {
         discPageMenu->show();
     }
     QMainWindow::paintEvent(event);
 }
 
+void DRUI::VideoPlay()
+{
+    PlayFromControls();
+}
+
 void DRUI::PlayFromControls()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::PlayPause));
+    Request(Ask::PlayPause{});
+}
+
+void DRUI::StopBtn()
+{
+    Request(Ask::Stop{});
+}
+
+void DRUI::Navigation()
+{
+    Request(Ask::Navigation{});
+}
+
+void DRUI::PlayNext()
+{
+    Request(Ask::Next{});
+}
+
+void DRUI::PlayPre()
+{
+    Request(Ask::Previous{});
 }
 
 void DRUI::StepForward()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Step, 60));
+    Request(Ask::Step{Ask::Seconds(60)});
 }
 
 void DRUI::StepBackward()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Step, -60));
-}
-
-void DRUI::StepSeek(int seconds)
-{
-    if (session->CurrentState() == PlaybackSession::State::Paused) {
-        session->Resume();
-    }
-    if (!session->IsActive()) {
-        return;
-    }
-    const qint64 duration = session->DurationSec();
-    const qint64 origin = StepSeekOrigin(seekSlider->value(), session->PositionMs(), duration);
-    answerPacer.Reset();
-    SeekTo(StepSeekTarget(origin, seconds, duration));
+    Request(Ask::Step{Ask::Seconds(-60)});
 }
 
 void DRUI::VolumeUp()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, 5));
+    Request(Ask::VolumeStep{5});
 }
 
 void DRUI::VolumeDown()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, -5));
+    Request(Ask::VolumeStep{-5});
+}
+
+void DRUI::StartOver()
+{
+    Request(Ask::StartOver{});
+}
+
+void DRUI::TogglePlayNext()
+{
+    controller->SetPlayNext(playNextAction->isChecked());
+    if (!preferences.SetPlayNext(playNextAction->isChecked()))
+        qWarning("the choice to play on could not be stored");
 }
 
 void DRUI::ResizeToHalfSize()
@@ -233,7 +241,7 @@ void DRUI::TogglePlaylist()
 
 void DRUI::TakeSnapshot()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Snapshot));
+    Request(Ask::Snapshot{});
 }
 
 void DRUI::ShowPreferences()
@@ -246,15 +254,16 @@ void DRUI::ShowPreferences()
     if (dialog.resultFlag == 0) {
         snapshotFormatIndex = dialog.formatIndex;
         snapshotFormat = dialog.formatCombo->currentText();
-        if (dialog.resume != preferences.Resume()) {
-            SetResumePreference(dialog.resume);
-        }
+        controller->SetResumeEnabled(dialog.resume);
+        if (dialog.resume != preferences.Resume() && !preferences.SetResume(dialog.resume))
+            qWarning("the choice to resume could not be stored");
     }
 }
 
 void DRUI::btnOpenSnapshotFolder()
 {
-    const QString folder = SnapshotFolder(appDataFolder, AppFolders::DocumentsFolder());
+    const QString folder =
+        SnapshotFolder(AppFolders::AppDataFolder(), AppFolders::DocumentsFolder());
     QDir().mkpath(folder);
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

@@ -57,7 +57,7 @@ void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chap
     for (int i = 0; i < chaptersMs.size(); ++i) {
         auto *entry = new QAction(
             QStringLiteral("%1. ").arg(i + 1) + FormatTime(qint64(chaptersMs[i] / 1000)), popup);
-        entry->setData(int(chaptersMs[i]));
+        entry->setData(i);
         popup->addAction(entry);
         submenu->addAction(entry);
     }

@@ -22,7 +22,7 @@ QMenu *DiscPopupMenu(QWidget *parent);
 QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream> &streams,
                          int activeIndex, int checkedIndex);
 
-// One entry per chapter, "n. hh:mm:ss", data the start in ms; each entry is one action
+// One entry per chapter, "n. hh:mm:ss", data its index from 0; each entry is one action
 // shown in both menus and owned by the popup.
 void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chaptersMs);
 
