@@ -109,7 +109,7 @@ void DRUI::ShowLaunch(const SessionLaunch &launch)
     subtitleTrackSubmenu->clear();
     TrackMenus::ResetToFirst(audioChannelSubmenu);
     controller->SetDrawingWindow(videoSurface->winId());
-    MarkPlayingRow();
+    MarkPlayingRow(launch.path);
 }
 
 void DRUI::ResetTimeDisplay()
@@ -320,7 +320,7 @@ void DRUI::FillPlaylist()
         playlistTable->setRowCount(0);
     for (qsizetype row = playlistTable->rowCount(); row < playlist.size(); ++row)
         WindowParts::AppendPlaylistRow(playlistTable, playlist[row]);
-    MarkPlayingRow();
+    MarkPlayingRow(controller->Session().CurrentLaunch().path);
 }
 
 void DRUI::UpdatePlaylistRow(int row)
@@ -329,9 +329,8 @@ void DRUI::UpdatePlaylistRow(int row)
         cell->setData(Qt::UserRole, QVariant::fromValue(controller->Playlist().value(row)));
 }
 
-void DRUI::MarkPlayingRow()
+void DRUI::MarkPlayingRow(const QString &path)
 {
-    const QString path = controller->Session().CurrentLaunch().path;
     WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(controller->Playlist(), path));
 }
 
