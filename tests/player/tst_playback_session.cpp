@@ -11,6 +11,23 @@
 
 using State = PlaybackSession::State;
 
+namespace {
+
+// The state letter the kernel gives a process ('R', 'S', 'T' for stopped ...); 0 when it is
+// gone.
+char ProcessState(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The program's name, in parentheses, may hold spaces; the state follows it.
+    const qsizetype end = line.lastIndexOf(')');
+    return end >= 0 && end + 2 < line.size() ? line[end + 2] : 0;
+}
+
+} // namespace
+
 class PlaybackSessionTest : public QObject
 {
     Q_OBJECT
@@ -267,7 +284,10 @@ void PlaybackSessionTest::stopEndsAHungEngine()
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     const qint64 pid = session.Engine()->ProcessId();
     QVERIFY(pid > 0);
-    ::kill(pid_t(pid), SIGSTOP);
+    QCOMPARE(::kill(pid_t(pid), SIGSTOP), 0);
+    // The signal only marks the stop as pending: on a busy machine the engine may not have
+    // been scheduled yet, and would still read the "q". It hangs once the kernel says so.
+    QTRY_COMPARE(ProcessState(pid), 'T');
     QElapsedTimer since;
     since.start();
     session.Stop();
