@@ -59,6 +59,19 @@ public:
         return commands;
     }
 
+    // The commands the last engine started received.
+    QStringList LastEngineCommands() const
+    {
+        QStringList commands;
+        for (const QString &line : Log()) {
+            if (line.startsWith("argv "))
+                commands.clear();
+            else if (line.startsWith("cmd "))
+                commands << line.mid(4);
+        }
+        return commands;
+    }
+
     // The arguments of the last engine started, as the log's JSON list.
     QString LastLaunch() const
     {
