@@ -46,6 +46,8 @@ private slots:
     void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
     void aSnapshotWhilePausedKeepsThePause();
     void aDiscTitlePlaysByNumberOnItsOwnTimeLine();
+    void aStartThatLandsTooLateIsSentBack_data();
+    void aStartThatLandsTooLateIsSentBack();
 
 private:
     SessionLaunch FileLaunch(const QString &path) const
@@ -311,6 +313,38 @@ void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
     // The clip's length is no answer for the title.
     QTest::qWait(700);
     QCOMPARE(session.DurationSec(), 55);
+}
+
+void PlaybackSessionTest::aStartThatLandsTooLateIsSentBack_data()
+{
+    QTest::addColumn<QString>("landed");
+    QTest::addColumn<int>("latestStartSec");
+    QTest::addColumn<QStringList>("seeks");
+    // Asked for 122 s: the engine took the key frame after it.
+    QTest::newRow("past the limit") << "130.7" << 127 << QStringList{"seek 122 2", "seek -7 0"};
+    QTest::newRow("within the limit") << "123.0" << 127 << QStringList{"seek 122 2"};
+    QTest::newRow("no limit") << "130.7" << 0 << QStringList{"seek 122 2"};
+}
+
+void PlaybackSessionTest::aStartThatLandsTooLateIsSentBack()
+{
+    QFETCH(QString, landed);
+    QFETCH(int, latestStartSec);
+    QFETCH(QStringList, seeks);
+    fake.UseScript("position " + landed + "\nprint Playing x.\nprint VIDEO:  [H264]\n");
+    PlaybackSession session;
+    SessionLaunch launch = FileLaunch(fake.MakeFile("late.mkv"));
+    launch.startSec = 122;
+    launch.latestStartSec = latestStartSec;
+    session.Start(launch);
+    QSignalSpy answered(&session, &PlaybackSession::positionAnswered);
+    QTRY_VERIFY(answered.size() >= 2);
+    QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")), seeks);
+    if (seeks.size() > 1) {
+        // The clock follows the engine back, and no further seek goes out.
+        QVERIFY2(answered.first().first().toLongLong() <= 127000,
+                 qPrintable(answered.first().first().toString()));
+    }
 }
 
 QTEST_GUILESS_MAIN(PlaybackSessionTest)
