@@ -37,6 +37,7 @@ private slots:
     void spaceAfterStopPlaysAgain();
     void preferencesChooseTheSnapshotFolderAndFormat();
     void discPageChoicesReachTheEngine();
+    void discPageShowsItsOwnMovieLength();
 
 private:
     // Without a window manager a shown window is not made active by itself.
@@ -454,6 +455,33 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     QTRY_COMPARE(fake.Log().filter("argv ").size(), launches + 2);
     QTRY_VERIFY(fake.Commands().size() > commands.size() + 1);
     QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")).size(), 1);
+}
+
+void SessionFakeEngineTest::discPageShowsItsOwnMovieLength()
+{
+    BluRayFolderBuilder disc;
+    disc.AddSyntheticClip("00001", 300);
+    disc.AddPlaylist("00001.mpls", {"00001"});
+    const QString folder = fake.FilePath("five-minutes");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    fake.UseScript("length 180.0\nprint Playing x.\nprint VIDEO:  [H264]  256x144\n");
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    // A DVD of three minutes plays first; the engine tells its length.
+    const QString dvd = fake.FilePath("three-minutes");
+    QVERIFY(QDir().mkpath(dvd + "/VIDEO_TS"));
+    window.OpenDiscFolder(dvd);
+    QTRY_COMPARE(ui.Total()->text(), QStringLiteral(" 00:03:00"));
+    QTest::mouseClick(ui.StopButton(), Qt::LeftButton);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:05:00"));
+    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
 }
 
 QTEST_MAIN(SessionFakeEngineTest)
