@@ -46,7 +46,9 @@ OrvelWindowMain(int argc, char *argv[], const CommandLineRequest *startRequest)
     QObject::connect(&instance, &SingleInstance::openRequested, &window, &DRUI::OpenPaths);
     QObject::connect(&instance, &SingleInstance::showRequested, &window,
                      &DRUI::ShowFromOtherInstance);
-    MprisService mpris(window);
+    MprisService mpris(window.Controller());
+    QObject::connect(&mpris, &MprisService::raiseRequested, &window, &DRUI::ShowFromOtherInstance);
+    QObject::connect(&mpris, &MprisService::quitRequested, &window, &DRUI::btnCloseSlot);
     mpris.Register(QDBusConnection::sessionBus());
     window.show();
     if (!request.paths.isEmpty()) {

@@ -82,3 +82,16 @@ QStringList SubtitleCodePageArguments(const QString &interfaceLocale)
     return {QStringLiteral("-subcp"),
             chinese ? QStringLiteral("enca:zh:cp936") : QStringLiteral("enca:__:cp1252")};
 }
+
+QStringList EngineRunArguments(const EngineRun &run)
+{
+    const bool titleChosen = run.source != EngineSource::MediaFile && run.titleNumber.has_value();
+    QStringList arguments = EngineArguments(run.source, run.path, run.windowId, titleChosen,
+                                            titleChosen ? run.titleNumber : std::nullopt);
+    if (run.windowId == 0)
+        arguments = HeadlessEngineArguments(arguments);
+    // Options go before the source and its device option, which end the list.
+    if (!run.interfaceLocale.isEmpty())
+        arguments = SubtitleCodePageArguments(run.interfaceLocale) + arguments;
+    return arguments;
+}

@@ -53,6 +53,25 @@ inline const QString EngineScreenshotPrefix = QStringLiteral("./");
 // but no picture.
 QStringList HeadlessEngineArguments(QStringList arguments);
 
+// Everything one run of the engine on a source is started with.
+struct EngineRun
+{
+    EngineSource source = EngineSource::MediaFile;
+    QString path;
+    // 0: no window to draw into; the run has neither picture nor sound.
+    qulonglong windowId = 0;
+    // A DVD or Blu-ray title played by the engine's number for it.
+    std::optional<int> titleNumber;
+    // The interface language (CLanguageManager::Locale), for subtitle files' code pages;
+    // empty leaves the engine's own default.
+    QString interfaceLocale;
+};
+
+// The whole command line of one run: the one place where the engine's arguments are put
+// together (EngineArguments, the subtitle code page, a run without a window), options first
+// and the source with its device option last.
+QStringList EngineRunArguments(const EngineRun &run);
+
 // Arguments for one engine run, without picture or sound, that opens every title number a
 // DVD can have (1 to 99) in turn and prints what it learns with "-identify": the title count,
 // each title's length and chapter count, and the chapter starts of every title that opens.

@@ -55,6 +55,12 @@ QByteArray Seek(int seconds)
     return WithNumber("seek ", seconds, " 2\n");
 }
 
+QByteArray SeekBack(int seconds)
+{
+    // Mode 0 is relative.
+    return WithNumber("seek -", qMax(seconds, 0), " 0\n");
+}
+
 QByteArray Volume(int level)
 {
     return WithNumber("volume ", level, " 2\n");

@@ -20,6 +20,9 @@ QByteArray GetTitleTimePos();
 
 // Absolute seek to a position in whole seconds.
 QByteArray Seek(int seconds);
+// Seeks back by whole seconds from where the engine is. The engine then lands on the key
+// frame at or before the target, where an absolute seek lands on the one at or after it.
+QByteArray SeekBack(int seconds);
 
 // Absolute volume, 0 to 100.
 QByteArray Volume(int level);

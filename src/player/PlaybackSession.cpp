@@ -4,26 +4,17 @@
 #include "engine/EngineProcess.h"
 #include "engine/SlaveCommand.h"
 #include "platform/PathBytes.h"
+#include "player/DiscLocation.h"
 #include "player/SessionRules.h"
 #include "player/SubtitleFileCheck.h"
 
 #include <QElapsedTimer>
-
-#include <sys/stat.h>
 
 namespace {
 
 // The engine's answer for a disc title's time moves in steps of about a second and trails the
 // picture by up to one more.
 constexpr qint64 TitleTimeToleranceMs = 2500;
-
-// A disc is a folder, an image file or a drive's block device.
-bool IsDisc(const QString &path)
-{
-    struct stat info;
-    return ::stat(PathBytes::ToBytes(path).constData(), &info) == 0 &&
-           (S_ISDIR(info.st_mode) || S_ISREG(info.st_mode) || S_ISBLK(info.st_mode));
-}
 
 } // namespace
 
@@ -104,6 +95,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     subtitleChosen = false;
     pendingSubtitleLoad.clear();
     catalog = StreamCatalog();
+    landingToCheck = next.startSec > 0 && next.latestStartSec >= next.startSec;
 
     // A disc title's own time starts at 0; a file's time line is learned from its first
     // answer.
@@ -121,7 +113,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     // ever and shows a black page, and a folder is no media file.
     const bool present = launch.kind == SourceKind::MediaFile
                              ? PathBytes::IsRegularFile(launch.path)
-                             : IsDisc(launch.path);
+                             : IsDiscLocation(launch.path);
     if (!present) {
         // Told from the event loop, like an engine that fails, so the caller has finished
         // showing the launch before it hears of the failure.
@@ -138,15 +130,14 @@ void PlaybackSession::Start(const SessionLaunch &next)
     connect(engine, &EngineProcess::finished, this, &PlaybackSession::OnEngineFinished);
     engine->SetWorkingFolder(workingFolder);
 
-    const bool titleByNumber = launch.kind != SourceKind::MediaFile && launch.engineTitle > 0;
-    QStringList arguments =
-        EngineArguments(EngineSourceFor(launch.kind), launch.path, windowId, titleByNumber,
-                        titleByNumber ? std::optional<int>(launch.engineTitle) : std::nullopt);
-    if (windowId == 0)
-        arguments = HeadlessEngineArguments(arguments);
-    // Options go before the source and its device option, which end the list.
-    arguments = extraArguments + arguments;
-    engine->Start(arguments);
+    EngineRun run;
+    run.source = EngineSourceFor(launch.kind);
+    run.path = launch.path;
+    run.windowId = windowId;
+    if (launch.kind != SourceKind::MediaFile && launch.engineTitle > 0)
+        run.titleNumber = launch.engineTitle;
+    run.interfaceLocale = interfaceLocale;
+    engine->Start(EngineRunArguments(run));
 
     Send(SlaveCommand::Volume(volume));
     if (startMs > 0)
@@ -227,6 +218,7 @@ void PlaybackSession::SeekTo(qint64 second)
 {
     if (!IsActive())
         return;
+    landingToCheck = false;
     qint64 target = qMax<qint64>(second, 0);
     if (durationSec > 0)
         target = qMin(target, durationSec);
@@ -246,6 +238,20 @@ void PlaybackSession::Moved(qint64 positionMs)
         pollTimer.start();
     }
     emit seeked(positionMs);
+}
+
+void PlaybackSession::CheckStartLanding()
+{
+    landingToCheck = false;
+    const qint64 landedMs = PositionMs();
+    if (landedMs <= qint64(launch.latestStartSec) * 1000)
+        return;
+    // Back to halfway between the start asked for and the limit: the engine then takes the
+    // key frame at or before it, and what it has read ahead of the picture still leaves it
+    // before the limit.
+    const qint64 targetMs = (qint64(launch.startSec) + launch.latestStartSec) * 500;
+    Send(SlaveCommand::SeekBack(int((landedMs - targetMs + 999) / 1000)));
+    clock.Seek(targetMs, NowMs());
 }
 
 void PlaybackSession::SeekChapter(int index, qint64 startSec)
@@ -435,6 +441,8 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
         // says it plays.
         MarkStarted();
         clock.OnEnginePosition(event.valueValid ? event.value : -1, NowMs());
+        if (landingToCheck && event.valueValid)
+            CheckStartLanding();
         emit positionAnswered(PositionMs());
         break;
     }

@@ -29,6 +29,10 @@ struct SessionLaunch
     // The length known before the launch; 0 when the engine has to tell it.
     qint64 durationSec = 0;
     int startSec = 0;
+    // A resumed launch must not start after where its source was left, but the engine lands
+    // on the key frame at or after the seek's target; an answer beyond this second sends it
+    // back to the key frame before. 0: no such limit.
+    int latestStartSec = 0;
     // As the stream menus number them: 0 disables, n is stream n. NoChoice takes the first
     // audio stream, and for subtitles the first subtitle file the engine finds beside the
     // film, else none.
@@ -74,8 +78,9 @@ public:
     // Where the engine draws (a native window id; 0 for none) and where it writes screenshots.
     void SetWindowId(qulonglong id) { windowId = id; }
     void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
-    // Engine options for every launch (the subtitle code page of the interface language).
-    void SetExtraArguments(const QStringList &arguments) { extraArguments = arguments; }
+    // The interface language, which decides how the engine reads subtitle files in legacy
+    // code pages; empty leaves the engine's default.
+    void SetInterfaceLocale(const QString &locale) { interfaceLocale = locale; }
 
     // Ends whatever runs (at once, without "q") and launches the engine on the launch.
     void Start(const SessionLaunch &launch);
@@ -162,6 +167,8 @@ private:
     void MarkStarted();
     // The engine was sent to positionMs: the clock follows and a paused session plays.
     void Moved(qint64 positionMs);
+    // The first position after a start seek: sends the engine back when it landed too late.
+    void CheckStartLanding();
     void EndEngineNow();
     // Lets go of the engine: it is told to quit (or has said it leaves) and is ended if it
     // has not QuitDeadlineMs later.
@@ -181,7 +188,7 @@ private:
     Failure failure = Failure::None;
     qulonglong windowId = 0;
     QString workingFolder;
-    QStringList extraArguments;
+    QString interfaceLocale;
     qint64 durationSec = 0;
     int volume = 50;
     int audioChoice = 0;
@@ -191,6 +198,7 @@ private:
     bool pictureDrawn = false; // the video output opened: a first frame was decoded
     bool engineIsPaused = false;
     bool subtitleChosen = false; // by the launch or the user, not by default
+    bool landingToCheck = false; // the launch's start seek may have gone past latestStartSec
     QString pendingSubtitleLoad;
     StreamCatalog catalog;
 };

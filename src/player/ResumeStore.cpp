@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 
@@ -201,13 +202,25 @@ void ResumeStore::Load()
         return;
     }
     int skipped = 0;
-    for (const QJsonValue &value : root.value(QStringLiteral("entries")).toArray()) {
+    // The sources seen so far, so that a second entry of one is found without a search
+    // through every entry read before it.
+    QSet<QString> seen;
+    const QJsonArray list = root.value(QStringLiteral("entries")).toArray();
+    seen.reserve(list.size());
+    entries.reserve(list.size());
+    for (const QJsonValue &value : list) {
         Entry entry;
-        if (!value.isObject() || !FromJson(value.toObject(), entry.key, entry.point) ||
-            IndexOf(entry.key) >= 0) {
+        if (!value.isObject() || !FromJson(value.toObject(), entry.key, entry.point)) {
             ++skipped;
             continue;
         }
+        const QString source = QString::number(int(entry.key.kind)) + QLatin1Char('\n') +
+                               entry.key.path + QLatin1Char('\n') + entry.key.title;
+        if (seen.contains(source)) {
+            ++skipped;
+            continue;
+        }
+        seen.insert(source);
         entries << entry;
     }
     if (skipped > 0)

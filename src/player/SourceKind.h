@@ -10,14 +10,6 @@ enum class SourceKind : int
     BluRay = 2,
 };
 
-// The pages of the window's central area, in the order the page stack holds them.
-enum class Page : int
-{
-    Start = 0,
-    Disc = 1,
-    Video = 2,
-};
-
 // How the engine is asked to open a source of this kind.
 inline EngineSource EngineSourceFor(SourceKind kind)
 {

@@ -7,15 +7,14 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
-#include "ui/CMessageBox.h"
+#include "ui/VideoFrame.h"
+#include "ui/WindowDialogs.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStackedLayout>
@@ -40,32 +39,25 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
 
     preferences = PlayerPreferences(CLanguageManager::Instance().UserSettingsPath());
-    session = new PlaybackSession(this);
-    ConnectSession();
+    // The data folder holds the recent files, the resume places and the probe copy; an
+    // existing probe copy is kept even when the shipped tool is newer: the user may have put
+    // a tool of their own there.
+    const QString dataFolder = AppFolders::AppDataFolder();
+    AppFolders::EnsureFolder(dataFolder);
+    EngineLocator::PrepareProbeToolCopy(dataFolder);
+    controller = new PlayerController(dataFolder, this);
+    controller->SetResumeEnabled(preferences.Resume());
+    controller->SetPlayNext(preferences.PlayNext());
+    ConnectController();
 }
-
-namespace {
-
-// Without a browser (or any program for the address) the guide would fail without a word.
-void OpenOrSay(const QWidget &window, const QUrl &url)
-{
-    if (!QDesktopServices::openUrl(url)) {
-        qDebug("no program opens %s", qUtf8Printable(url.toDisplayString()));
-        CMessageBox::Inform(window.geometry(),
-                            GetText("Messages/MSG0105").arg(url.toDisplayString()));
-    }
-}
-
-} // namespace
 
 DRUI::~DRUI()
 {
-    // A scan still running hands its result to nobody.
-    scanMailbox->Close();
-    // The session's signals must not reach a window that is half gone.
-    session->disconnect(this);
-    delete session;
-    session = nullptr;
+    // The controller's and the session's signals must not reach a window that is half gone.
+    controller->Session().disconnect(this);
+    controller->disconnect(this);
+    delete controller;
+    controller = nullptr;
     WindowMenus::DeleteAll(*this);
 }
 
@@ -89,22 +81,11 @@ void DRUI::InitMainWindow()
         centralWidget()->setLayout(centralBox);
     }
     centralBox->addLayout(contentStack);
-
-    PrepareAppDataFolder();
-    resumeStore = ResumeStore(ResumeStore::FilePathIn(appDataFolder));
-    resumeStore.Load();
-    playlist.clear();
+    controller->SetInterfaceLocale(CLanguageManager::Instance().Locale());
+    // A new window starts with an empty playlist.
+    controller->ClearPlaylist();
+    RebuildRecentMenu();
     raise();
-}
-
-void DRUI::PrepareAppDataFolder()
-{
-    appDataFolder = AppFolders::AppDataFolder();
-    AppFolders::EnsureFolder(appDataFolder);
-
-    // An existing copy is kept even when the shipped tool is newer: the user may have put
-    // a tool of their own there.
-    EngineLocator::PrepareProbeToolCopy(appDataFolder);
 }
 
 void DRUI::ShowFromOtherInstance()
@@ -141,36 +122,34 @@ void DRUI::BDHelpMenu(QAction *action)
 
 void DRUI::btnOpenUrl(const QString &url)
 {
-    OpenOrSay(*this, QUrl(url));
+    WindowDialogs::OpenOrSay(this, QUrl(url));
 }
 
 void DRUI::btnHelpSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().HelpUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().HelpUrl());
 }
 
 void DRUI::btnSupportSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().SupportUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().SupportUrl());
 }
 
 void DRUI::btnAboutSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().AboutUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().AboutUrl());
 }
 
 void DRUI::btnCloseSlot()
 {
-    session->Stop();
     close();
 }
 
 void DRUI::closeEvent(QCloseEvent *event)
 {
-    // The window system's close request also ends a running engine: nothing may keep
-    // playing sound after the window is gone.
-    RememberWhereItIs(false);
-    session->EndAll();
+    // The window system's close request also ends a running engine, and the place where the
+    // source was left is kept as it is now.
+    Request(Ask::Quit{});
     event->accept();
     QCoreApplication::quit();
 }

@@ -2,9 +2,9 @@
 #include "ui/DRUI.h"
 
 #include "engine/FormatTime.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
-#include "player/TransportRules.h"
 #include "ui/CProcessUI.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -27,16 +27,16 @@
 
 void DRUI::ConnectControls()
 {
-    connect(seekSlider, &QSlider::sliderPressed, this, &DRUI::SliderPress);
-    connect(seekSlider, &QSlider::sliderMoved, this, &DRUI::SliderSeek);
-    connect(seekSlider, &QSlider::sliderReleased, this, &DRUI::SliderRelease);
-    connect(playButton, &QPushButton::clicked, this, &DRUI::VideoPlay);
-    connect(stopButton, &QPushButton::clicked, this, &DRUI::StopBtn);
-    connect(previousButton, &QPushButton::clicked, this, &DRUI::PlayPre);
-    connect(nextButton, &QPushButton::clicked, this, &DRUI::PlayNext);
-    connect(volumeButton, &QPushButton::clicked, this, &DRUI::VolumeBtn);
-    connect(volumeSlider, &QSlider::sliderMoved, this, &DRUI::VolumeSliderSeek);
-    connect(fullScreenButton, &QPushButton::clicked, this, &DRUI::FullScreenBtn);
+    connect(bottom.seek, &QSlider::sliderPressed, this, &DRUI::SliderPress);
+    connect(bottom.seek, &QSlider::sliderMoved, this, &DRUI::SliderSeek);
+    connect(bottom.seek, &QSlider::sliderReleased, this, &DRUI::SliderRelease);
+    connect(bottom.play, &QPushButton::clicked, this, &DRUI::VideoPlay);
+    connect(bottom.stop, &QPushButton::clicked, this, &DRUI::StopBtn);
+    connect(bottom.previous, &QPushButton::clicked, this, &DRUI::PlayPre);
+    connect(bottom.next, &QPushButton::clicked, this, &DRUI::PlayNext);
+    connect(bottom.volume, &QPushButton::clicked, this, &DRUI::VolumeBtn);
+    connect(bottom.volumeSlider, &QSlider::sliderMoved, this, &DRUI::VolumeSliderSeek);
+    connect(bottom.fullScreen, &QPushButton::clicked, this, &DRUI::FullScreenBtn);
 }
 
 void DRUI::SliderPress()
@@ -51,9 +51,7 @@ void DRUI::SliderSeek(int value)
 
 void DRUI::SliderRelease()
 {
-    if (session->IsActive()) {
-        SeekTo(seekTargetSec);
-    }
+    Request(Ask::SeekTo{Ask::Seconds(seekTargetSec)});
     answerPacer.Reset();
 }
 
@@ -61,74 +59,60 @@ void DRUI::SliderMouseLButtonPress(QObject *slider, QEvent *event)
 {
     auto *mouse = static_cast<QMouseEvent *>(event);
     auto *target = qobject_cast<QSlider *>(slider);
-    if (!target || mouse->button() != Qt::LeftButton || target->width() <= 0) {
+    if (!target || mouse->button() != Qt::LeftButton || target->width() <= 0)
         return;
-    }
     const double fraction = mouse->position().x() / target->width();
     const int value = int(target->minimum() + (target->maximum() - target->minimum()) * fraction);
-    if (value == target->sliderPosition()) {
+    if (value == target->sliderPosition())
         return;
-    }
-    if (target == seekSlider) {
+    if (target == bottom.seek) {
         seekTargetSec = qMax(value, 0);
         target->setSliderPosition(value);
         SliderRelease();
-    } else if (target == volumeSlider) {
+    } else if (target == bottom.volumeSlider) {
         VolumeSliderSeek(value);
     }
 }
 
 void DRUI::VolumeSliderSeek(int value)
 {
-    value = qBound(0, value, 100);
-    volumeSlider->setValue(value);
-    isMuted = value == 0;
-    WindowParts::ShowVolumeIcon(volumeButton, isMuted);
-    session->SetVolume(value);
+    Request(Ask::Volume{value});
 }
 
 void DRUI::VolumeBtn()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::ToggleMute));
-}
-
-void DRUI::ToggleMute()
-{
-    // Unmuting returns to the level before the mute, not to a fixed one.
-    if (!isMuted) {
-        volumeBeforeMute = volumeSlider->value() > 0 ? volumeSlider->value() : volumeBeforeMute;
-    }
-    VolumeSliderSeek(isMuted ? qMax(volumeBeforeMute, 1) : 0);
+    Request(Ask::ToggleMute{});
 }
 
 void DRUI::FullScreenBtn()
 {
-    if (!session->IsActive()) {
-        return;
-    }
-    if (!isFullScreen) {
-        menuStrip->hide();
-        bottomPanel->hide();
+    if (controller->Session().IsActive())
+        SetFullScreen(!isFullScreen);
+}
+
+void DRUI::SetFullScreen(bool on)
+{
+    menuStrip->setVisible(!on);
+    bottom.panel->setVisible(!on);
+    if (on) {
         playlistTable->hide();
         showFullScreen();
-    } else {
-        menuStrip->show();
-        bottomPanel->show();
+    } else if (isFullScreen) {
         showNormal();
     }
-    isFullScreen = !isFullScreen;
+    isFullScreen = on;
 }
 
 bool DRUI::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == videoSurface && event->type() == QEvent::MouseButtonDblClick) {
         FullScreenBtn();
-    } else if (watched == seekSlider && event->type() == QEvent::MouseButtonPress &&
-               session->IsActive()) {
+    } else if (watched == bottom.seek && event->type() == QEvent::MouseButtonPress &&
+               controller->Session().IsActive()) {
         answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
-    } else if (watched == volumeSlider && event->type() == QEvent::MouseButtonPress &&
-               session->IsActive()) {
+    } else if (watched == bottom.volumeSlider && event->type() == QEvent::MouseButtonPress &&
+               controller->Session().IsActive()) {
         SliderMouseLButtonPress(watched, event);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -137,12 +121,8 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
 void DRUI::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (isFullScreen) {
-            menuStrip->show();
-            bottomPanel->show();
-            showNormal();
-            isFullScreen = false;
-        }
+        if (isFullScreen)
+            SetFullScreen(false);
         event->accept();
         return;
     }
@@ -151,59 +131,82 @@ void DRUI::keyPressEvent(QKeyEvent *event)
 
 void DRUI::paintEvent(QPaintEvent *event)
 {
+    const bool bluray = controller->OpenKind() == SourceKind::BluRay;
     if (pageStack && CurrentPage() == Page::Video) {
-        WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
-        QString name = sourceKind == SourceKind::BluRay
-                           ? discNameLabel->text()
-                           : QFileInfo(session->CurrentLaunch().path).fileName();
-        const QString notice = ResumeNotice();
-        if (!notice.isEmpty()) {
-            name += QStringLiteral("   ·   ") + notice;
+        WindowMenus::EnableForVideoPage(*this, bluray);
+        QString name = bluray ? disc.name->text()
+                              : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
+        if (const std::optional<qint64> resumed = controller->ResumedAt()) {
+            name +=
+                QStringLiteral("   ·   ") + GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed));
         }
-        WindowParts::ShowStatusName(statusLabel, name);
-    } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
-        discPageMenu->show();
+        WindowParts::ShowStatusName(bottom.status, name);
+    } else if (pageStack && CurrentPage() == Page::Disc && bluray) {
+        disc.menu->show();
     }
     QMainWindow::paintEvent(event);
 }
 
+void DRUI::VideoPlay()
+{
+    PlayFromControls();
+}
+
 void DRUI::PlayFromControls()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::PlayPause));
+    Request(Ask::PlayPause{});
+}
+
+void DRUI::StopBtn()
+{
+    Request(Ask::Stop{});
+}
+
+void DRUI::Navigation()
+{
+    Request(Ask::Navigation{});
+}
+
+void DRUI::PlayNext()
+{
+    Request(Ask::Next{});
+}
+
+void DRUI::PlayPre()
+{
+    Request(Ask::Previous{});
 }
 
 void DRUI::StepForward()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Step, 60));
+    Request(Ask::Step{Ask::Seconds(60)});
 }
 
 void DRUI::StepBackward()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Step, -60));
-}
-
-void DRUI::StepSeek(int seconds)
-{
-    if (session->CurrentState() == PlaybackSession::State::Paused) {
-        session->Resume();
-    }
-    if (!session->IsActive()) {
-        return;
-    }
-    const qint64 duration = session->DurationSec();
-    const qint64 origin = StepSeekOrigin(seekSlider->value(), session->PositionMs(), duration);
-    answerPacer.Reset();
-    SeekTo(StepSeekTarget(origin, seconds, duration));
+    Request(Ask::Step{Ask::Seconds(-60)});
 }
 
 void DRUI::VolumeUp()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, 5));
+    Request(Ask::VolumeStep{5});
 }
 
 void DRUI::VolumeDown()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::VolumeStep, -5));
+    Request(Ask::VolumeStep{-5});
+}
+
+void DRUI::StartOver()
+{
+    Request(Ask::StartOver{});
+}
+
+void DRUI::TogglePlayNext()
+{
+    controller->SetPlayNext(playNextAction->isChecked());
+    if (!preferences.SetPlayNext(playNextAction->isChecked()))
+        qWarning("the choice to play on could not be stored");
 }
 
 void DRUI::ResizeToHalfSize()
@@ -233,7 +236,7 @@ void DRUI::TogglePlaylist()
 
 void DRUI::TakeSnapshot()
 {
-    Request(SessionRequest::Of(SessionRequest::Kind::Snapshot));
+    Request(Ask::Snapshot{});
 }
 
 void DRUI::ShowPreferences()
@@ -246,15 +249,16 @@ void DRUI::ShowPreferences()
     if (dialog.resultFlag == 0) {
         snapshotFormatIndex = dialog.formatIndex;
         snapshotFormat = dialog.formatCombo->currentText();
-        if (dialog.resume != preferences.Resume()) {
-            SetResumePreference(dialog.resume);
-        }
+        controller->SetResumeEnabled(dialog.resume);
+        if (dialog.resume != preferences.Resume() && !preferences.SetResume(dialog.resume))
+            qWarning("the choice to resume could not be stored");
     }
 }
 
 void DRUI::btnOpenSnapshotFolder()
 {
-    const QString folder = SnapshotFolder(appDataFolder, AppFolders::DocumentsFolder());
+    const QString folder =
+        SnapshotFolder(AppFolders::AppDataFolder(), AppFolders::DocumentsFolder());
     QDir().mkpath(folder);
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

@@ -1,15 +1,24 @@
-// The menu slots. Entries that are made at run time (streams, chapters, titles, recent
-// files) are told apart by the menu that owns them before the menu's table is asked.
+// The menu slots and the roads that open sources. Entries that are made at run time
+// (streams, chapters, titles, recent files) are told apart by the menu that owns them before
+// the menu's table is asked; each becomes one request for the controller.
 #include "ui/DRUI.h"
-#include "ui/TrackMenus.h"
 
+#include "platform/PathBytes.h"
+#include "ui/DiscMenus.h"
+#include "ui/TrackMenus.h"
+#include "ui/WindowDialogs.h"
 #include "ui/WindowMenus.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QSlider>
+#include <QMimeData>
+#include <QTableWidget>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -18,15 +27,96 @@ QMenu *ParentMenu(const QAction *action)
     return qobject_cast<QMenu *>(action->parent());
 }
 
+Ask::StreamChoice Choice(const QAction *action)
+{
+    return Ask::StreamChoice{action->data().toInt()};
+}
+
 } // namespace
+
+void DRUI::OpenMediaFiles(const QStringList &files)
+{
+    Request(Ask::Open{files, Ask::From::OpenDialog});
+}
+
+void DRUI::OpenDiscFolder(const QString &folder)
+{
+    Request(Ask::Open{{folder}, Ask::From::DiscDialog});
+}
+
+void DRUI::OpenPaths(const QStringList &paths)
+{
+    Request(Ask::Open{paths, Ask::From::Outside});
+}
+
+void DRUI::PauseSession()
+{
+    Request(Ask::Pause{});
+}
+
+void DRUI::ResumeSession()
+{
+    Request(Ask::Play{});
+}
+
+void DRUI::btnOpenFile()
+{
+    OpenMediaFiles(WindowDialogs::AskForMediaFiles(this));
+}
+
+void DRUI::btnLoadBDPath()
+{
+    const QString folder = WindowDialogs::AskForDiscFolder(this);
+    if (!folder.isEmpty())
+        OpenDiscFolder(folder);
+}
+
+void DRUI::LoadSubtitleFile()
+{
+    const SessionLaunch &launch = controller->Session().CurrentLaunch();
+    if (!controller->Session().IsActive())
+        return;
+    const QString path =
+        WindowDialogs::AskForSubtitleFile(this, QFileInfo(launch.path).absolutePath());
+    if (!path.isEmpty())
+        Request(Ask::LoadSubtitle{path});
+}
+
+void DRUI::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void DRUI::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    // Only local files can be handed to the engine; the first one dropped is opened, by
+    // the exact bytes of its name.
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    const QString path = PathBytes::FromFileUrl(urls.first());
+    if (!path.isEmpty())
+        Request(Ask::Open{{path}, Ask::From::Drop});
+}
+
+void DRUI::PlayListItemDoubleClick(int row, int column)
+{
+    if (QTableWidgetItem *cell = playlistTable->item(row, column))
+        Request(Ask::Open{{cell->data(Qt::UserRole).value<PLAY_LIST_INFO>().path},
+                          Ask::From::Playlist});
+}
+
+void DRUI::ClearRecentFiles()
+{
+    controller->ClearRecentFiles();
+}
 
 void DRUI::BDFileMenu(QAction *action)
 {
     if (action->parent() == recentMenu && action->data().toString() != "Clear Menu") {
         const QString path = action->data().toString();
-        if (!path.isEmpty()) {
-            Request(SessionRequest::ForPath(SessionRequest::Kind::OpenPath, path));
-        }
+        if (!path.isEmpty())
+            Request(Ask::Open{{path}, Ask::From::Recent});
         return;
     }
     WindowMenus::Dispatch(*this, WindowMenus::Menu::File, action);
@@ -35,65 +125,75 @@ void DRUI::BDFileMenu(QAction *action)
 void DRUI::BDControlsMenu(QAction *action)
 {
     const QMenu *parentMenu = ParentMenu(action);
-    // A DVD's titles and chapters are entries of the submenus themselves.
-    if (parentMenu && (parentMenu == titleSubmenu || parentMenu == chapterSubmenu) &&
-        session->CurrentLaunch().kind == SourceKind::Dvd) {
-        if (parentMenu == titleSubmenu) {
-            // The launch refills the menu that is still delivering this entry.
-            const int number = action->data().toInt();
-            QTimer::singleShot(0, this, [this, number] { PlayDvdTitle(number); });
-        } else if (const DvdTitle *title = PlayingDvdTitle()) {
-            const int index = action->data().toInt();
-            session->SeekChapter(index, title->chapterStartsMs.value(index) / 1000);
-        }
-        return;
+    const bool dvd = controller->Session().CurrentLaunch().kind == SourceKind::Dvd &&
+                     controller->OpenKind() == SourceKind::Dvd;
+    const bool inTitles =
+        parentMenu && (parentMenu == titleSubmenu || parentMenu->menuAction() == disc.otherTitles);
+    const bool inChapters =
+        parentMenu && (parentMenu == chapterSubmenu || parentMenu->menuAction() == disc.chapter);
+    if (inTitles && dvd) {
+        // The launch refills the menu that is still delivering this entry.
+        const int number = action->data().toInt();
+        QTimer::singleShot(0, this, [this, number] { Request(Ask::DvdTitle{number}); });
+    } else if (inChapters && dvd) {
+        Request(Ask::DvdChapter{action->data().toInt()});
+    } else if (inChapters) {
+        Request(Ask::Chapter{action->data().toInt()});
+    } else if (inTitles) {
+        Request(Ask::Title{action->data().value<PLAY_LIST_INFO>().path});
+    } else {
+        WindowMenus::Dispatch(*this, WindowMenus::Menu::Controls, action);
     }
-    if (parentMenu && (parentMenu->menuAction() == chapterAction || parentMenu == chapterSubmenu)) {
-        Request(SessionRequest::Of(SessionRequest::Kind::Chapter, action->data().toLongLong()));
-        return;
+}
+
+void DRUI::BDMenuOperate(QAction *action)
+{
+    QMenu *parentMenu = ParentMenu(action);
+    const QAction *holder = parentMenu ? parentMenu->menuAction() : nullptr;
+    if (holder && (holder == disc.subtitle || holder == disc.audio)) {
+        parentMenu->setActiveAction(action);
+        DiscMenus::MarkChoice(parentMenu, action);
+        if (holder == disc.subtitle)
+            Request(Ask::DiscSubtitle{Choice(action)});
+        else
+            Request(Ask::DiscAudio{Choice(action)});
+    } else if (holder && holder == disc.chapter) {
+        Request(Ask::Chapter{action->data().toInt()});
+    } else if (holder && holder == disc.otherTitles) {
+        Request(Ask::Title{action->data().value<PLAY_LIST_INFO>().path});
+    } else {
+        Request(Ask::PlayMovie{});
     }
-    if (parentMenu && (parentMenu->menuAction() == otherTitlesAction || parentMenu == titleSubmenu)) {
-        Request(SessionRequest::ForPath(SessionRequest::Kind::Title,
-                                        action->data().value<PLAY_LIST_INFO>().path));
-        return;
-    }
-    WindowMenus::Dispatch(*this, WindowMenus::Menu::Controls, action);
 }
 
 void DRUI::BDVideoMenu(QAction *action)
 {
     QMenu *parentMenu = ParentMenu(action);
     if (parentMenu == subtitleTrackSubmenu) {
-        Request(SessionRequest::Of(SessionRequest::Kind::SubtitleTrack, action->data().toInt()));
-        return;
-    }
-    if (parentMenu == videoTrackSubmenu) {
+        Request(Ask::SubtitleTrack{Choice(action)});
+    } else if (parentMenu == videoTrackSubmenu) {
         videoSurface->setVisible(action->data().toInt() != 0);
         TrackMenus::CheckOnly(videoTrackSubmenu, action);
-        return;
+    } else {
+        WindowMenus::Dispatch(*this, WindowMenus::Menu::Video, action);
     }
-    WindowMenus::Dispatch(*this, WindowMenus::Menu::Video, action);
 }
 
 void DRUI::BDAudioMenu(QAction *action)
 {
     QMenu *parentMenu = ParentMenu(action);
     if (parentMenu == audioTrackSubmenu) {
-        Request(SessionRequest::Of(SessionRequest::Kind::AudioTrack, action->data().toInt()));
-        return;
-    }
-    if (parentMenu == audioChannelSubmenu) {
+        Request(Ask::AudioTrack{Choice(action)});
+    } else if (parentMenu == audioChannelSubmenu) {
         const QString data = action->data().toString();
-        const int side = data == QLatin1String("Left")    ? -1
-                         : data == QLatin1String("Right") ? 1
-                                                          : 0;
-        if (session->IsActive()) {
-            Request(SessionRequest::Of(SessionRequest::Kind::Balance, side));
+        const Ask::Channel side = data == QLatin1String("Left")    ? Ask::Channel::Left
+                                  : data == QLatin1String("Right") ? Ask::Channel::Right
+                                                                   : Ask::Channel::Both;
+        if (Request(Ask::Balance{side}))
             TrackMenus::CheckOnly(audioChannelSubmenu, action);
-        }
-        return;
+    } else {
+        WindowMenus::Dispatch(*this, WindowMenus::Menu::Audio, action);
     }
-    WindowMenus::Dispatch(*this, WindowMenus::Menu::Audio, action);
 }
 
 void DRUI::BDToolMenu(QAction *action)

@@ -57,7 +57,7 @@ void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chap
     for (int i = 0; i < chaptersMs.size(); ++i) {
         auto *entry = new QAction(
             QStringLiteral("%1. ").arg(i + 1) + FormatTime(qint64(chaptersMs[i] / 1000)), popup);
-        entry->setData(int(chaptersMs[i]));
+        entry->setData(i);
         popup->addAction(entry);
         submenu->addAction(entry);
     }
@@ -72,6 +72,31 @@ void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &tit
         entry->setEnabled(titles[i].playable);
         popup->addAction(entry);
         submenu->addAction(entry);
+    }
+}
+
+void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &titles,
+                  const DvdTitle *playing)
+{
+    titleSubmenu->clear();
+    chapterSubmenu->clear();
+    for (const DvdTitle &title : titles.titles) {
+        auto *entry = new QAction(QStringLiteral("%1. ").arg(title.number) +
+                                      FormatTime(title.lengthMs / 1000),
+                                  titleSubmenu);
+        entry->setData(title.number);
+        entry->setCheckable(true);
+        entry->setChecked(playing && title.number == playing->number);
+        titleSubmenu->addAction(entry);
+    }
+    if (!playing)
+        return;
+    for (int i = 0; i < playing->chapterStartsMs.size(); ++i) {
+        auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) +
+                                      FormatTime(playing->chapterStartsMs[i] / 1000),
+                                  chapterSubmenu);
+        entry->setData(i);
+        chapterSubmenu->addAction(entry);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disc/DvdTitles.h"
 #include "disc/MplsStream.h"
 #include "player/PlayListInfo.h"
 
@@ -22,7 +23,7 @@ QMenu *DiscPopupMenu(QWidget *parent);
 QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream> &streams,
                          int activeIndex, int checkedIndex);
 
-// One entry per chapter, "n. hh:mm:ss", data the start in ms; each entry is one action
+// One entry per chapter, "n. hh:mm:ss", data its index from 0; each entry is one action
 // shown in both menus and owned by the popup.
 void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chaptersMs);
 
@@ -79,6 +80,11 @@ struct TitleChoices
 // marked in the popups and checked in the submenus.
 ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents,
                            const TitleChoices &choices);
+
+// A DVD's titles, "n. hh:mm:ss" with data the title's number and the one that plays checked,
+// and the chapters of the one that plays (data the index from 0); playing may be null.
+void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &titles,
+                  const DvdTitle *playing);
 
 // Marks the popup entry the user chose as the only marked one.
 void MarkChoice(QMenu *popup, QAction *chosen);

@@ -1,7 +1,6 @@
 #include "ui/MprisPlayerAdaptor.h"
 
 #include "platform/PathBytes.h"
-#include "ui/DRUI.h"
 #include "ui/MprisProperties.h"
 #include "ui/MprisService.h"
 
@@ -15,7 +14,7 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service)
 
 QVariant MprisPlayerAdaptor::Property(const char *name) const
 {
-    return MprisProperties::PlayerProperties(service->Remote().State()).value(QLatin1String(name));
+    return MprisProperties::PlayerProperties(service->State()).value(QLatin1String(name));
 }
 
 QString MprisPlayerAdaptor::playbackStatus() const
@@ -38,13 +37,13 @@ void MprisPlayerAdaptor::setVolume(double volume)
     if (std::isnan(volume)) {
         return;
     }
-    service->Remote().SetVolume(int(std::lround(qBound(0.0, volume, 1.0) * 100)));
+    service->Controller().Handle(Ask::Volume{int(std::lround(qBound(0.0, volume, 1.0) * 100))});
     service->Refresh();
 }
 
 qlonglong MprisPlayerAdaptor::position() const
 {
-    return qlonglong(service->Remote().State().positionMs) * 1000;
+    return qlonglong(service->State().positionMs) * 1000;
 }
 
 bool MprisPlayerAdaptor::canGoNext() const
@@ -74,43 +73,43 @@ bool MprisPlayerAdaptor::canSeek() const
 
 void MprisPlayerAdaptor::Next()
 {
-    service->Remote().Next();
+    service->Controller().Handle(Ask::Next{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Previous()
 {
-    service->Remote().Previous();
+    service->Controller().Handle(Ask::Previous{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    service->Remote().Pause();
+    service->Controller().Handle(Ask::Pause{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    service->Remote().PlayPause();
+    service->Controller().Handle(Ask::PlayPause{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Stop()
 {
-    service->Remote().Stop();
+    service->Controller().Handle(Ask::Stop{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Play()
 {
-    service->Remote().Play();
+    service->Controller().Handle(Ask::Play{});
     service->Refresh();
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong Offset)
 {
-    const PlaybackState state = service->Remote().State();
+    const PlaybackState state = service->State();
     if (!state.canSeek) {
         return;
     }
@@ -125,7 +124,7 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
 {
-    const PlaybackState state = service->Remote().State();
+    const PlaybackState state = service->State();
     // A request meant for a track that has ended since is stale and ignored.
     if (!state.canSeek || TrackId != MprisProperties::TrackId(state) || Position < 0 ||
         (state.durationSec > 0 && Position > qlonglong(state.durationSec) * 1000000)) {
@@ -136,7 +135,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong P
 
 void MprisPlayerAdaptor::SeekToMicroseconds(qlonglong target)
 {
-    service->Remote().SeekTo(target / 1000000);
+    service->Controller().Handle(Ask::SeekTo{Ask::Seconds(target / 1000000)});
     service->RefreshAfterSeek();
 }
 
@@ -144,9 +143,9 @@ void MprisPlayerAdaptor::OpenUri(const QString &Uri)
 {
     const QUrl url(Uri);
     if (url.isLocalFile()) {
-        service->Remote().Open(PathBytes::FromFileUrl(url));
+        service->Controller().Handle(Ask::Open{{PathBytes::FromFileUrl(url)}, Ask::From::Outside});
     } else if (url.scheme().isEmpty() && Uri.startsWith(QLatin1Char('/'))) {
-        service->Remote().Open(Uri);
+        service->Controller().Handle(Ask::Open{{Uri}, Ask::From::Outside});
     }
     service->Refresh();
 }

@@ -1,6 +1,5 @@
 #include "ui/MprisRootAdaptor.h"
 
-#include "ui/DRUI.h"
 #include "ui/MprisService.h"
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService *service)
@@ -35,10 +34,10 @@ QStringList MprisRootAdaptor::supportedMimeTypes() const
 
 void MprisRootAdaptor::Raise()
 {
-    service->Window().ShowFromOtherInstance();
+    emit service->raiseRequested();
 }
 
 void MprisRootAdaptor::Quit()
 {
-    service->Window().btnCloseSlot();
+    emit service->quitRequested();
 }

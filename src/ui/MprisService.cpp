@@ -1,6 +1,5 @@
 #include "ui/MprisService.h"
 
-#include "ui/DRUI.h"
 #include "ui/MprisPlayerAdaptor.h"
 #include "ui/MprisProperties.h"
 #include "ui/MprisRootAdaptor.h"
@@ -17,13 +16,13 @@ constexpr qint64 seekToleranceMs = 1500;
 
 } // namespace
 
-MprisService::MprisService(DRUI &window, QObject *parent)
-    : QObject(parent), window(window), remote(window), connection(QString())
+MprisService::MprisService(PlayerController &controller, QObject *parent)
+    : QObject(parent), controller(controller), connection(QString())
 {
     new MprisRootAdaptor(this);
     player = new MprisPlayerAdaptor(this);
     // The session says when something changes, so an idle player never wakes for the bus.
-    PlaybackSession *session = &window.Session();
+    PlaybackSession *session = &controller.Session();
     connect(session, &PlaybackSession::stateChanged, this, &MprisService::Refresh);
     connect(session, &PlaybackSession::durationChanged, this, &MprisService::Refresh);
     connect(session, &PlaybackSession::volumeChanged, this, &MprisService::Refresh);
@@ -59,7 +58,7 @@ bool MprisService::Register(const QDBusConnection &bus)
         connection.unregisterObject(QLatin1String(ObjectPath));
         return false;
     }
-    told = remote.State();
+    told = controller.RemoteState();
     sinceTold.start();
     return true;
 }
@@ -69,7 +68,7 @@ void MprisService::Announce(bool seekRequested)
     if (serviceName.isEmpty()) {
         return;
     }
-    const PlaybackState now = remote.State();
+    const PlaybackState now = controller.RemoteState();
     const QVariantMap changed = MprisProperties::Changed(told, now);
     if (!changed.isEmpty()) {
         QDBusMessage signal = QDBusMessage::createSignal(

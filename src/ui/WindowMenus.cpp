@@ -147,10 +147,8 @@ QMenu *WindowMenus::BuildFile(DRUI &window)
 {
     QMenu *menu = window.fileMenu = new QMenu;
     const auto entries = BuildMenuFromTable(menu, Table(Menu::File));
-    window.recentFilesAction = entries.value(QStringLiteral("Recent Files"));
     window.recentMenu = new QMenu(menu);
-    window.recentFilesAction->setMenu(window.recentMenu);
-    window.LoadRecentFiles();
+    entries.value(QStringLiteral("Recent Files"))->setMenu(window.recentMenu);
     window.RebuildRecentMenu();
     QObject::connect(menu, &QMenu::triggered, &window, &DRUI::BDFileMenu);
     return menu;

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <variant>
+
+// What a user asks of the player, whichever road it comes by: a key, a button, a menu row, a
+// run-time menu entry, the disc page, a dropped file, the command line, a second start or the
+// desktop's media controls. Every road builds one of these and hands it to
+// PlayerController::Handle, so that a key and a click can never do different things. Each kind
+// carries its own payload, with its unit in its type.
+namespace Ask {
+
+using Seconds = std::chrono::seconds;
+
+// A stream as the menus number it: 0 disables, n is stream n.
+struct StreamChoice
+{
+    int number = 0;
+};
+
+struct PlayPause
+{
+};
+struct Play
+{
+};
+struct Pause
+{
+};
+// Stops and remembers where the source was left.
+struct Stop
+{
+};
+// Stops, remembers where it was, and goes back to the disc page (or the start page).
+struct Navigation
+{
+};
+// The program is closing: remembers where it was and ends every engine.
+struct Quit
+{
+};
+struct SeekTo
+{
+    Seconds at{0};
+};
+// Moves forward (positive) or back from the position shown.
+struct Step
+{
+    Seconds by{0};
+};
+// The next chapter of a disc title, else the next playlist item.
+struct Next
+{
+};
+struct Previous
+{
+};
+// A chapter of the loaded Blu-ray title or of the playing file, from 0. Plays the title from
+// the chapter's start when it is not playing.
+struct Chapter
+{
+    int index = 0;
+};
+// A title of the loaded Blu-ray disc by its key (its playlist's path); plays it.
+struct Title
+{
+    QString key;
+};
+// The loaded Blu-ray disc's movie, from where it was left.
+struct PlayMovie
+{
+};
+// A title of the DVD that plays, by the number the engine plays it by.
+struct DvdTitle
+{
+    int number = 1;
+};
+// A chapter of the DVD title that plays, from 0.
+struct DvdChapter
+{
+    int index = 0;
+};
+struct AudioTrack
+{
+    StreamChoice choice;
+};
+struct SubtitleTrack
+{
+    StreamChoice choice;
+};
+// The disc page's stream choices for the loaded title, kept for its next launch.
+struct DiscAudio
+{
+    StreamChoice choice;
+};
+struct DiscSubtitle
+{
+    StreamChoice choice;
+};
+struct LoadSubtitle
+{
+    QString path;
+};
+struct Volume
+{
+    int percent = 50;
+};
+struct VolumeStep
+{
+    int percentBy = 0;
+};
+struct ToggleMute
+{
+};
+enum class Channel
+{
+    Left = -1,
+    Both = 0,
+    Right = 1,
+};
+struct Balance
+{
+    Channel side = Channel::Both;
+};
+struct Snapshot
+{
+};
+// Forgets where the source was left and goes back to its start.
+struct StartOver
+{
+};
+// Where a request to open came from: each road has its own habits (a second pick of the
+// playing file in the open dialog pauses it, a file from outside starts it again).
+enum class From
+{
+    OpenDialog, // File > Open File and the start page's button
+    DiscDialog, // File > Open Disc and the start page's folder button
+    Drop,       // dragged onto the window
+    Recent,     // File > Recent Files
+    Playlist,   // a row of the playlist
+    Outside,    // the command line, a second start, the desktop's media controls
+};
+struct Open
+{
+    QStringList paths;
+    From from = From::OpenDialog;
+};
+
+} // namespace Ask
+
+using PlayerRequest =
+    std::variant<Ask::PlayPause, Ask::Play, Ask::Pause, Ask::Stop, Ask::Navigation, Ask::Quit,
+                 Ask::SeekTo, Ask::Step, Ask::Next, Ask::Previous, Ask::Chapter, Ask::Title,
+                 Ask::PlayMovie, Ask::DvdTitle, Ask::DvdChapter, Ask::AudioTrack,
+                 Ask::SubtitleTrack, Ask::DiscAudio, Ask::DiscSubtitle, Ask::LoadSubtitle,
+                 Ask::Volume, Ask::VolumeStep, Ask::ToggleMute, Ask::Balance, Ask::Snapshot,
+                 Ask::StartOver, Ask::Open>;
