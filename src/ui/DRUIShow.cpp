@@ -98,6 +98,7 @@ void DRUI::ShowLaunch(const SessionLaunch &launch)
     answerPacer.Reset();
     seekTargetSec = 0;
     if (launch.kind != SourceKind::BluRay) {
+        DiscMenus::ForgetPendingTitles(titleSubmenu);
         titleSubmenu->clear();
         chapterSubmenu->clear();
     }

@@ -7,7 +7,13 @@
 #include <QAction>
 #include <QMenu>
 
+#include <memory>
+
 namespace DiscMenus {
+
+namespace {
+const char pendingTitlesName[] = "pendingTitleEntries";
+} // namespace
 
 QMenu *DiscPopupMenu(QWidget *parent)
 {
@@ -63,21 +69,44 @@ void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chap
     }
 }
 
+void ForgetPendingTitles(QMenu *submenu)
+{
+    delete submenu->findChild<QObject *>(QLatin1String(pendingTitlesName),
+                                         Qt::FindDirectChildrenOnly);
+}
+
 void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &titles)
 {
-    for (int i = 0; i < titles.size(); ++i) {
-        auto *entry =
-            new QAction(QStringLiteral("%1. ").arg(i + 1) + titles[i].record.durationText, popup);
-        entry->setData(QVariant::fromValue(titles[i].record));
-        entry->setEnabled(titles[i].playable);
-        popup->addAction(entry);
-        submenu->addAction(entry);
-    }
+    // A disc may hold thousands of titles: their entries are made when one of the two menus
+    // first opens, not while the disc page waits to be shown. The pending fill belongs to the
+    // submenu and goes with the popup, or when the submenu is given other entries.
+    ForgetPendingTitles(submenu);
+    auto *pending = new QObject(submenu);
+    pending->setObjectName(QLatin1String(pendingTitlesName));
+    QObject::connect(popup, &QObject::destroyed, pending, &QObject::deleteLater);
+    auto filled = std::make_shared<bool>(false);
+    const auto fill = [popup, submenu, titles, pending, filled] {
+        if (*filled)
+            return;
+        *filled = true;
+        for (int i = 0; i < titles.size(); ++i) {
+            auto *entry = new QAction(
+                QStringLiteral("%1. ").arg(i + 1) + titles[i].record.durationText, popup);
+            entry->setData(QVariant::fromValue(titles[i].record));
+            entry->setEnabled(titles[i].playable);
+            popup->addAction(entry);
+            submenu->addAction(entry);
+        }
+        pending->deleteLater();
+    };
+    QObject::connect(popup, &QMenu::aboutToShow, pending, fill);
+    QObject::connect(submenu, &QMenu::aboutToShow, pending, fill);
 }
 
 void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &titles,
                   const DvdTitle *playing)
 {
+    ForgetPendingTitles(titleSubmenu);
     titleSubmenu->clear();
     chapterSubmenu->clear();
     for (const DvdTitle &title : titles.titles) {

@@ -35,8 +35,12 @@ struct TitleEntry
 };
 
 // One entry per title, "n. hh:mm:ss", data the title's record; shared like the chapters.
-// A title the engine cannot reach is listed but disabled.
+// A title the engine cannot reach is listed but disabled. The entries are made when the popup
+// or the submenu is about to show for the first time.
 void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &titles);
+// Drops a fill that FillTitleMenus left waiting on the submenu, before the submenu gets other
+// entries (a DVD's titles, none for a file).
+void ForgetPendingTitles(QMenu *submenu);
 
 // The menus one title fills: the disc page's menu entries that hold its popups, and the
 // menu-bar submenus beside them.

@@ -81,8 +81,18 @@ public:
     QAction *ChapterEntry() const { return w.disc.chapter; }
     QAction *AudioEntry() const { return w.disc.audio; }
     QAction *SubtitleEntry() const { return w.disc.subtitle; }
-    QAction *OtherTitlesEntry() const { return w.disc.otherTitles; }
-    QMenu *TitleSubmenu() const { return w.titleSubmenu; }
+    // The title menus make their entries when they open, as for a person opening them.
+    QAction *OtherTitlesEntry() const
+    {
+        if (QMenu *popup = w.disc.otherTitles->menu())
+            emit popup->aboutToShow();
+        return w.disc.otherTitles;
+    }
+    QMenu *TitleSubmenu() const
+    {
+        emit w.titleSubmenu->aboutToShow();
+        return w.titleSubmenu;
+    }
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
     QLabel *DiscName() const { return w.disc.name; }
     QLabel *DiscArt() const { return w.disc.art; }
