@@ -39,6 +39,15 @@ private:
     qint64 last = 0;
 };
 
+// Replaces value by an equal copy already in pool, or puts it there.
+template <typename Value> void Share(QSet<Value> &pool, Value &value)
+{
+    auto kept = pool.constFind(value);
+    if (kept == pool.constEnd())
+        kept = pool.insert(value);
+    value = *kept;
+}
+
 } // namespace
 
 const BluRayTitle *BluRayScan::Find(const QString &key) const
@@ -96,6 +105,8 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
     MplsReader reader;
     EngineTitleList engineList(source);
     QSet<QByteArray> digests;
+    QSet<QString> clipNames;
+    QSet<QByteArray> languages;
     QCryptographicHash hash(QCryptographicHash::Sha512);
     for (const DiscEntry &entry : entries) {
         const QString &name = entry.name;
@@ -114,6 +125,14 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
         clock.Into(&BluRayScanTimings::parsing);
         if (title.playItems.isEmpty())
             continue;
+        // A disc's thousands of playlists name the same few clips and languages: each is
+        // kept once and shared, not once per stream.
+        for (MplsPlayItem &item : title.playItems)
+            Share(clipNames, item.clipName);
+        for (QVector<MplsStream> *streams : {&title.audioStreams, &title.subtitles}) {
+            for (MplsStream &stream : *streams)
+                Share(languages, stream.language);
+        }
 
         // A file read only in part digests as 128 zero digits, as FileDigestHex's code 30.
         title.digest = file.Complete() ? DigestHex(hash, file.Bytes()) : IncompleteDigestHex();

@@ -13,9 +13,11 @@
 #include "player/TransportRules.h"
 
 #include <QCryptographicHash>
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <malloc.h>
 
 #include <algorithm>
 #include <limits>
@@ -517,8 +519,24 @@ void PlayerController::ReadBluRay(const QString &folder)
             emit discReading(false);
             if (load == discLoads)
                 TakeBluRayScan(*scan);
+            // The scan's thread has ended, but what it read and let go of stays in its own
+            // allocation arena, resident, until it is handed back: a few megabytes for a
+            // disc of thousands of playlists.
+            malloc_trim(0);
         });
     }).detach();
+}
+
+int PlayerController::AudioChoiceOf(const QString &titleKey) const
+{
+    const BluRayTitle *title = loadedDisc.Find(titleKey);
+    return audioChoices.value(titleKey, title ? title->audioChoice : SessionLaunch::NoChoice);
+}
+
+int PlayerController::SubtitleChoiceOf(const QString &titleKey) const
+{
+    const BluRayTitle *title = loadedDisc.Find(titleKey);
+    return subtitleChoices.value(titleKey, title ? title->subtitleChoice : SessionLaunch::NoChoice);
 }
 
 void PlayerController::TakeBluRayScan(const BluRayScan &scan)
@@ -545,12 +563,9 @@ void PlayerController::TakeBluRayScan(const BluRayScan &scan)
                            QCryptographicHash::hash(scan.thumbnailData, QCryptographicHash::Sha1)
                                .toHex()
                                .left(16));
+    // Only what the user chooses is kept; every other title has its own choice.
     audioChoices.clear();
     subtitleChoices.clear();
-    for (const BluRayTitle &title : scan.titles) {
-        audioChoices.insert(title.key, title.audioChoice);
-        subtitleChoices.insert(title.key, title.subtitleChoice);
-    }
     currentTitleKey = movie->key;
     loadedDisc.currentTitleKey = movie->key;
     // Play now means this disc.
@@ -575,8 +590,8 @@ void PlayerController::PlayTitle(const QString &titleKey, qint64 startSec, Start
     launch.engineTitle = title->engineTitle;
     launch.durationSec = title->lengthSeconds;
     launch.startSec = int(qMax<qint64>(startSec, 0));
-    launch.audioChoice = audioChoices.value(titleKey, SessionLaunch::NoChoice);
-    launch.subtitleChoice = subtitleChoices.value(titleKey, SessionLaunch::NoChoice);
+    launch.audioChoice = AudioChoiceOf(titleKey);
+    launch.subtitleChoice = SubtitleChoiceOf(titleKey);
     launch.volume = session->Volume();
     Launch(launch, from);
     if (changed)

@@ -73,8 +73,9 @@ public:
     QString CurrentTitleKey() const { return currentTitleKey; }
     const BluRayTitle *CurrentTitle() const { return loadedDisc.Find(currentTitleKey); }
     bool DiscLoaded() const { return openKind == SourceKind::BluRay && CurrentTitle(); }
-    int AudioChoiceOf(const QString &titleKey) const { return audioChoices.value(titleKey); }
-    int SubtitleChoiceOf(const QString &titleKey) const { return subtitleChoices.value(titleKey); }
+    // The user's stream choice for a title of the loaded disc, else the title's own.
+    int AudioChoiceOf(const QString &titleKey) const;
+    int SubtitleChoiceOf(const QString &titleKey) const;
     // The titles of the DVD that plays, once read, and the one that plays.
     const DvdTitles &DvdTitlesRead() const { return dvdTitles; }
     const DvdTitle *PlayingDvdTitle() const;
