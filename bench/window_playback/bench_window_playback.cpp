@@ -3,12 +3,16 @@
 // started alone with the same arguments into a plain window, as medians and ratios; then the
 // front end's CPU and memory over a few seconds of playback. Three roads into the player:
 // OpenMediaFiles called directly, the open dialog (from its accept), and a second start of
-// the program handing the file to the running window (from the second start's launch).
+// the program handing the file to the running window (from the second start's launch); then
+// two disc roads: Play Movie on a Blu-ray folder's disc page (from the click) and a DVD
+// folder, which plays when it is opened. Each road is set beside the bare engine started with
+// the very arguments the player gave its engine on that road (only the window differs).
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
+#include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
+#include "DvdFolderBuilder.h"
 #include "engine/DurationProbe.h"
-#include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
@@ -48,6 +52,8 @@ struct Startup
     // had been started by then.
     double dialogGoneMs = -1;
     bool engineBeforeDialogGone = false;
+    // The player's engine command line on this road, for the bare engine beside it.
+    QStringList arguments;
 };
 
 // Colour bars give many colours; an empty surface gives one or two.
@@ -92,6 +98,7 @@ double WaitForPicture(QWidget *surface, const QElapsedTimer &clock)
 void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &result)
 {
     if (ui.Engine()) {
+        result.arguments = ui.Engine()->Arguments();
         QEventLoop loop;
         QObject::connect(
             ui.Engine(), &EngineProcess::eventReceived, &loop, [&](const EngineEvent &event) {
@@ -154,6 +161,46 @@ Startup ThroughDialog(const QString &media)
     return result;
 }
 
+// Play Movie on a Blu-ray folder's disc page: the clock starts at the click.
+Startup ThroughDiscTitle(const QString &folder)
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QApplication::processEvents();
+    DRUITestAccess ui(window);
+    QEventLoop page;
+    QObject::connect(&window.Controller(), &PlayerController::discLoaded, &page, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    QTimer::singleShot(TimeoutMs, &page, &QEventLoop::quit);
+    window.OpenDiscFolder(folder);
+    page.exec();
+    Startup result;
+    QElapsedTimer clock;
+    clock.start();
+    ui.PlayMovieEntry()->trigger();
+    WaitForVideo(ui, clock, result);
+    window.StopBtn();
+    return result;
+}
+
+// A DVD folder plays when it is opened: the clock starts with the opening.
+Startup ThroughDvd(const QString &folder)
+{
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QApplication::processEvents();
+    DRUITestAccess ui(window);
+    Startup result;
+    QElapsedTimer clock;
+    clock.start();
+    window.OpenDiscFolder(folder);
+    WaitForVideo(ui, clock, result);
+    window.StopBtn();
+    return result;
+}
+
 // The hand-over road: the window runs and listens as the program's first instance does; the
 // clock starts when the program is started a second time with the file.
 Startup ThroughSecondStart(DRUI &window, SingleInstance &instance, const QString &media)
@@ -191,9 +238,14 @@ Startup ThroughSecondStart(DRUI &window, SingleInstance &instance, const QString
     return result;
 }
 
-Startup Bare(const QString &media, QWidget *surface)
+// The bare engine with the player's arguments for a road, drawing into a plain window.
+Startup Bare(QStringList arguments, QWidget *surface)
 {
     Startup result;
+    const qsizetype window = arguments.indexOf(QStringLiteral("-wid"));
+    if (window < 0 || window + 1 >= arguments.size())
+        return result;
+    arguments[window + 1] = QString::number(surface->winId());
     QProcess engine;
     QByteArray output;
     QEventLoop loop;
@@ -208,8 +260,7 @@ Startup Bare(const QString &media, QWidget *surface)
     QTimer::singleShot(TimeoutMs, &loop, &QEventLoop::quit);
     clock.start();
     engine.setWorkingDirectory(AppFolders::AppDataFolder());
-    engine.start(EngineLocator::EnginePath(),
-                 EngineArguments(EngineSource::MediaFile, media, surface->winId()));
+    engine.start(EngineLocator::EnginePath(), arguments);
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
     engine.kill();
@@ -290,6 +341,21 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    const QString bluRay = dir.filePath("bluray");
+    const QString dvd = dir.filePath("dvd");
+    {
+        BluRayFolderBuilder disc;
+        disc.AddClip("00001", 20, {"eng"}, {});
+        disc.AddPlaylist("00001.mpls", {"00001"}, {0});
+        QString error;
+        DvdFolderBuilder dvdDisc;
+        dvdDisc.seconds = 20;
+        if (!disc.Build(bluRay, &error) || !dvdDisc.Build(dvd, &error)) {
+            fprintf(stderr, "could not build the test discs: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+
     QLabel bareSurface;
     bareSurface.setAttribute(Qt::WA_NativeWindow);
     bareSurface.setStyleSheet("background-color: black;");
@@ -321,6 +387,8 @@ int main(int argc, char *argv[])
 
     std::vector<double> playerVideo, playerFrame, dialogVideo, dialogFrame, handVideo, handFrame;
     std::vector<double> handRequest, handEngine, handExit, bareVideo, bareFrame, dialogGone;
+    std::vector<double> titleVideo, titleFrame, bareTitleVideo, bareTitleFrame;
+    std::vector<double> dvdVideo, dvdFrame, bareDvdVideo, bareDvdFrame;
     int engineFirst = 0;
     for (int run = 0; run < runs; ++run) {
         const Startup player = ThroughPlayer(media);
@@ -328,7 +396,19 @@ int main(int argc, char *argv[])
         running.show();
         const Startup handed = ThroughSecondStart(running, instance, media);
         running.hide();
-        const Startup bare = Bare(media, &bareSurface);
+        const Startup bare = Bare(player.arguments, &bareSurface);
+        const Startup title = ThroughDiscTitle(bluRay);
+        const Startup bareTitle = Bare(title.arguments, &bareSurface);
+        const Startup dvdRun = ThroughDvd(dvd);
+        const Startup bareDvd = Bare(dvdRun.arguments, &bareSurface);
+        titleVideo.push_back(title.videoLineMs);
+        titleFrame.push_back(title.firstFrameMs);
+        bareTitleVideo.push_back(bareTitle.videoLineMs);
+        bareTitleFrame.push_back(bareTitle.firstFrameMs);
+        dvdVideo.push_back(dvdRun.videoLineMs);
+        dvdFrame.push_back(dvdRun.firstFrameMs);
+        bareDvdVideo.push_back(bareDvd.videoLineMs);
+        bareDvdFrame.push_back(bareDvd.firstFrameMs);
         playerVideo.push_back(player.videoLineMs);
         playerFrame.push_back(player.firstFrameMs);
         dialogVideo.push_back(dialog.videoLineMs);
@@ -347,6 +427,10 @@ int main(int argc, char *argv[])
                run + 1, player.videoLineMs, player.firstFrameMs, dialog.videoLineMs,
                dialog.firstFrameMs, handed.videoLineMs, handed.firstFrameMs, bare.videoLineMs,
                bare.firstFrameMs);
+        printf("      Blu-ray title %.1f / %.1f ms, bare %.1f / %.1f ms; DVD %.1f / %.1f ms, bare "
+               "%.1f / %.1f ms\n",
+               title.videoLineMs, title.firstFrameMs, bareTitle.videoLineMs, bareTitle.firstFrameMs,
+               dvdRun.videoLineMs, dvdRun.firstFrameMs, bareDvd.videoLineMs, bareDvd.firstFrameMs);
     }
     const double bv = Median(bareVideo), bf = Median(bareFrame);
     printf(
@@ -361,6 +445,18 @@ int main(int argc, char *argv[])
     row("player, OpenMediaFiles", playerVideo, playerFrame);
     row("player, open dialog (from accept)", dialogVideo, dialogFrame);
     row("player, second start (from launch)", handVideo, handFrame);
+    // Each disc road against the bare engine with that road's own arguments.
+    const auto discRow = [](const char *road, const std::vector<double> &video,
+                            const std::vector<double> &frame, const std::vector<double> &bareV,
+                            const std::vector<double> &bareF) {
+        const double v = Median(video), f = Median(frame);
+        const double rv = Median(bareV), rf = Median(bareF);
+        printf("%-38s %8.1f ms  %5.2f  %8.1f ms  %5.2f   (bare engine %.1f / %.1f ms)\n", road, v,
+               v / rv, f, f / rf, rv, rf);
+    };
+    discRow("player, Blu-ray Play Movie (click)", titleVideo, titleFrame, bareTitleVideo,
+            bareTitleFrame);
+    discRow("player, DVD folder (open)", dvdVideo, dvdFrame, bareDvdVideo, bareDvdFrame);
     printf("second start road, medians from the launch: the window has the request at %.1f ms, "
            "the engine is started at %.1f ms, the second start has ended at %.1f ms\n",
            Median(handRequest), Median(handEngine), Median(handExit));
