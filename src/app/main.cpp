@@ -59,7 +59,7 @@ int RunWindowProgram(int argc, char *argv[], const CommandLineRequest &request)
         if (::access(candidate.constData(), F_OK) != 0) {
             continue;
         }
-        void *module = ::dlopen(candidate.constData(), RTLD_NOW | RTLD_LOCAL);
+        void *module = ::dlopen(candidate.constData(), RTLD_LAZY | RTLD_LOCAL);
         if (!module) {
             failures += QByteArray("\n  ") + ::dlerror();
             continue;
