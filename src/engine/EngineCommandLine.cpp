@@ -15,6 +15,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
+    // Without a sound device the engine's own list ends with no output at all, and it then
+    // stalls on seeks and chapter jumps; the null output plays the picture on in silence.
+    arguments << QStringLiteral("-ao") << QStringLiteral("pulse,alsa,oss,null");
     // A decoder running frames in parallel hands out, after a title's last clip, a frame held
     // back from the clip before, stamped on that clip's time line; the engine then waits for
     // that time on the last picture. A title's clips are decoded one frame at a time.
@@ -65,6 +68,9 @@ QStringList HeadlessEngineArguments(QStringList arguments)
     if (windowOption >= 0 && windowOption + 1 < arguments.size())
         arguments.remove(windowOption, 2);
     arguments.removeAll(QStringLiteral("-zoom"));
+    const qsizetype audioOption = arguments.indexOf(QStringLiteral("-ao"));
+    if (audioOption >= 0 && audioOption + 1 < arguments.size())
+        arguments.remove(audioOption, 2);
     const qsizetype videoOption = arguments.indexOf(QStringLiteral("-vo"));
     if (videoOption >= 0 && videoOption + 1 < arguments.size())
         arguments[videoOption + 1] = QStringLiteral("null");

@@ -48,6 +48,9 @@ struct EngineEvent
         // "seek_chapter N 1" goes there.
         ChapterStart,
         ChapterName,
+        // With "-identify": "ID_SIGNAL=N", printed by an engine that caught a fatal signal N
+        // (a crash) and is about to exit; number holds N.
+        EngineSignal,
     };
 
     Kind kind = Kind::PositionAnswer;

@@ -147,6 +147,8 @@ void PlaybackSession::Start(const SessionLaunch &next)
     // Options go before the source and its device option, which end the list.
     arguments = extraArguments + arguments;
     engine->Start(arguments);
+    launchedMs = NowMs();
+    lastAnswerMs = launchedMs;
 
     Send(SlaveCommand::Volume(volume));
     if (startMs > 0)
@@ -210,6 +212,8 @@ void PlaybackSession::Resume()
     SetState(engineStarted ? State::Playing : State::Starting);
     // Any command without the keep-pause prefix ends the engine's pause: the position
     // question does, at once, so the engine and the clock start together.
+    // The engine was not asked while paused; its silence counts from now.
+    lastAnswerMs = NowMs();
     Poll();
     engineIsPaused = false;
     pollTimer.start();
@@ -243,6 +247,7 @@ void PlaybackSession::Moved(qint64 positionMs)
         if (pictureUp || engineStarted)
             clock.Resume(NowMs());
         SetState(engineStarted ? State::Playing : State::Starting);
+        lastAnswerMs = NowMs();
         pollTimer.start();
     }
     emit seeked(positionMs);
@@ -374,9 +379,26 @@ void PlaybackSession::Poll()
 {
     if (!engine)
         return;
+    CheckAnswers();
+    if (!engine)
+        return;
     Send(SlaveCommand::GetTimeLength());
     Send(UsesTitleTime() ? SlaveCommand::GetTitleTimePos() : SlaveCommand::GetTimePos());
     clock.OnPositionAsked();
+}
+
+void PlaybackSession::CheckAnswers()
+{
+    const qint64 now = NowMs();
+    const bool silent = engineStarted ? now - lastAnswerMs > answerDeadlineMs
+                                      : now - launchedMs > startDeadlineMs;
+    if (!silent || !(state == State::Playing || state == State::Starting))
+        return;
+    qWarning("the engine gave no answer for %lld ms and is ended",
+             engineStarted ? now - lastAnswerMs : now - launchedMs);
+    // A stopped or blocked engine never reads "q"; it is killed, not asked.
+    EndEngineNow();
+    Fail(Failure::Hung);
 }
 
 void PlaybackSession::MarkStarted()
@@ -434,6 +456,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
         // A source without a picture (a sound file) never prints "VIDEO: "; its first answer
         // says it plays.
         MarkStarted();
+        lastAnswerMs = NowMs();
         clock.OnEnginePosition(event.valueValid ? event.value : -1, NowMs());
         emit positionAnswered(PositionMs());
         break;
@@ -483,6 +506,12 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     case EngineEvent::Kind::Screenshot:
         emit screenshotWritten(event.screenshotPath);
         break;
+    case EngineEvent::Kind::EngineSignal:
+        // The engine caught a fatal signal and exits after this line, whatever it had played.
+        qWarning("the engine died of signal %d", event.number);
+        LetEngineGo(false);
+        Fail(Failure::Crashed);
+        break;
     case EngineEvent::Kind::EndOfFile:
     case EngineEvent::Kind::Quit:
         pollTimer.stop();
@@ -494,14 +523,22 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     }
 }
 
-void PlaybackSession::OnEngineFinished()
+void PlaybackSession::OnEngineFinished(int exitCode, bool crashed)
 {
     // An engine that crashed, was killed or could not play the source never prints its
-    // closing line; its end still ends the session.
+    // closing line; its end still ends the session, and how it ended tells which way.
     if (IsActive()) {
         pollTimer.stop();
         clock.Pause(NowMs());
-        EndedByEngine();
+        if (crashed) {
+            qWarning("the engine was ended by a signal");
+            Fail(Failure::Crashed);
+        } else if (exitCode != 0 && engineStarted) {
+            qWarning("the engine left with error %d before the end", exitCode);
+            Fail(Failure::Crashed);
+        } else {
+            EndedByEngine();
+        }
     }
     EndEngineNow();
 }

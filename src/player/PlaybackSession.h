@@ -62,11 +62,23 @@ public:
         None,
         EngineMissing, // no engine program could be started
         Unplayable,    // the engine ended without playing anything of the source
+        // The engine died (a fatal signal, or an error exit after it had started to play)
+        // before the end of the source: where it was is worth coming back to.
+        Crashed,
+        // The engine stopped answering and was ended: no position answer for
+        // AnswerDeadlineMs while playing, or no sign of playing StartDeadlineMs after launch.
+        Hung,
     };
 
     // How long an engine told to quit may take before it is ended.
     static constexpr int QuitDeadlineMs = 2000;
     static constexpr int PollIntervalMs = 500;
+    // A seek on a slow disc takes a second or two; an engine silent for this long while it
+    // plays is stuck (a blocked sound device, a pipe it reads from, a stopped process).
+    static constexpr int AnswerDeadlineMs = 8000;
+    // Opening a Blu-ray title (keys, playlists, a drive spinning up) can take many seconds,
+    // but an engine that neither plays nor answers after this long never will.
+    static constexpr int StartDeadlineMs = 45000;
 
     explicit PlaybackSession(QObject *parent = nullptr);
     ~PlaybackSession() override;
@@ -76,6 +88,12 @@ public:
     void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
     // Engine options for every launch (the subtitle code page of the interface language).
     void SetExtraArguments(const QStringList &arguments) { extraArguments = arguments; }
+    // For tests: shorter deadlines than AnswerDeadlineMs and StartDeadlineMs.
+    void SetDeadlines(int answerMs, int startMs)
+    {
+        answerDeadlineMs = answerMs;
+        startDeadlineMs = startMs;
+    }
 
     // Ends whatever runs (at once, without "q") and launches the engine on the launch.
     void Start(const SessionLaunch &launch);
@@ -112,6 +130,12 @@ public:
     // Starting, playing or paused: an engine runs and was not told to quit.
     bool IsActive() const;
     Failure LastFailure() const { return failure; }
+    // The engine failed while it played the source (Crashed or Hung): the place it reached
+    // stands, and playing again may start from there.
+    bool EndedUnexpectedly() const
+    {
+        return state == State::Failed && (failure == Failure::Crashed || failure == Failure::Hung);
+    }
     // Whether the engine is asked for its position (while it plays, not while paused).
     bool IsPolling() const { return pollTimer.isActive(); }
     const SessionLaunch &CurrentLaunch() const { return launch; }
@@ -149,7 +173,9 @@ signals:
 
 private:
     void OnEngineEvent(const EngineEvent &event);
-    void OnEngineFinished();
+    void OnEngineFinished(int exitCode, bool crashed);
+    // The engine is stuck: it is ended at once and the session fails.
+    void CheckAnswers();
     void OnEngineStartFailed();
     void Poll();
     void ApplyChoices();
@@ -182,6 +208,11 @@ private:
     qulonglong windowId = 0;
     QString workingFolder;
     QStringList extraArguments;
+    int answerDeadlineMs = AnswerDeadlineMs;
+    int startDeadlineMs = StartDeadlineMs;
+    // When the engine last answered a position question, or polling (re)started.
+    qint64 lastAnswerMs = 0;
+    qint64 launchedMs = 0;
     qint64 durationSec = 0;
     int volume = 50;
     int audioChoice = 0;

@@ -57,7 +57,7 @@ void DRUI::RememberWhereItIs(bool playedToEnd)
     if (!preferences.Resume()) {
         return;
     }
-    if (!playedToEnd && !session->IsActive()) {
+    if (!playedToEnd && !session->IsActive() && !session->EndedUnexpectedly()) {
         return;
     }
     const SessionLaunch &launch = session->CurrentLaunch();

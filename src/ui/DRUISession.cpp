@@ -211,9 +211,16 @@ void DRUI::SessionStateChanged(PlaybackSession::State state)
         }
         break;
     case PlaybackSession::State::Failed: {
+        // A crash or a hang is no end: the place reached is kept for the next Play.
+        RememberWhereItIs(false);
         EndSessionDisplay();
         const SessionLaunch &launch = session->CurrentLaunch();
-        if (session->LastFailure() == PlaybackSession::Failure::EngineMissing) {
+        const QString name = QFileInfo(launch.path).fileName();
+        if (session->LastFailure() == PlaybackSession::Failure::Crashed) {
+            CMessageBox::Inform(geometry(), GetText("Messages/MSG0110").arg(name));
+        } else if (session->LastFailure() == PlaybackSession::Failure::Hung) {
+            CMessageBox::Inform(geometry(), GetText("Messages/MSG0111").arg(name));
+        } else if (session->LastFailure() == PlaybackSession::Failure::EngineMissing) {
             CMessageBox::Inform(geometry(), GetText("Messages/MSG0104")
                                                 .arg(EngineLocator::EngineSearchDescription()));
         } else {

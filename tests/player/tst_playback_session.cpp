@@ -24,6 +24,7 @@ private slots:
     void theEngineEndingEndsTheSession_data();
     void theEngineEndingEndsTheSession();
     void anEngineEndingWhilePausedIsSeen();
+    void aStoppedEngineIsSeenOnlyWhilePlaying();
     void stopEndsAHungEngine();
     void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
     void aSnapshotWhilePausedKeepsThePause();
@@ -212,38 +213,95 @@ void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus()
 void PlaybackSessionTest::theEngineEndingEndsTheSession_data()
 {
     QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("failure");
+    const int file = int(SourceKind::MediaFile);
+    const int bluRay = int(SourceKind::BluRay);
+    const int ended = int(State::Ended);
+    const int failed = int(State::Failed);
+    using F = PlaybackSession::Failure;
     const QString started = "print Playing x.\nprint VIDEO:  [H264]\n"
                             "print VO: [xv] 320x240 => 320x240 Planar YV12\n"
                             "wait-for volume 50 2\n";
-    QTest::newRow("end of file") << started + "print Exiting... (End of file)\n"
-                                 << int(State::Ended);
-    QTest::newRow("crash") << started + "crash\n" << int(State::Ended);
+    QTest::newRow("end of file") << started + "print Exiting... (End of file)\n" << file << ended
+                                 << int(F::None);
+    // Only the end of the source is an end; a dead engine is a failure worth coming back from.
+    QTest::newRow("killed by a signal") << started + "crash\n" << file << failed << int(F::Crashed);
+    QTest::newRow("caught a fatal signal")
+        << started + "signal-crash\n" << file << failed << int(F::Crashed);
+    QTest::newRow("error exit after playing a while")
+        << started + "position-runs 0\nsleep 0.6\nexit 1\n" << file << failed << int(F::Crashed);
+    QTest::newRow("crash before the first frame")
+        << "print Playing x.\nwait-for volume 50 2\nsignal-crash\n" << file << failed
+        << int(F::Crashed);
     // Not media, empty: the engine gives up before it plays anything.
     QTest::newRow("nothing played")
-        << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n"
-        << int(State::Failed);
+        << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n" << file
+        << failed << int(F::Unplayable);
     // Truncated after the header: the video stream is announced, no frame ever drawn.
     QTest::newRow("no frame") << "print Playing x.\nprint VIDEO:  [H264]\nprint Starting "
                                  "playback...\nwait-for volume 50 2\n"
                                  "print Exiting... (End of file)\n"
-                              << int(State::Failed);
-    QTest::newRow("died before playing") << "wait-for volume 50 2\nexit 1\n" << int(State::Failed);
+                              << file << failed << int(F::Unplayable);
+    QTest::newRow("error exit before playing")
+        << "wait-for volume 50 2\nexit 1\n" << file << failed << int(F::Unplayable);
+    // Stuck in the middle: no more answers.
+    QTest::newRow("hang while playing") << started + "sleep 0.3\nhang\n" << file << failed
+                                        << int(F::Hung);
+    // Stuck opening a disc whose stream file is a pipe: it never starts and never answers.
+    QTest::newRow("hang opening a disc") << "print Playing br://1.\nhang\n" << bluRay << failed
+                                         << int(F::Hung);
 }
 
 void PlaybackSessionTest::theEngineEndingEndsTheSession()
 {
     QFETCH(QString, script);
+    QFETCH(int, kind);
     QFETCH(int, expected);
+    QFETCH(int, failure);
     UseScript(script);
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("end.mkv")));
-    QTRY_COMPARE(int(session.CurrentState()), expected);
+    session.SetDeadlines(2000, 3000);
+    SessionLaunch launch = FileLaunch(MakeFile("end.mkv"));
+    if (kind == int(SourceKind::BluRay)) {
+        launch.kind = SourceKind::BluRay;
+        launch.path = dir.path();
+    }
+    session.Start(launch);
+    QTRY_VERIFY(session.Engine() && session.Engine()->ProcessId() > 0);
+    const qint64 pid = session.Engine()->ProcessId();
+    QTRY_COMPARE_WITH_TIMEOUT(int(session.CurrentState()), expected, 10000);
     QVERIFY(!session.IsPolling());
-    QCOMPARE(session.LastFailure(), expected == int(State::Failed)
-                                        ? PlaybackSession::Failure::Unplayable
-                                        : PlaybackSession::Failure::None);
+    QCOMPARE(int(session.LastFailure()), failure);
+    QCOMPARE(session.EndedUnexpectedly(), failure == int(PlaybackSession::Failure::Crashed) ||
+                                              failure == int(PlaybackSession::Failure::Hung));
     QTRY_VERIFY(!session.Engine());
+    // Nothing is left behind, a stopped engine neither.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)), 5000);
+}
+
+void PlaybackSessionTest::aStoppedEngineIsSeenOnlyWhilePlaying()
+{
+    // A SIGSTOP from outside, as a user or a debugger would: seen after the deadline, but a
+    // pause of the session itself (no questions asked) is no hang.
+    PlaybackSession session;
+    session.SetDeadlines(1500, 3000);
+    session.Start(FileLaunch(MakeFile("stopped.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    session.Pause();
+    QTest::qWait(2500);
+    QCOMPARE(session.CurrentState(), State::Paused);
+    session.Resume();
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    const qint64 pid = session.Engine()->ProcessId();
+    ::kill(pid_t(pid), SIGSTOP);
+    QElapsedTimer since;
+    since.start();
+    QTRY_COMPARE_WITH_TIMEOUT(session.CurrentState(), State::Failed, 10000);
+    QVERIFY2(since.elapsed() >= 1000, qPrintable(QString::number(since.elapsed())));
+    QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Hung);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)), 5000);
 }
 
 void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
@@ -254,7 +312,8 @@ void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
     session.Start(FileLaunch(MakeFile("paused.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     session.Pause();
-    QTRY_COMPARE(session.CurrentState(), State::Ended);
+    QTRY_COMPARE(session.CurrentState(), State::Failed);
+    QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Crashed);
     // Play now starts again at once instead of resuming an engine that is gone.
     QVERIFY(!session.IsActive());
 }
