@@ -79,12 +79,16 @@ QStringList HeadlessEngineArguments(QStringList arguments)
     return arguments;
 }
 
-QStringList SubtitleCodePageArguments(const QString &interfaceLocale)
+QStringList SubtitleArguments(const QStringList &files)
 {
-    // ENCA tells UTF-8 from the rest by itself; what it cannot name falls back to the code
-    // page that users of the interface language most likely have. Its Chinese analyser also
-    // knows GBK and Big5, but it takes Latin-1 text for GBK, so only Chinese uses it.
-    const bool chinese = interfaceLocale.startsWith(QLatin1String("zh"));
-    return {QStringLiteral("-subcp"),
-            chinese ? QStringLiteral("enca:zh:cp936") : QStringLiteral("enca:__:cp1252")};
+    QStringList arguments{QStringLiteral("-noautosub"),
+                          QStringLiteral("-subcp"),
+                          QStringLiteral("utf-8"),
+                          QStringLiteral("-font"),
+                          SubtitleFont,
+                          QStringLiteral("-subfont"),
+                          SubtitleFont};
+    if (!files.isEmpty())
+        arguments << QStringLiteral("-sub") << files.join(QLatin1Char(','));
+    return arguments;
 }

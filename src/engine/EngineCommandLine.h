@@ -39,11 +39,15 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                             bool titleChosen = false,
                             std::optional<int> titleNumber = std::nullopt);
 
-// The options that make the engine show a subtitle file in a legacy code page readably:
-// UTF-8 (with or without a byte-order mark) is recognised by itself; other files are read as
-// Windows-1252 (Latin-1), or as GBK (cp936) when interfaceLocale (CLanguageManager::Locale,
-// "zh_CN") is Chinese. Meant to be appended to EngineArguments before the source.
-QStringList SubtitleCodePageArguments(const QString &interfaceLocale);
+// The options for the subtitle files of one run, meant to go before the source: the engine
+// looks for none by itself, reads every file as UTF-8 (the player hands it UTF-8 copies),
+// draws the text in SubtitleFont, and loads files (copies whose names hold no comma) in this
+// order, showing the first.
+QStringList SubtitleArguments(const QStringList &files);
+
+// A font family that has the characters of every interface language, Chinese included; the
+// engine's default font draws Chinese characters as empty boxes.
+inline const QString SubtitleFont = QStringLiteral("Noto Sans CJK SC");
 
 // The prefix of the screenshot filter's files, relative to the engine's working directory.
 inline const QString EngineScreenshotPrefix = QStringLiteral("./");

@@ -104,6 +104,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     subtitleChosen = false;
     pendingSubtitleLoad.clear();
     catalog = StreamCatalog();
+    subtitleCopies = std::make_unique<SubtitleHandOver>();
 
     // A disc title's own time starts at 0; a file's time line is learned from its first
     // answer.
@@ -145,7 +146,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     if (windowId == 0)
         arguments = HeadlessEngineArguments(arguments);
     // Options go before the source and its device option, which end the list.
-    arguments = extraArguments + arguments;
+    arguments = extraArguments + SubtitleArguments(PrepareSubtitleFiles()) + arguments;
     engine->Start(arguments);
     launchedMs = NowMs();
     lastAnswerMs = launchedMs;
@@ -314,10 +315,36 @@ void PlaybackSession::SendSubtitleChoice()
     }
 }
 
-bool PlaybackSession::LoadSubtitle(const QString &path)
+QStringList PlaybackSession::PrepareSubtitleFiles()
 {
-    const std::optional<QByteArray> load = SlaveCommand::SubLoad(path);
-    if (!IsActive() || !load)
+    // The files beside a film, then the one the launch asks for, each checked first: the
+    // engine's own search would open a pipe or a huge file of that name unchecked.
+    QStringList files;
+    if (launch.kind == SourceKind::MediaFile)
+        files = SubtitleFileCheck::SideFiles(launch.path);
+    if (!launch.subtitleFile.isEmpty() && !files.contains(launch.subtitleFile))
+        files << launch.subtitleFile;
+    QStringList copies;
+    for (const QString &file : std::as_const(files)) {
+        SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Verdict::Fine;
+        if (const std::optional<QString> copy = subtitleCopies->Prepare(file, &verdict))
+            copies << *copy;
+        else
+            qWarning("the subtitle file %s is left out (%d)", qUtf8Printable(file), int(verdict));
+    }
+    return copies;
+}
+
+bool PlaybackSession::LoadSubtitle(const QString &path, SubtitleFileCheck::Verdict *verdict)
+{
+    if (verdict)
+        *verdict = SubtitleFileCheck::Verdict::Fine;
+    if (!IsActive() || !subtitleCopies)
+        return false;
+    const std::optional<QString> copy = subtitleCopies->Prepare(path, verdict);
+    const std::optional<QByteArray> load =
+        copy ? SlaveCommand::SubLoad(*copy) : std::optional<QByteArray>();
+    if (!load)
         return false;
     pendingSubtitleLoad = path;
     Send(*load);
@@ -390,8 +417,8 @@ void PlaybackSession::Poll()
 void PlaybackSession::CheckAnswers()
 {
     const qint64 now = NowMs();
-    const bool silent = engineStarted ? now - lastAnswerMs > answerDeadlineMs
-                                      : now - launchedMs > startDeadlineMs;
+    const bool silent =
+        engineStarted ? now - lastAnswerMs > answerDeadlineMs : now - launchedMs > startDeadlineMs;
     if (!silent || !(state == State::Playing || state == State::Starting))
         return;
     qWarning("the engine gave no answer for %lld ms and is ended",
@@ -438,14 +465,14 @@ void PlaybackSession::ApplyChoices()
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
     SendSubtitleChoice();
-    // A file the user loaded last time is not found beside the film by the engine.
-    if (!launch.subtitleFile.isEmpty() &&
-        !SubtitleFileCheck::SideFiles(launch.path).contains(launch.subtitleFile))
-        LoadSubtitle(launch.subtitleFile);
 }
 
-void PlaybackSession::OnEngineEvent(const EngineEvent &event)
+void PlaybackSession::OnEngineEvent(const EngineEvent &received)
 {
+    EngineEvent event = received;
+    // The engine names the copy it read; the menus and the resume store name the user's file.
+    if (event.kind == EngineEvent::Kind::SubtitleFileAdded && subtitleCopies)
+        event.subtitlePath = subtitleCopies->OriginalOf(event.subtitlePath);
     catalog.Add(event);
     switch (event.kind) {
     case EngineEvent::Kind::PositionAnswer:

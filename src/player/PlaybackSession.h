@@ -4,6 +4,7 @@
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamCatalog.h"
+#include "player/SubtitleHandOver.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
+
+#include <memory>
 
 class EngineProcess;
 
@@ -35,8 +38,8 @@ struct SessionLaunch
     static constexpr int NoChoice = -1;
     int audioChoice = NoChoice;
     int subtitleChoice = NoChoice;
-    // A subtitle file to show instead of a stream (loaded when the engine does not find it
-    // beside the film by itself).
+    // A subtitle file to show instead of a stream (loaded after the files beside the film
+    // when it is not one of them).
     QString subtitleFile;
     int volume = 50;
 };
@@ -116,8 +119,9 @@ public:
     void SelectAudio(int choice);
     void SelectSubtitle(int choice);
     // Adds a subtitle file to what plays and shows it; subtitleLoadFailed() tells when the
-    // engine could not read it. False when nothing plays or the name cannot be sent.
-    bool LoadSubtitle(const QString &path);
+    // engine could not read it. False when nothing plays, the file fails the checks
+    // (verdict says which) or the name cannot be sent.
+    bool LoadSubtitle(const QString &path, SubtitleFileCheck::Verdict *verdict = nullptr);
     // -1 left only, 0 both, 1 right only.
     void SetBalance(int side);
     // Writes the current frame through the engine's screenshot filter; a paused engine stays
@@ -179,6 +183,8 @@ private:
     void OnEngineStartFailed();
     void Poll();
     void ApplyChoices();
+    // The engine's copies of the launch's subtitle files, in the order it loads them.
+    QStringList PrepareSubtitleFiles();
     void SendSubtitleChoice();
     // The catalog took a subtitle file the engine loaded.
     void TakeSubtitleFile();
@@ -224,4 +230,6 @@ private:
     bool subtitleChosen = false; // by the launch or the user, not by default
     QString pendingSubtitleLoad;
     StreamCatalog catalog;
+    // The engine's copies of this launch's subtitle files.
+    std::unique_ptr<SubtitleHandOver> subtitleCopies;
 };

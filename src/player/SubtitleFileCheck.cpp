@@ -1,5 +1,7 @@
 #include "player/SubtitleFileCheck.h"
 
+#include "platform/PathBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,7 @@ Verdict Check(const QString &path)
 {
     if (path.isEmpty())
         return Verdict::Missing;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathBytes::ToBytes(path);
     struct stat info;
     if (::stat(name.constData(), &info) != 0)
         return errno == EACCES ? Verdict::Unreadable : Verdict::Missing;

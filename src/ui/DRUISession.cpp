@@ -47,9 +47,8 @@ void DRUI::ConnectSession()
     connect(session, &PlaybackSession::choicesChanged, this, &DRUI::ApplyStreamMenus);
     connect(session, &PlaybackSession::pictureSizeChanged, this,
             [this](const QSize &size) { videoFrame->SetPictureSize(size); });
-    connect(session, &PlaybackSession::pictureStarted, this, [this] {
-        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
-    });
+    connect(session, &PlaybackSession::pictureStarted, this,
+            [this] { QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles); });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
     connect(session, &PlaybackSession::subtitleLoadFailed, this, &DRUI::SubtitleNotLoaded);
 }
@@ -107,7 +106,6 @@ void DRUI::Launch(const SessionLaunch &asked)
     AddRecentFile(launch.path);
 
     session->SetWindowId(videoSurface->winId());
-    session->SetExtraArguments(SubtitleCodePageArguments(CLanguageManager::Instance().Locale()));
     session->Start(launch);
     StartResumeSaver();
     MarkPlayingRow();
@@ -221,12 +219,13 @@ void DRUI::SessionStateChanged(PlaybackSession::State state)
         } else if (session->LastFailure() == PlaybackSession::Failure::Hung) {
             CMessageBox::Inform(geometry(), GetText("Messages/MSG0111").arg(name));
         } else if (session->LastFailure() == PlaybackSession::Failure::EngineMissing) {
-            CMessageBox::Inform(geometry(), GetText("Messages/MSG0104")
-                                                .arg(EngineLocator::EngineSearchDescription()));
+            CMessageBox::Inform(
+                geometry(),
+                GetText("Messages/MSG0104").arg(EngineLocator::EngineSearchDescription()));
         } else {
             qWarning("cannot play %s", qUtf8Printable(launch.path));
-            CMessageBox::Inform(geometry(), GetText("Messages/MSG0106")
-                                                .arg(QFileInfo(launch.path).fileName()));
+            CMessageBox::Inform(geometry(),
+                                GetText("Messages/MSG0106").arg(QFileInfo(launch.path).fileName()));
         }
         break;
     }
@@ -263,8 +262,8 @@ void DRUI::ApplyStreamMenus()
         subtitleNames << (title && n <= title->subtitles.size()
                               ? StreamMenuName(title->subtitles[n - 1])
                               : StreamLabel::Text(StreamLabel::Kind::Subtitle, n,
-                                                  subtitles[n - 1].language,
-                                                  subtitles[n - 1].title, locale));
+                                                  subtitles[n - 1].language, subtitles[n - 1].title,
+                                                  locale));
     }
     // Subtitle files follow the film's own streams, by file name.
     for (const QString &file : streams.SubtitleFiles()) {
@@ -280,8 +279,8 @@ void DRUI::ApplyStreamMenus()
         const QList<StreamCatalog::Chapter> chapters = streams.Chapters();
         for (int i = 0; i < chapters.size(); ++i) {
             const qint64 startMs = qint64(qBound(0.0, chapters[i].startSeconds * 1000, 4.0e9));
-            auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) + FormatTime(startMs / 1000),
-                                      chapterSubmenu);
+            auto *entry = new QAction(
+                QStringLiteral("%1. ").arg(i + 1) + FormatTime(startMs / 1000), chapterSubmenu);
             entry->setData(startMs);
             chapterSubmenu->addAction(entry);
         }

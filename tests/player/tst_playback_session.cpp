@@ -3,6 +3,8 @@
 #include "engine/EngineProcess.h"
 #include "player/PlaybackSession.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -25,6 +27,7 @@ private slots:
     void theEngineEndingEndsTheSession();
     void anEngineEndingWhilePausedIsSeen();
     void aStoppedEngineIsSeenOnlyWhilePlaying();
+    void subtitleFilesReachTheEngineAsCheckedCopies();
     void stopEndsAHungEngine();
     void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
     void aSnapshotWhilePausedKeepsThePause();
@@ -164,18 +167,18 @@ void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus_data()
                         "print [lavf] stream 4: audio (aac), -aid 2\n";
     // A film may mark its second audio stream or its subtitle as the default: the engine is
     // told what the menus will show, never left to its own default.
-    QTest::newRow("nothing chosen") << two << -1 << -1 << 1 << 0
-                                    << QStringList{"pausing_keep switch_audio 0",
-                                                   "pausing_keep sub_select -1"};
-    QTest::newRow("chosen streams") << two << 2 << 1 << 2 << 1
-                                    << QStringList{"pausing_keep switch_audio 1",
-                                                   "pausing_keep sub_file -1",
-                                                   "pausing_keep sub_demux 0"};
+    QTest::newRow("nothing chosen")
+        << two << -1 << -1 << 1 << 0
+        << QStringList{"pausing_keep switch_audio 0", "pausing_keep sub_select -1"};
+    QTest::newRow("chosen streams")
+        << two << 2 << 1 << 2 << 1
+        << QStringList{"pausing_keep switch_audio 1", "pausing_keep sub_file -1",
+                       "pausing_keep sub_demux 0"};
     QTest::newRow("a choice the source does not have")
         << two << 5 << 3 << 1 << 0
         << QStringList{"pausing_keep switch_audio 0", "pausing_keep sub_select -1"};
-    QTest::newRow("a silent film") << QString() << 2 << -1 << 0 << 0
-                                   << QStringList{"pausing_keep sub_select -1"};
+    QTest::newRow("a silent film")
+        << QString() << 2 << -1 << 0 << 0 << QStringList{"pausing_keep sub_select -1"};
     // The engine shows a subtitle file it finds beside the film by itself; the menu says so,
     // and a later file the user loads is shown instead.
     QTest::newRow("a subtitle file beside the film")
@@ -206,7 +209,8 @@ void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus()
     QTRY_COMPARE(session.AudioChoice(), audioShown);
     QTRY_COMPARE(session.SubtitleChoice(), subtitleShown);
     QTRY_VERIFY(Commands().contains(commands.last()));
-    QStringList sent = Commands().filter(QRegularExpression("switch_audio|sub_demux|sub_select|sub_file"));
+    QStringList sent =
+        Commands().filter(QRegularExpression("switch_audio|sub_demux|sub_select|sub_file"));
     QCOMPARE(sent, commands);
 }
 
@@ -224,34 +228,40 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession_data()
     const QString started = "print Playing x.\nprint VIDEO:  [H264]\n"
                             "print VO: [xv] 320x240 => 320x240 Planar YV12\n"
                             "wait-for volume 50 2\n";
-    QTest::newRow("end of file") << started + "print Exiting... (End of file)\n" << file << ended
-                                 << int(F::None);
+    QTest::newRow("end of file") << started + "print Exiting... (End of file)\n"
+                                 << file << ended << int(F::None);
+    // A named pipe called like the film's subtitle file would block the engine before its
+    // first frame; it never reaches the engine, and the film plays to its end.
+    QTest::newRow("a pipe beside the film")
+        << "pipe beside\n" + started + "print Exiting... (End of file)\n"
+        << file << ended << int(F::None);
     // Only the end of the source is an end; a dead engine is a failure worth coming back from.
     QTest::newRow("killed by a signal") << started + "crash\n" << file << failed << int(F::Crashed);
-    QTest::newRow("caught a fatal signal")
-        << started + "signal-crash\n" << file << failed << int(F::Crashed);
+    QTest::newRow("caught a fatal signal") << started + "signal-crash\n"
+                                           << file << failed << int(F::Crashed);
     QTest::newRow("error exit after playing a while")
-        << started + "position-runs 0\nsleep 0.6\nexit 1\n" << file << failed << int(F::Crashed);
+        << started + "position-runs 0\nsleep 0.6\nexit 1\n"
+        << file << failed << int(F::Crashed);
     QTest::newRow("crash before the first frame")
-        << "print Playing x.\nwait-for volume 50 2\nsignal-crash\n" << file << failed
-        << int(F::Crashed);
+        << "print Playing x.\nwait-for volume 50 2\nsignal-crash\n"
+        << file << failed << int(F::Crashed);
     // Not media, empty: the engine gives up before it plays anything.
     QTest::newRow("nothing played")
-        << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n" << file
-        << failed << int(F::Unplayable);
+        << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n"
+        << file << failed << int(F::Unplayable);
     // Truncated after the header: the video stream is announced, no frame ever drawn.
     QTest::newRow("no frame") << "print Playing x.\nprint VIDEO:  [H264]\nprint Starting "
                                  "playback...\nwait-for volume 50 2\n"
                                  "print Exiting... (End of file)\n"
                               << file << failed << int(F::Unplayable);
-    QTest::newRow("error exit before playing")
-        << "wait-for volume 50 2\nexit 1\n" << file << failed << int(F::Unplayable);
+    QTest::newRow("error exit before playing") << "wait-for volume 50 2\nexit 1\n"
+                                               << file << failed << int(F::Unplayable);
     // Stuck in the middle: no more answers.
-    QTest::newRow("hang while playing") << started + "sleep 0.3\nhang\n" << file << failed
-                                        << int(F::Hung);
+    QTest::newRow("hang while playing") << started + "sleep 0.3\nhang\n"
+                                        << file << failed << int(F::Hung);
     // Stuck opening a disc whose stream file is a pipe: it never starts and never answers.
-    QTest::newRow("hang opening a disc") << "print Playing br://1.\nhang\n" << bluRay << failed
-                                         << int(F::Hung);
+    QTest::newRow("hang opening a disc") << "print Playing br://1.\nhang\n"
+                                         << bluRay << failed << int(F::Hung);
 }
 
 void PlaybackSessionTest::theEngineEndingEndsTheSession()
@@ -260,6 +270,12 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession()
     QFETCH(int, kind);
     QFETCH(int, expected);
     QFETCH(int, failure);
+    const QString pipe = dir.filePath("end.srt");
+    QFile::remove(pipe);
+    if (script.startsWith("pipe beside\n")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        script.remove(0, 12);
+    }
     UseScript(script);
     PlaybackSession session;
     session.SetDeadlines(2000, 3000);
@@ -279,6 +295,10 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession()
     QTRY_VERIFY(!session.Engine());
     // Nothing is left behind, a stopped engine neither.
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)), 5000);
+    // The engine looks for no subtitle file by itself.
+    const QString argv = Log().filter("argv ").value(0);
+    QVERIFY2(argv.contains("\"-noautosub\"") && !argv.contains("end.srt"), qPrintable(argv));
+    QFile::remove(pipe);
 }
 
 void PlaybackSessionTest::aStoppedEngineIsSeenOnlyWhilePlaying()
@@ -381,20 +401,66 @@ void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
     launch.engineTitle = 3;
     launch.durationSec = 55;
     launch.startSec = 45;
-    session.SetExtraArguments({"-subcp", "enca:__:cp1252"});
+    session.SetExtraArguments({"-cache", "8192"});
     session.Start(launch);
     QCOMPARE(session.PositionMs(), 45000);
     QTRY_VERIFY(Commands().contains("get_property stream_time_pos"));
     QVERIFY(!Commands().contains("get_time_pos"));
     const QString argv = Log().filter("argv ").first();
     // Options never come between the device option and the disc.
-    QVERIFY2(argv.endsWith(QStringLiteral("\"br://3\", \"-bluray-device\", \"%1\"]").arg(dir.path())),
-             qPrintable(argv));
-    QVERIFY(argv.contains("\"-subcp\", \"enca:__:cp1252\""));
+    QVERIFY2(
+        argv.endsWith(QStringLiteral("\"br://3\", \"-bluray-device\", \"%1\"]").arg(dir.path())),
+        qPrintable(argv));
+    QVERIFY(argv.contains("\"-cache\", \"8192\""));
     QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 45 2"}));
     // The clip's length is no answer for the title.
     QTest::qWait(700);
     QCOMPARE(session.DurationSec(), 55);
+}
+
+void PlaybackSessionTest::subtitleFilesReachTheEngineAsCheckedCopies()
+{
+    // Beside the film a Latin-1 file; the resume store names a pipe (swapped in since).
+    const QString film = MakeFile("copies.mkv");
+    const QString beside = dir.filePath("copies.srt");
+    {
+        QFile file(beside);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("1\n00:00:01,000 --> 00:00:04,000\nD\u00e9j\u00e0 vu, "
+                                  "na\u00efve Tr\u00e4ume, gar\u00e7on.\n")
+                       .toLatin1());
+    }
+    const QString pipe = dir.filePath("remembered.srt");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    UseScript("print Playing x.\nsubtitle-files\nprint VIDEO:  [H264]  320x240  24bpp\n");
+    PlaybackSession session;
+    SessionLaunch launch = FileLaunch(film);
+    launch.subtitleFile = pipe;
+    session.Start(launch);
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    QTRY_COMPARE(session.Streams().SubtitleFiles(), QStringList{beside});
+    QCOMPARE(session.SubtitleChoice(), 1);
+
+    const QJsonArray argv =
+        QJsonDocument::fromJson(Log().filter("argv ").value(0).mid(5).toUtf8()).array();
+    const QStringList arguments = QVariant(argv.toVariantList()).toStringList();
+    QVERIFY(arguments.contains("-noautosub"));
+    QCOMPARE(arguments.value(arguments.indexOf("-subcp") + 1), QStringLiteral("utf-8"));
+    // One copy, the pipe left out; the engine reads UTF-8 from it.
+    const QString copy = arguments.value(arguments.indexOf("-sub") + 1);
+    QVERIFY2(!copy.contains(',') && copy != beside, qPrintable(copy));
+    QFile copied(copy);
+    QVERIFY(copied.open(QIODevice::ReadOnly));
+    QVERIFY(
+        QString::fromUtf8(copied.readAll()).contains(QStringLiteral("Tr\u00e4ume, gar\u00e7on")));
+
+    // File > Load Subtitle takes the same road.
+    SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Verdict::Fine;
+    QVERIFY(!session.LoadSubtitle(pipe, &verdict));
+    QCOMPARE(verdict, SubtitleFileCheck::Verdict::NotAFile);
+    QVERIFY(session.LoadSubtitle(beside, &verdict));
+    QTRY_VERIFY(!Commands().filter("sub_load ").isEmpty());
+    QVERIFY(!Commands().filter("sub_load ").first().contains(beside));
 }
 
 QTEST_GUILESS_MAIN(PlaybackSessionTest)
