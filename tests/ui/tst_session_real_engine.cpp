@@ -24,7 +24,8 @@ class SessionRealEngineTest : public QObject
 private slots:
     void initTestCase();
     void fileplaysWithPictureStreamsSnapshotAndEnd();
-    void killedEngineReturnsToTheStartPage();
+    void crashedEngineKeepsThePlaceAndSaysSo_data();
+    void crashedEngineKeepsThePlaceAndSaysSo();
     void craftedMetadataDeletesNothing();
     void craftedTitlesNeitherEndTheSessionNorAddStreams();
     void dataFolderWithCommaStillPlaysAndSnapshots();
@@ -198,22 +199,67 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QVERIFY(!ui.Seek()->isEnabled());
 }
 
-void SessionRealEngineTest::killedEngineReturnsToTheStartPage()
+// An engine that dies in the middle of a film (the engine's own handler catches SIGSEGV,
+// prints ID_SIGNAL and exits with an error; SIGKILL gives it no chance to say anything) is
+// no end of the film: the window says so, keeps the place, and Play starts from there.
+void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo_data()
 {
-    const QString media = MakeMedia("long.mkv", 30);
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGSEGV") << int(SIGSEGV);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo()
+{
+    QFETCH(int, signalNumber);
+    static const QString media = MakeMedia("crashing.mkv", 240);
     QVERIFY(!media.isEmpty());
+    const QString store = AppFolders::AppDataFolder() + "Resume.json";
+    QFile::remove(store);
     DRUI window;
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
+    QString shown;
+    QTimer boxes;
+    connect(&boxes, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    boxes.start(50);
     window.OpenMediaFiles({media});
-    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Engine() && ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    ui.Session().SeekTo(90);
+    QList<double> positions;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid)
+            positions << event.value;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty() && positions.last() >= 91, 15000);
     const qint64 pid = ui.Engine()->ProcessId();
     QVERIFY(pid > 0);
-    ::kill(pid_t(pid), SIGKILL);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 10000);
+    ::kill(pid_t(pid), signalNumber);
+    QTRY_COMPARE_WITH_TIMEOUT(shown, GetText("Messages/MSG0110").arg("crashing.mkv"), 10000);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
-    QVERIFY(!ui.TimerActive());
+    QVERIFY(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)));
+    // The place stands in the store, and Play goes back a little before it.
+    QFile kept(store);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY2(kept.readAll().contains("crashing.mkv"), qPrintable(store));
+    ui.VideoPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Engine(), 10000);
+    positions.clear();
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid)
+            positions << event.value;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), 15000);
+    QVERIFY2(positions.first() >= 80 && positions.first() <= 100,
+             qPrintable(QString::number(positions.first())));
+    window.StopBtn();
 }
 
 void SessionRealEngineTest::craftedMetadataDeletesNothing()
@@ -265,15 +311,17 @@ void SessionRealEngineTest::craftedTitlesNeitherEndTheSessionNorAddStreams()
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
     // The streams' own titles name the entries, and add none.
-    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
-                              QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}),
-                              15000);
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Entries(ui.AudioTracks()),
+        QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}), 15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()),
+             QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     // The titles reach the engine's output right after its video line; give them time to.
     QTest::qWait(1500);
     QCOMPARE(ui.PageStack()->currentIndex(), 2);
     QVERIFY(ui.IsPlaying());
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
+    QCOMPARE(Entries(ui.SubtitleTracks()),
+             QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     // The real end of the file still ends the session.
     QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
 }
@@ -706,10 +754,33 @@ void SessionRealEngineTest::chaptersSubtitleFilesResumeAndPlayingOn()
     meta.close();
     const QString film = dir.filePath("long film.mkv");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
-                            "-i", "testsrc=size=160x120:rate=10:duration=240", "-f", "lavfi",
-                            "-i", "sine=duration=240", "-i", chapters, "-map_metadata", "2",
-                            "-map", "0", "-map", "1", "-c:v", "mpeg4", "-g", "10", "-c:a", "mp2",
+    ffmpeg.start("ffmpeg", {"-hide_banner",
+                            "-nostdin",
+                            "-y",
+                            "-loglevel",
+                            "error",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc=size=160x120:rate=10:duration=240",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=duration=240",
+                            "-i",
+                            chapters,
+                            "-map_metadata",
+                            "2",
+                            "-map",
+                            "0",
+                            "-map",
+                            "1",
+                            "-c:v",
+                            "mpeg4",
+                            "-g",
+                            "10",
+                            "-c:a",
+                            "mp2",
                             film});
     QVERIFY(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
     QFile side(dir.filePath("long film.srt"));
