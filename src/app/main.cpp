@@ -87,7 +87,13 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    ChooseDisplayPlatform();
+    if (ChooseDisplayPlatform() == DisplayPlatform::NoXDisplay) {
+        std::fprintf(stderr,
+                     "%s: no X display (DISPLAY is not set). The video is drawn through X11; "
+                     "on a Wayland desktop, XWayland provides it.\n",
+                     programName);
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(programName));
