@@ -1,5 +1,7 @@
 #include "ui/TrackMenus.h"
 
+#include "i18n/GetText.h"
+
 #include "engine/SlaveCommand.h"
 
 #include <QAction>
@@ -25,6 +27,12 @@ void ResetToFirst(QMenu *menu)
     }
 }
 
+QString DisableText()
+{
+    const QString text = GetText("MainWnd/Disable");
+    return text.isEmpty() ? QStringLiteral("Disable") : text;
+}
+
 void ShowStreams(QMenu *menu, const QStringList &names, int checked)
 {
     menu->clear();
@@ -32,7 +40,7 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
         return;
     }
     for (int n = 0; n <= names.size(); ++n) {
-        auto *entry = new QAction(n == 0 ? QStringLiteral("Disable") : names[n - 1], menu);
+        auto *entry = new QAction(n == 0 ? DisableText() : names[n - 1], menu);
         entry->setData(n);
         entry->setCheckable(true);
         entry->setChecked(n == checked);

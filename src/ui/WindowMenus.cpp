@@ -184,7 +184,7 @@ QMenu *WindowMenus::BuildVideo(DRUI &window)
     entries.value(QStringLiteral("VideoTrack"))->setMenu(tracks);
     entries.value(QStringLiteral("SubtitleTrack"))->setMenu(window.subtitleTrackSubmenu);
 
-    auto *videoOff = new QAction(QStringLiteral("Disable"), tracks);
+    auto *videoOff = new QAction(TrackMenus::DisableText(), tracks);
     videoOff->setData(0);
     auto *videoOn = new QAction(GetText("MainWnd/Video") + " 1", tracks);
     videoOn->setData(1);
