@@ -35,6 +35,23 @@ Verdict Check(const QString &path)
     return Verdict::Fine;
 }
 
+const char *RefusalMessageKey(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Missing:
+        return "Messages/MSG0112";
+    case Verdict::Empty:
+        return "Messages/MSG0113";
+    case Verdict::TooLarge:
+        return "Messages/MSG0114";
+    case Verdict::Fine:
+    case Verdict::NotAFile:
+    case Verdict::Unreadable:
+        break;
+    }
+    return "Messages/MSG0115";
+}
+
 QStringList SideFiles(const QString &mediaPath)
 {
     static const QStringList Extensions{"srt", "ass",  "ssa",   "sub", "smi", "txt",

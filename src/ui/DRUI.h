@@ -10,6 +10,7 @@
 #include "player/ResumeStore.h"
 #include "player/SessionRequest.h"
 #include "player/SourceKind.h"
+#include "player/SubtitleFileCheck.h"
 #include "ui/PlayerPreferences.h"
 
 #include <QMainWindow>
@@ -177,7 +178,8 @@ private:
     SessionLaunch WithResumePoint(SessionLaunch launch);
     QString ResumeNotice() const;
     void StartResumeSaver();
-    void SubtitleNotLoaded(const QString &path);
+    void SubtitleNotLoaded(const QString &path,
+                           SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Verdict::Fine);
     void ToggleMute();
 
     // Recent files.

@@ -50,7 +50,8 @@ void DRUI::ConnectSession()
     connect(session, &PlaybackSession::pictureStarted, this,
             [this] { QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles); });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
-    connect(session, &PlaybackSession::subtitleLoadFailed, this, &DRUI::SubtitleNotLoaded);
+    connect(session, &PlaybackSession::subtitleLoadFailed, this,
+            [this](const QString &path) { SubtitleNotLoaded(path); });
 }
 
 SessionLaunch DRUI::FileLaunch(const QString &path) const
@@ -301,16 +302,18 @@ void DRUI::LoadSubtitleFile()
         return;
     }
     // Checked first: the engine stalls for minutes on a huge file and for ever on a pipe.
-    if (SubtitleFileCheck::Check(path) != SubtitleFileCheck::Verdict::Fine ||
-        !session->LoadSubtitle(path)) {
-        SubtitleNotLoaded(path);
+    SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Check(path);
+    if (verdict != SubtitleFileCheck::Verdict::Fine || !session->LoadSubtitle(path, &verdict)) {
+        SubtitleNotLoaded(path, verdict);
     }
 }
 
-void DRUI::SubtitleNotLoaded(const QString &path)
+void DRUI::SubtitleNotLoaded(const QString &path, SubtitleFileCheck::Verdict verdict)
 {
     qWarning("the subtitle file %s could not be loaded", qUtf8Printable(path));
-    CMessageBox::Inform(geometry(), GetText("Messages/MSG0108").arg(QFileInfo(path).fileName()));
+    CMessageBox::Inform(
+        geometry(),
+        GetText(SubtitleFileCheck::RefusalMessageKey(verdict)).arg(QFileInfo(path).fileName()));
 }
 
 void DRUI::KeepScreenshot(const QString &path)

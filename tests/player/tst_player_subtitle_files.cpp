@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,7 @@ private slots:
     void readsEveryEncodingAsUtf8_data();
     void readsEveryEncodingAsUtf8();
     void handsTheEngineCheckedUtf8Copies();
+    void eachRefusalHasItsOwnMessageInEveryLanguage();
 };
 
 namespace {
@@ -189,6 +192,35 @@ void SubtitleFilesTest::handsTheEngineCheckedUtf8Copies()
     // The copies go with the launch.
     QVERIFY(!QFileInfo::exists(folder));
     QCOMPARE(::unlink(PathBytes::ToBytes(latin).constData()), 0);
+}
+
+void SubtitleFilesTest::eachRefusalHasItsOwnMessageInEveryLanguage()
+{
+    QSet<QString> keys;
+    for (const Verdict verdict :
+         {Verdict::Missing, Verdict::Empty, Verdict::TooLarge, Verdict::NotAFile})
+        keys.insert(QString::fromLatin1(SubtitleFileCheck::RefusalMessageKey(verdict)));
+    QCOMPARE(keys.size(), 4);
+    // An engine that rejects the content says the same as a file that is none.
+    QVERIFY(keys.contains(SubtitleFileCheck::RefusalMessageKey(Verdict::Fine)));
+    for (const char *language : {"English", "German", "French", "ChineseSimplified"}) {
+        QFile file(QStringLiteral(ORVEL_SOURCE_DIR "/languages/%1.ini").arg(language));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QString text = bytes.startsWith("\xff\xfe")
+                                 ? QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2))
+                                 : QString::fromUtf8(bytes);
+        QSet<QString> messages;
+        for (const QString &key : keys) {
+            const QString name = key.section('/', 1);
+            const qsizetype at = text.indexOf("\n" + name + "=");
+            QVERIFY2(at >= 0, qPrintable(QString(language) + " lacks " + name));
+            const QString message = text.mid(at + name.size() + 2).section('\n', 0, 0).trimmed();
+            QVERIFY2(message.contains("%1"), qPrintable(message));
+            messages.insert(message);
+        }
+        QCOMPARE(messages.size(), 4);
+    }
 }
 
 QTEST_APPLESS_MAIN(SubtitleFilesTest)
