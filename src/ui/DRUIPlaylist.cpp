@@ -88,7 +88,7 @@ void DRUI::ProbePendingFiles()
         durationProbes = new DurationProbeQueue(this);
         connect(durationProbes, &DurationProbeQueue::probed, this, &DRUI::TakeProbedDuration);
     }
-    durationProbes->Enqueue(EngineLocator::ProbeToolCopy(appDataFolder), unprobedFiles);
+    durationProbes->Enqueue(EngineLocator::ProbeToolToRun(appDataFolder), unprobedFiles);
     unprobedFiles.clear();
 }
 
