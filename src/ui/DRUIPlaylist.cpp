@@ -7,6 +7,7 @@
 #include "platform/EngineLocator.h"
 #include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
+#include "player/SourceCheck.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
 
@@ -34,20 +35,6 @@ const QString OpenFileFilter = QStringLiteral(
     "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
     "*.m4b *.mkv *.mts *.divx *.ogm *.moi *.vob *.ajp *.f4v *.mqv *.svi *.vid *.tod *.hdmov "
     "*.mod *.mxf *.m2ts *.lrv ;;Disc Image(*.iso);;All File(*)");
-
-// A disc kept as one file (an .iso image) or a drive's block device opens as its folder
-// would; any other file is media for the engine.
-bool IsDiscImage(const QString &path)
-{
-    struct stat info;
-    if (::stat(PathBytes::ToBytes(path).constData(), &info) != 0) {
-        return false;
-    }
-    if (S_ISBLK(info.st_mode)) {
-        return true;
-    }
-    return S_ISREG(info.st_mode) && path.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive);
-}
 
 } // namespace
 
@@ -206,7 +193,7 @@ void DRUI::dropEvent(QDropEvent *event)
 
 void DRUI::OpenSourcePath(const QString &path)
 {
-    if (PathBytes::IsFolder(path) || IsDiscImage(path)) {
+    if (PathBytes::IsFolder(path) || SourceCheck::IsDiscImage(path)) {
         OpenDiscFolder(path);
     } else {
         OpenMediaFiles({path});
@@ -218,7 +205,7 @@ void DRUI::OpenPaths(const QStringList &paths)
     QStringList files;
     QString folder;
     for (const QString &path : paths) {
-        if (PathBytes::IsFolder(path) || IsDiscImage(path)) {
+        if (PathBytes::IsFolder(path) || SourceCheck::IsDiscImage(path)) {
             if (folder.isEmpty()) {
                 folder = path;
             }
@@ -258,7 +245,7 @@ void DRUI::btnOpenFile()
         file = PathBytes::RecoverLossyPath(file);
     }
     // A disc image chosen here opens as a disc.
-    if (files.size() == 1 && IsDiscImage(files.first())) {
+    if (files.size() == 1 && SourceCheck::IsDiscImage(files.first())) {
         OpenDiscFolder(files.first());
         return;
     }

@@ -2,6 +2,8 @@
 // window's own control for it, so that a media key and a click can never disagree.
 #include "ui/WindowRemote.h"
 
+#include "player/SourceCheck.h"
+
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/PathBytes.h"
@@ -27,8 +29,9 @@ PlaybackState WindowRemote::State() const
                        ? PlaybackState::Status::Paused
                        : PlaybackState::Status::Playing;
     state.path = launch.path;
-    state.title = launch.kind == SourceKind::BluRay ? w.loadedDisc.discName
-                                                    : PathBytes::Readable(QFileInfo(launch.path).fileName());
+    state.title = launch.kind == SourceKind::BluRay
+                      ? w.loadedDisc.discName
+                      : PathBytes::Readable(QFileInfo(launch.path).fileName());
     state.artPath = ArtPath();
     state.durationSec = session.DurationSec();
     state.positionMs = session.PositionMs();
@@ -107,20 +110,35 @@ void WindowRemote::SeekTo(qint64 second)
 
 bool WindowRemote::Open(const QString &path)
 {
-    if (!PathBytes::Exists(path)) {
-        qWarning("%s: asked to play it by the desktop, but it does not exist; what plays goes on",
-                 qPrintable(PathBytes::Readable(path)));
-        if (w.isActiveWindow()) {
-            // After the desktop's call has been answered: the notice waits for the user.
-            QTimer::singleShot(0, &w, [window = &w, path] {
-                CMessageBox::Inform(window->geometry(),
-                                    GetText("Messages/MSG0109").arg(PathBytes::Readable(path)));
-            });
-        }
-        return false;
+    // Checked before anything stops, and the desktop's call is answered before the notice
+    // waits for the user.
+    const SourceCheck::Verdict verdict = SourceCheck::Check(path);
+    const char *message = nullptr;
+    switch (verdict) {
+    case SourceCheck::Verdict::MediaFile:
+    case SourceCheck::Verdict::Disc:
+        w.OpenPaths({path});
+        return true;
+    case SourceCheck::Verdict::Missing:
+        message = "Messages/MSG0109";
+        break;
+    case SourceCheck::Verdict::NotADisc:
+        message = "Messages/MSG0116";
+        break;
+    case SourceCheck::Verdict::NotMedia:
+        message = "Messages/MSG0106";
+        break;
     }
-    w.OpenPaths({path});
-    return true;
+    qWarning("%s: asked to play it by the desktop, but it %s; what plays goes on",
+             qPrintable(PathBytes::Readable(path)),
+             verdict == SourceCheck::Verdict::Missing ? "does not exist" : "cannot be played");
+    if (w.isActiveWindow()) {
+        QTimer::singleShot(0, &w, [window = &w, path, message] {
+            CMessageBox::Inform(window->geometry(),
+                                GetText(message).arg(PathBytes::Readable(path)));
+        });
+    }
+    return false;
 }
 
 void WindowRemote::SetVolume(int percent)
