@@ -153,14 +153,10 @@ void DRUI::paintEvent(QPaintEvent *event)
 {
     if (pageStack && CurrentPage() == Page::Video) {
         WindowMenus::EnableForVideoPage(*this, sourceKind == SourceKind::BluRay);
-        QString name = sourceKind == SourceKind::BluRay
-                           ? discNameLabel->text()
-                           : QFileInfo(session->CurrentLaunch().path).fileName();
-        const QString notice = ResumeNotice();
-        if (!notice.isEmpty()) {
-            name += QStringLiteral("   ·   ") + notice;
-        }
-        WindowParts::ShowStatusName(statusLabel, name);
+        const QString name = sourceKind == SourceKind::BluRay
+                                 ? discNameLabel->text()
+                                 : QFileInfo(session->CurrentLaunch().path).fileName();
+        WindowParts::ShowStatusName(statusLabel, name, ResumeNotice());
     } else if (pageStack && CurrentPage() == Page::Disc && sourceKind == SourceKind::BluRay) {
         discPageMenu->show();
     }
