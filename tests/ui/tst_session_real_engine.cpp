@@ -24,6 +24,8 @@ class SessionRealEngineTest : public QObject
 private slots:
     void initTestCase();
     void fileplaysWithPictureStreamsSnapshotAndEnd();
+    void chineseSubtitlesDrawAsGlyphs_data();
+    void chineseSubtitlesDrawAsGlyphs();
     void crashedEngineKeepsThePlaceAndSaysSo_data();
     void crashedEngineKeepsThePlaceAndSaysSo();
     void craftedMetadataDeletesNothing();
@@ -197,6 +199,134 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 20000);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(!ui.Seek()->isEnabled());
+}
+
+namespace {
+
+// The shapes of a subtitle line as drawn on a dark picture: the bright pixels of the lowest
+// band that holds any, cut into runs of columns, each run's mask compared with the others.
+// Characters that no font has all draw as the same box; real glyphs differ.
+int DistinctShapes(const QImage &frame, QImage *band)
+{
+    const auto bright = [&frame](int x, int y) { return qGray(frame.pixel(x, y)) > 180; };
+    int bottom = -1;
+    int top = -1;
+    for (int y = frame.height() - 1; y >= frame.height() / 2; --y) {
+        bool any = false;
+        for (int x = 0; x < frame.width() && !any; ++x)
+            any = bright(x, y);
+        if (any && bottom < 0)
+            bottom = y;
+        if (any)
+            top = y;
+        else if (bottom >= 0 && bottom - y > 8)
+            break;
+    }
+    if (bottom < 0)
+        return 0;
+    *band = frame.copy(0, top, frame.width(), bottom - top + 1);
+    QList<QImage> shapes;
+    int start = -1;
+    for (int x = 0; x <= frame.width(); ++x) {
+        bool on = false;
+        for (int y = top; x < frame.width() && y <= bottom && !on; ++y)
+            on = bright(x, y);
+        if (on && start < 0)
+            start = x;
+        if (!on && start >= 0) {
+            QImage mask(x - start, bottom - top + 1, QImage::Format_Mono);
+            for (int my = 0; my < mask.height(); ++my)
+                for (int mx = 0; mx < mask.width(); ++mx)
+                    mask.setPixel(mx, my, bright(start + mx, top + my) ? 1 : 0);
+            shapes << mask;
+            start = -1;
+        }
+    }
+    // Shapes that differ in a pixel or two are the same shape placed a little differently.
+    QList<QImage> distinct;
+    for (const QImage &shape : shapes) {
+        bool seen = false;
+        for (const QImage &other : distinct) {
+            if (qAbs(other.width() - shape.width()) > 1 || other.height() != shape.height())
+                continue;
+            int differing = 0;
+            const int width = qMin(other.width(), shape.width());
+            for (int y = 0; y < shape.height(); ++y)
+                for (int x = 0; x < width; ++x)
+                    differing += other.pixelIndex(x, y) != shape.pixelIndex(x, y);
+            seen = seen || differing * 10 <= width * shape.height();
+        }
+        if (!seen)
+            distinct << shape;
+    }
+    return int(distinct.size());
+}
+
+} // namespace
+
+// A Chinese subtitle line is drawn in a font that has its characters, as glyphs, not as the
+// empty boxes of a font without them: characters no font has show what boxes look like.
+void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("glyphs");
+    QTest::newRow("chinese") << QStringLiteral("中文字幕测试") << true;
+    QTest::newRow("characters no font has")
+        << QStringLiteral("\uE001\uE002\uE003\uE004\uE005\uE006") << false;
+}
+
+void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, glyphs);
+    const QString film = dir.filePath(QStringLiteral("dark %1.mkv").arg(QTest::currentDataTag()));
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                            "-i", "color=c=black:s=480x270:r=10:d=40", "-c:v", "mpeg4", film});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    QFile line(film.chopped(4) + ".srt");
+    QVERIFY(line.open(QIODevice::WriteOnly));
+    line.write("1\n00:00:00,000 --> 00:00:40,000\n" + text.toUtf8() + "\n");
+    line.close();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    // An engine that fails on the line says so in a notice; it is closed and counts.
+    QString shown;
+    QTimer boxes;
+    connect(&boxes, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    boxes.start(50);
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Session().CurrentState() == PlaybackSession::State::Playing &&
+                                 ui.ClockMs() > 500,
+                             15000);
+    QImage band;
+    int shapes = 0;
+    const auto grab = [&] {
+        const QImage frame = ui.VideoSurface()
+                                 ->screen()
+                                 ->grabWindow(ui.VideoSurface()->winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        shapes = DistinctShapes(frame, &band);
+        return shapes;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(grab() > 0, 15000);
+    if (glyphs)
+        QVERIFY2(shapes >= 4, qPrintable(QString::number(shapes)));
+    else
+        QVERIFY2(shapes <= 2, qPrintable(QString::number(shapes)));
+    window.StopBtn();
+    QVERIFY2(shown.isEmpty(), qPrintable(shown));
 }
 
 // An engine that dies in the middle of a film (the engine's own handler catches SIGSEGV,
