@@ -205,7 +205,7 @@ namespace {
 
 // The shapes of a subtitle line as drawn on a dark picture: the bright pixels of the lowest
 // band that holds any, cut into runs of columns, each run's mask compared with the others.
-// Characters that no font has all draw as the same box; real glyphs differ.
+// Characters that the font lacks all draw as the same box; real glyphs differ.
 int DistinctShapes(const QImage &frame, QImage *band)
 {
     const auto bright = [&frame](int x, int y) { return qGray(frame.pixel(x, y)) > 180; };
@@ -265,14 +265,14 @@ int DistinctShapes(const QImage &frame, QImage *band)
 } // namespace
 
 // A Chinese subtitle line is drawn in a font that has its characters, as glyphs, not as the
-// empty boxes of a font without them: characters no font has show what boxes look like.
+// empty boxes of a font without them, which all look alike.
 void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("glyphs");
     QTest::newRow("chinese") << QStringLiteral("中文字幕测试") << true;
-    QTest::newRow("characters no font has")
-        << QStringLiteral("\uE001\uE002\uE003\uE004\uE005\uE006") << false;
+    // One character six times: the count merges equal shapes, so boxes would count as one.
+    QTest::newRow("one character repeated") << QStringLiteral("中中中中中中") << false;
 }
 
 void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs()
