@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   # disc images are read with the UDF reader that libbluray uses too
   libudfread-dev
+  # the encoding of each subtitle file is found with uchardet
+  libuchardet-dev
   # the engine, the probe, the fonts the window asks for (Calibri's stand-in and one with
   # Chinese characters) and Qt's own translations
   mplayer ffmpeg fonts-crosextra-carlito fonts-noto-cjk qt6-translations-l10n

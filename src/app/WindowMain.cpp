@@ -28,7 +28,12 @@ OrvelWindowMain(int argc, char *argv[], const CommandLineRequest *startRequest)
         return 0;
     }
 
-    ChooseDisplayPlatform();
+    if (ChooseDisplayPlatform() == DisplayPlatform::NoXDisplay) {
+        std::fprintf(stderr,
+                     "orvel-bluray-player: no X display (DISPLAY is not set). The video is drawn "
+                     "through X11; on a Wayland desktop, XWayland provides it.\n");
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("orvel-bluray-player"));

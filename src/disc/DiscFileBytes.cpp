@@ -1,5 +1,11 @@
 #include "disc/DiscFileBytes.h"
 
+#include "platform/PathBytes.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 void DiscFileBytes::Hold(QByteArray bytes, qint64 claimedSize)
 {
     Clear();
@@ -12,13 +18,18 @@ bool DiscFileBytes::Map(const QString &path, qint64 size)
 {
     Clear();
     expected = size;
-    mapped.setFileName(path);
-    if (!mapped.open(QIODevice::ReadOnly))
+    const int descriptor =
+        ::open(PathBytes::ToBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         return false;
-    const uchar *data = mapped.map(0, size);
-    if (!data)
+    void *data = size > 0 ? ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, descriptor, 0)
+                          : MAP_FAILED;
+    ::close(descriptor);
+    if (data == MAP_FAILED)
         return false;
-    view = QByteArrayView(data, size);
+    mapping = data;
+    mappedSize = size;
+    view = QByteArrayView(static_cast<const char *>(data), size);
     return true;
 }
 
@@ -26,7 +37,9 @@ void DiscFileBytes::Clear()
 {
     view = {};
     buffer.clear();
-    if (mapped.isOpen())
-        mapped.close();
+    if (mapping)
+        ::munmap(mapping, size_t(mappedSize));
+    mapping = nullptr;
+    mappedSize = 0;
     expected = 0;
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QtGlobal>
 
 // The bytes of one file of a disc, read once and held for as long as the object lives: a
@@ -11,6 +10,7 @@ class DiscFileBytes
 {
 public:
     DiscFileBytes() = default;
+    ~DiscFileBytes() { Clear(); }
     DiscFileBytes(const DiscFileBytes &) = delete;
     DiscFileBytes &operator=(const DiscFileBytes &) = delete;
 
@@ -28,7 +28,10 @@ public:
 
 private:
     QByteArray buffer;
-    QFile mapped;
+    // The mapping of a large file, unmapped by Clear(); a name is opened by its bytes, for
+    // Qt's file classes would lose a folder's name that is not UTF-8.
+    void *mapping = nullptr;
+    qint64 mappedSize = 0;
     QByteArrayView view;
     qint64 expected = 0;
 };

@@ -1,5 +1,7 @@
 #include "disc/DiscFileSource.h"
 
+#include "platform/PathBytes.h"
+
 #include "disc/FolderDiscSource.h"
 #include "disc/FolderListing.h"
 #include "disc/UdfImageSource.h"
@@ -18,7 +20,7 @@ std::unique_ptr<DiscFileSource> OpenDiscSource(const QString &path)
     if (path.isEmpty())
         return nullptr;
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(PathBytes::ToBytes(path).constData(), &status) != 0)
         return nullptr;
     if (S_ISDIR(status.st_mode))
         return std::make_unique<FolderDiscSource>(path);

@@ -1,5 +1,7 @@
 #include "disc/EngineTitleList.h"
 
+#include "platform/PathBytes.h"
+
 #include "disc/BigEndian.h"
 #include "disc/DiscFileSource.h"
 
@@ -581,7 +583,7 @@ QVector<EngineTitleList::Entry> EngineTitleList::Finish()
         entry.entryName = name;
         // The playlist number is atoi of the name, kept as an unsigned 32-bit value and read
         // back as an int; it must lie in 0..99999 and its five-digit file must parse.
-        const QByteArray encoded = QFile::encodeName(name);
+        const QByteArray encoded = PathBytes::ToBytes(name);
         const int number = int(std::strtol(encoded.constData(), nullptr, 10));
         if (number >= 0 && number <= 99999) {
             const QString playlist = QStringLiteral("%1.mpls").arg(number, 5, 10, QLatin1Char('0'));

@@ -1,5 +1,7 @@
 #include "disc/FolderDiscSource.h"
 
+#include "platform/PathBytes.h"
+
 #include "disc/FolderListing.h"
 #include "disc/MplsReader.h"
 #include "disc/ReadOnlyFile.h"
@@ -25,7 +27,7 @@ bool FolderDiscSource::List(const QString &relative, QVector<DiscEntry> &entries
 bool FolderDiscSource::IsFolder(const QString &relative)
 {
     struct stat status;
-    return ::stat(QFile::encodeName(Where(relative)).constData(), &status) == 0 &&
+    return ::stat(PathBytes::ToBytes(Where(relative)).constData(), &status) == 0 &&
            S_ISDIR(status.st_mode);
 }
 

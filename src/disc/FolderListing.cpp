@@ -1,5 +1,7 @@
 #include "disc/FolderListing.h"
 
+#include "platform/PathBytes.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -15,7 +17,7 @@ QString JoinPath(const QString &folder, const QString &name)
 
 bool ListFolderEntries(const QString &folder, QVector<FolderEntry> &entries)
 {
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR *dir = ::opendir(PathBytes::ToBytes(folder).constData());
     if (!dir)
         return false;
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
@@ -30,7 +32,7 @@ bool ListFolderEntries(const QString &folder, QVector<FolderEntry> &entries)
             record.isDirectory = S_ISDIR(status.st_mode) ? 1 : 0;
             record.size = quint64(status.st_size);
         }
-        record.path = prefix + QFile::decodeName(entry->d_name);
+        record.path = prefix + PathBytes::FromBytes(entry->d_name);
         entries.append(record);
     }
     ::closedir(dir);

@@ -1,5 +1,7 @@
 #include "disc/UdfImageSource.h"
 
+#include "platform/PathBytes.h"
+
 #include <QFile>
 #include <QPair>
 #include <QVector>
@@ -200,7 +202,7 @@ std::unique_ptr<UdfImageSource> UdfImageSource::Open(const QString &path)
     // Non-blocking so that an optical drive without a disc answers at once.
     int fd;
     do {
-        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = ::open(PathBytes::ToBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return nullptr;

@@ -15,6 +15,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
+    // Without a sound device the engine's own list ends with no output at all, and it then
+    // stalls on seeks and chapter jumps; the null output plays the picture on in silence.
+    arguments << QStringLiteral("-ao") << QStringLiteral("pulse,alsa,oss,null");
     // A decoder running frames in parallel hands out, after a title's last clip, a frame held
     // back from the clip before, stamped on that clip's time line; the engine then waits for
     // that time on the last picture. A title's clips are decoded one frame at a time.
@@ -65,6 +68,9 @@ QStringList HeadlessEngineArguments(QStringList arguments)
     if (windowOption >= 0 && windowOption + 1 < arguments.size())
         arguments.remove(windowOption, 2);
     arguments.removeAll(QStringLiteral("-zoom"));
+    const qsizetype audioOption = arguments.indexOf(QStringLiteral("-ao"));
+    if (audioOption >= 0 && audioOption + 1 < arguments.size())
+        arguments.remove(audioOption, 2);
     const qsizetype videoOption = arguments.indexOf(QStringLiteral("-vo"));
     if (videoOption >= 0 && videoOption + 1 < arguments.size())
         arguments[videoOption + 1] = QStringLiteral("null");
@@ -73,14 +79,18 @@ QStringList HeadlessEngineArguments(QStringList arguments)
     return arguments;
 }
 
-QStringList SubtitleCodePageArguments(const QString &interfaceLocale)
+QStringList SubtitleArguments(const QStringList &files)
 {
-    // ENCA tells UTF-8 from the rest by itself; what it cannot name falls back to the code
-    // page that users of the interface language most likely have. Its Chinese analyser also
-    // knows GBK and Big5, but it takes Latin-1 text for GBK, so only Chinese uses it.
-    const bool chinese = interfaceLocale.startsWith(QLatin1String("zh"));
-    return {QStringLiteral("-subcp"),
-            chinese ? QStringLiteral("enca:zh:cp936") : QStringLiteral("enca:__:cp1252")};
+    QStringList arguments{QStringLiteral("-noautosub"),
+                          QStringLiteral("-subcp"),
+                          QStringLiteral("utf-8"),
+                          QStringLiteral("-font"),
+                          SubtitleFont,
+                          QStringLiteral("-subfont"),
+                          SubtitleFont};
+    if (!files.isEmpty())
+        arguments << QStringLiteral("-sub") << files.join(QLatin1Char(','));
+    return arguments;
 }
 
 QStringList EngineRunArguments(const EngineRun &run)
@@ -91,7 +101,5 @@ QStringList EngineRunArguments(const EngineRun &run)
     if (run.windowId == 0)
         arguments = HeadlessEngineArguments(arguments);
     // Options go before the source and its device option, which end the list.
-    if (!run.interfaceLocale.isEmpty())
-        arguments = SubtitleCodePageArguments(run.interfaceLocale) + arguments;
-    return arguments;
+    return run.extraOptions + SubtitleArguments(run.subtitleFiles) + arguments;
 }

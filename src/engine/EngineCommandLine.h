@@ -39,11 +39,15 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                             bool titleChosen = false,
                             std::optional<int> titleNumber = std::nullopt);
 
-// The options that make the engine show a subtitle file in a legacy code page readably:
-// UTF-8 (with or without a byte-order mark) is recognised by itself; other files are read as
-// Windows-1252 (Latin-1), or as GBK (cp936) when interfaceLocale (CLanguageManager::Locale,
-// "zh_CN") is Chinese. Meant to be appended to EngineArguments before the source.
-QStringList SubtitleCodePageArguments(const QString &interfaceLocale);
+// The options for the subtitle files of one run, meant to go before the source: the engine
+// looks for none by itself, reads every file as UTF-8 (the player hands it UTF-8 copies),
+// draws the text in SubtitleFont, and loads files (copies whose names hold no comma) in this
+// order, showing the first.
+QStringList SubtitleArguments(const QStringList &files);
+
+// A font family that has the characters of every interface language, Chinese included; the
+// engine's default font draws Chinese characters as empty boxes.
+inline const QString SubtitleFont = QStringLiteral("Noto Sans CJK SC");
 
 // The prefix of the screenshot filter's files, relative to the engine's working directory.
 inline const QString EngineScreenshotPrefix = QStringLiteral("./");
@@ -62,13 +66,14 @@ struct EngineRun
     qulonglong windowId = 0;
     // A DVD or Blu-ray title played by the engine's number for it.
     std::optional<int> titleNumber;
-    // The interface language (CLanguageManager::Locale), for subtitle files' code pages;
-    // empty leaves the engine's own default.
-    QString interfaceLocale;
+    // The run's subtitle files as the engine is to read them (UTF-8 copies), in load order.
+    QStringList subtitleFiles;
+    // Further options for this run (a test's dump of what the engine read, say).
+    QStringList extraOptions;
 };
 
 // The whole command line of one run: the one place where the engine's arguments are put
-// together (EngineArguments, the subtitle code page, a run without a window), options first
+// together (EngineArguments, the subtitle options, a run without a window), options first
 // and the source with its device option last.
 QStringList EngineRunArguments(const EngineRun &run);
 

@@ -56,6 +56,7 @@ constexpr LineShape Shapes[] = {
     {"SUB: Added subtitle file (%d): %s", Kind::SubtitleFileAdded},
     {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
     {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
+    {"ID_SIGNAL=%d", Kind::EngineSignal},
 };
 
 // A path the engine prints is cut to this many bytes; no file system takes longer ones.
@@ -287,6 +288,9 @@ void ReadDetails(QByteArrayView text, EngineEvent &event)
     case Kind::ChapterName:
         event.number = LeadingNumber(text.sliced(ChapterHead.size()));
         event.title = MediaText(text.sliced(text.indexOf('=') + 1));
+        break;
+    case Kind::EngineSignal:
+        event.number = LeadingNumber(text.sliced(text.indexOf('=') + 1));
         break;
     default:
         break;

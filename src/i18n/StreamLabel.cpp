@@ -1,5 +1,7 @@
 #include "i18n/StreamLabel.h"
 
+#include "i18n/GetText.h"
+
 namespace StreamLabel {
 
 namespace {
@@ -92,9 +94,12 @@ QString LanguageName(const QString &languageCode, const QString &interfaceLocale
 QString Text(Kind kind, int number, const QString &languageCode, const QString &title,
              const QString &interfaceLocale)
 {
-    QString text =
-        (kind == Kind::Audio ? QStringLiteral("Audio %1") : QStringLiteral("Subtitle %1"))
-            .arg(number);
+    // The word before the number comes from the language file; without one, English.
+    QString pattern =
+        GetText(kind == Kind::Audio ? "MainWnd/AudioNumber" : "MainWnd/SubtitleNumber");
+    if (!pattern.contains(QLatin1String("%1")))
+        pattern = kind == Kind::Audio ? QStringLiteral("Audio %1") : QStringLiteral("Subtitle %1");
+    QString text = pattern.arg(number);
     const QString language = LanguageName(languageCode, interfaceLocale);
     const QString shownTitle = title.trimmed();
     if (language.isEmpty() && shownTitle.isEmpty())

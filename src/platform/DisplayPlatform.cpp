@@ -3,10 +3,14 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-void ChooseDisplayPlatform()
+DisplayPlatform ChooseDisplayPlatform()
 {
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
-    }
+    const QByteArray asked = qgetenv("QT_QPA_PLATFORM");
+    // Wayland cannot take the engine's window; xcb needs a display to talk to.
+    if (!asked.isEmpty() && !asked.startsWith("wayland") && !asked.startsWith("xcb"))
+        return DisplayPlatform::UsersOwn;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return DisplayPlatform::NoXDisplay;
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+    return DisplayPlatform::X11;
 }

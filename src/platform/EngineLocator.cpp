@@ -47,5 +47,21 @@ bool EngineLocator::PrepareProbeToolCopy(const QString &appDataFolder)
     if (QFileInfo::exists(copy))
         return true;
     // QFile::copy keeps the permissions, so the copy stays executable.
-    return QFile::copy(ProbeToolSource(), copy);
+    QFile source(ProbeToolSource());
+    if (source.copy(copy))
+        return true;
+    qWarning("the probe tool could not be copied to %s: %s", qUtf8Printable(copy),
+             qUtf8Printable(source.errorString()));
+    return false;
+}
+
+QString EngineLocator::ProbeToolToRun(const QString &appDataFolder)
+{
+    const QString copy = ProbeToolCopy(appDataFolder);
+    const QFileInfo copied(copy);
+    if (copied.isFile() && copied.isExecutable() && copied.size() > 0)
+        return copy;
+    qWarning("the probe tool copy %s is missing or empty; %s is run instead", qUtf8Printable(copy),
+             qUtf8Printable(ProbeToolSource()));
+    return ProbeToolSource();
 }

@@ -26,4 +26,9 @@ public:
     // already there; an existing copy is never replaced. Returns whether a copy exists
     // afterwards.
     static bool PrepareProbeToolCopy(const QString &appDataFolder);
+
+    // The probe to run: the copy when it is a whole executable file, else the shipped tool
+    // itself (a full data folder leaves no copy, or an empty one), with a line in the log
+    // saying so; lengths are measured either way.
+    static QString ProbeToolToRun(const QString &appDataFolder);
 };

@@ -96,6 +96,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     pendingSubtitleLoad.clear();
     catalog = StreamCatalog();
     landingToCheck = next.startSec > 0 && next.latestStartSec >= next.startSec;
+    subtitleCopies = std::make_unique<SubtitleHandOver>();
 
     // A disc title's own time starts at 0; a file's time line is learned from its first
     // answer.
@@ -136,8 +137,11 @@ void PlaybackSession::Start(const SessionLaunch &next)
     run.windowId = windowId;
     if (launch.kind != SourceKind::MediaFile && launch.engineTitle > 0)
         run.titleNumber = launch.engineTitle;
-    run.interfaceLocale = interfaceLocale;
+    run.subtitleFiles = PrepareSubtitleFiles();
+    run.extraOptions = extraArguments;
     engine->Start(EngineRunArguments(run));
+    launchedMs = NowMs();
+    lastAnswerMs = launchedMs;
 
     Send(SlaveCommand::Volume(volume));
     if (startMs > 0)
@@ -201,6 +205,8 @@ void PlaybackSession::Resume()
     SetState(engineStarted ? State::Playing : State::Starting);
     // Any command without the keep-pause prefix ends the engine's pause: the position
     // question does, at once, so the engine and the clock start together.
+    // The engine was not asked while paused; its silence counts from now.
+    lastAnswerMs = NowMs();
     Poll();
     engineIsPaused = false;
     pollTimer.start();
@@ -235,6 +241,7 @@ void PlaybackSession::Moved(qint64 positionMs)
         if (pictureUp || engineStarted)
             clock.Resume(NowMs());
         SetState(engineStarted ? State::Playing : State::Starting);
+        lastAnswerMs = NowMs();
         pollTimer.start();
     }
     emit seeked(positionMs);
@@ -315,10 +322,36 @@ void PlaybackSession::SendSubtitleChoice()
     }
 }
 
-bool PlaybackSession::LoadSubtitle(const QString &path)
+QStringList PlaybackSession::PrepareSubtitleFiles()
 {
-    const std::optional<QByteArray> load = SlaveCommand::SubLoad(path);
-    if (!IsActive() || !load)
+    // The files beside a film, then the one the launch asks for, each checked first: the
+    // engine's own search would open a pipe or a huge file of that name unchecked.
+    QStringList files;
+    if (launch.kind == SourceKind::MediaFile)
+        files = SubtitleFileCheck::SideFiles(launch.path);
+    if (!launch.subtitleFile.isEmpty() && !files.contains(launch.subtitleFile))
+        files << launch.subtitleFile;
+    QStringList copies;
+    for (const QString &file : std::as_const(files)) {
+        SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Verdict::Fine;
+        if (const std::optional<QString> copy = subtitleCopies->Prepare(file, &verdict))
+            copies << *copy;
+        else
+            qWarning("the subtitle file %s is left out (%d)", qUtf8Printable(file), int(verdict));
+    }
+    return copies;
+}
+
+bool PlaybackSession::LoadSubtitle(const QString &path, SubtitleFileCheck::Verdict *verdict)
+{
+    if (verdict)
+        *verdict = SubtitleFileCheck::Verdict::Fine;
+    if (!IsActive() || !subtitleCopies)
+        return false;
+    const std::optional<QString> copy = subtitleCopies->Prepare(path, verdict);
+    const std::optional<QByteArray> load =
+        copy ? SlaveCommand::SubLoad(*copy) : std::optional<QByteArray>();
+    if (!load)
         return false;
     pendingSubtitleLoad = path;
     Send(*load);
@@ -380,9 +413,26 @@ void PlaybackSession::Poll()
 {
     if (!engine)
         return;
+    CheckAnswers();
+    if (!engine)
+        return;
     Send(SlaveCommand::GetTimeLength());
     Send(UsesTitleTime() ? SlaveCommand::GetTitleTimePos() : SlaveCommand::GetTimePos());
     clock.OnPositionAsked();
+}
+
+void PlaybackSession::CheckAnswers()
+{
+    const qint64 now = NowMs();
+    const bool silent =
+        engineStarted ? now - lastAnswerMs > answerDeadlineMs : now - launchedMs > startDeadlineMs;
+    if (!silent || !(state == State::Playing || state == State::Starting))
+        return;
+    qWarning("the engine gave no answer for %lld ms and is ended",
+             engineStarted ? now - lastAnswerMs : now - launchedMs);
+    // A stopped or blocked engine never reads "q"; it is killed, not asked.
+    EndEngineNow();
+    Fail(Failure::Hung);
 }
 
 void PlaybackSession::MarkStarted()
@@ -422,14 +472,14 @@ void PlaybackSession::ApplyChoices()
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
     SendSubtitleChoice();
-    // A file the user loaded last time is not found beside the film by the engine.
-    if (!launch.subtitleFile.isEmpty() &&
-        !SubtitleFileCheck::SideFiles(launch.path).contains(launch.subtitleFile))
-        LoadSubtitle(launch.subtitleFile);
 }
 
-void PlaybackSession::OnEngineEvent(const EngineEvent &event)
+void PlaybackSession::OnEngineEvent(const EngineEvent &received)
 {
+    EngineEvent event = received;
+    // The engine names the copy it read; the menus and the resume store name the user's file.
+    if (event.kind == EngineEvent::Kind::SubtitleFileAdded && subtitleCopies)
+        event.subtitlePath = subtitleCopies->OriginalOf(event.subtitlePath);
     catalog.Add(event);
     switch (event.kind) {
     case EngineEvent::Kind::PositionAnswer:
@@ -440,6 +490,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
         // A source without a picture (a sound file) never prints "VIDEO: "; its first answer
         // says it plays.
         MarkStarted();
+        lastAnswerMs = NowMs();
         clock.OnEnginePosition(event.valueValid ? event.value : -1, NowMs());
         if (landingToCheck && event.valueValid)
             CheckStartLanding();
@@ -491,6 +542,12 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     case EngineEvent::Kind::Screenshot:
         emit screenshotWritten(event.screenshotPath);
         break;
+    case EngineEvent::Kind::EngineSignal:
+        // The engine caught a fatal signal and exits after this line, whatever it had played.
+        qWarning("the engine died of signal %d", event.number);
+        LetEngineGo(false);
+        Fail(Failure::Crashed);
+        break;
     case EngineEvent::Kind::EndOfFile:
     case EngineEvent::Kind::Quit:
         pollTimer.stop();
@@ -502,14 +559,22 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &event)
     }
 }
 
-void PlaybackSession::OnEngineFinished()
+void PlaybackSession::OnEngineFinished(int exitCode, bool crashed)
 {
     // An engine that crashed, was killed or could not play the source never prints its
-    // closing line; its end still ends the session.
+    // closing line; its end still ends the session, and how it ended tells which way.
     if (IsActive()) {
         pollTimer.stop();
         clock.Pause(NowMs());
-        EndedByEngine();
+        if (crashed) {
+            qWarning("the engine was ended by a signal");
+            Fail(Failure::Crashed);
+        } else if (exitCode != 0 && engineStarted) {
+            qWarning("the engine left with error %d before the end", exitCode);
+            Fail(Failure::Crashed);
+        } else {
+            EndedByEngine();
+        }
     }
     EndEngineNow();
 }

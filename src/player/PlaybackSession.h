@@ -4,6 +4,7 @@
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamCatalog.h"
+#include "player/SubtitleHandOver.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
+
+#include <memory>
 
 class EngineProcess;
 
@@ -39,8 +42,8 @@ struct SessionLaunch
     static constexpr int NoChoice = -1;
     int audioChoice = NoChoice;
     int subtitleChoice = NoChoice;
-    // A subtitle file to show instead of a stream (loaded when the engine does not find it
-    // beside the film by itself).
+    // A subtitle file to show instead of a stream (loaded after the files beside the film
+    // when it is not one of them).
     QString subtitleFile;
     int volume = 50;
 };
@@ -66,11 +69,23 @@ public:
         None,
         EngineMissing, // no engine program could be started
         Unplayable,    // the engine ended without playing anything of the source
+        // The engine died (a fatal signal, or an error exit after it had started to play)
+        // before the end of the source: where it was is worth coming back to.
+        Crashed,
+        // The engine stopped answering and was ended: no position answer for
+        // AnswerDeadlineMs while playing, or no sign of playing StartDeadlineMs after launch.
+        Hung,
     };
 
     // How long an engine told to quit may take before it is ended.
     static constexpr int QuitDeadlineMs = 2000;
     static constexpr int PollIntervalMs = 500;
+    // A seek on a slow disc takes a second or two; an engine silent for this long while it
+    // plays is stuck (a blocked sound device, a pipe it reads from, a stopped process).
+    static constexpr int AnswerDeadlineMs = 8000;
+    // Opening a Blu-ray title (keys, playlists, a drive spinning up) can take many seconds,
+    // but an engine that neither plays nor answers after this long never will.
+    static constexpr int StartDeadlineMs = 45000;
 
     explicit PlaybackSession(QObject *parent = nullptr);
     ~PlaybackSession() override;
@@ -78,9 +93,14 @@ public:
     // Where the engine draws (a native window id; 0 for none) and where it writes screenshots.
     void SetWindowId(qulonglong id) { windowId = id; }
     void SetWorkingFolder(const QString &folder) { workingFolder = folder; }
-    // The interface language, which decides how the engine reads subtitle files in legacy
-    // code pages; empty leaves the engine's default.
-    void SetInterfaceLocale(const QString &locale) { interfaceLocale = locale; }
+    // Engine options for every launch, before the source (a test's dump of what it read).
+    void SetExtraArguments(const QStringList &arguments) { extraArguments = arguments; }
+    // For tests: shorter deadlines than AnswerDeadlineMs and StartDeadlineMs.
+    void SetDeadlines(int answerMs, int startMs)
+    {
+        answerDeadlineMs = answerMs;
+        startDeadlineMs = startMs;
+    }
 
     // Ends whatever runs (at once, without "q") and launches the engine on the launch.
     void Start(const SessionLaunch &launch);
@@ -103,8 +123,9 @@ public:
     void SelectAudio(int choice);
     void SelectSubtitle(int choice);
     // Adds a subtitle file to what plays and shows it; subtitleLoadFailed() tells when the
-    // engine could not read it. False when nothing plays or the name cannot be sent.
-    bool LoadSubtitle(const QString &path);
+    // engine could not read it. False when nothing plays, the file fails the checks
+    // (verdict says which) or the name cannot be sent.
+    bool LoadSubtitle(const QString &path, SubtitleFileCheck::Verdict *verdict = nullptr);
     // -1 left only, 0 both, 1 right only.
     void SetBalance(int side);
     // Writes the current frame through the engine's screenshot filter; a paused engine stays
@@ -117,6 +138,12 @@ public:
     // Starting, playing or paused: an engine runs and was not told to quit.
     bool IsActive() const;
     Failure LastFailure() const { return failure; }
+    // The engine failed while it played the source (Crashed or Hung): the place it reached
+    // stands, and playing again may start from there.
+    bool EndedUnexpectedly() const
+    {
+        return state == State::Failed && (failure == Failure::Crashed || failure == Failure::Hung);
+    }
     // Whether the engine is asked for its position (while it plays, not while paused).
     bool IsPolling() const { return pollTimer.isActive(); }
     const SessionLaunch &CurrentLaunch() const { return launch; }
@@ -154,10 +181,14 @@ signals:
 
 private:
     void OnEngineEvent(const EngineEvent &event);
-    void OnEngineFinished();
+    void OnEngineFinished(int exitCode, bool crashed);
+    // The engine is stuck: it is ended at once and the session fails.
+    void CheckAnswers();
     void OnEngineStartFailed();
     void Poll();
     void ApplyChoices();
+    // The engine's copies of the launch's subtitle files, in the order it loads them.
+    QStringList PrepareSubtitleFiles();
     void SendSubtitleChoice();
     // The catalog took a subtitle file the engine loaded.
     void TakeSubtitleFile();
@@ -188,7 +219,12 @@ private:
     Failure failure = Failure::None;
     qulonglong windowId = 0;
     QString workingFolder;
-    QString interfaceLocale;
+    QStringList extraArguments;
+    int answerDeadlineMs = AnswerDeadlineMs;
+    int startDeadlineMs = StartDeadlineMs;
+    // When the engine last answered a position question, or polling (re)started.
+    qint64 lastAnswerMs = 0;
+    qint64 launchedMs = 0;
     qint64 durationSec = 0;
     int volume = 50;
     int audioChoice = 0;
@@ -201,4 +237,6 @@ private:
     bool landingToCheck = false; // the launch's start seek may have gone past latestStartSec
     QString pendingSubtitleLoad;
     StreamCatalog catalog;
+    // The engine's copies of this launch's subtitle files.
+    std::unique_ptr<SubtitleHandOver> subtitleCopies;
 };

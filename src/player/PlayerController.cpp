@@ -85,8 +85,9 @@ void PlayerController::ConnectSession()
     connect(session, &PlaybackSession::pictureStarted, this, [this] {
         QTimer::singleShot(ProbeAfterVideoLineMs, this, &PlayerController::ProbePendingFiles);
     });
-    connect(session, &PlaybackSession::subtitleLoadFailed, this,
-            &PlayerController::subtitleNotLoaded);
+    connect(session, &PlaybackSession::subtitleLoadFailed, this, [this](const QString &path) {
+        emit subtitleNotLoaded(path, SubtitleFileCheck::Verdict::Fine);
+    });
 }
 
 bool PlayerController::Handle(const PlayerRequest &request)
@@ -323,9 +324,10 @@ bool PlayerController::Act(const Ask::LoadSubtitle &ask)
     if (!session->IsActive() || ask.path.isEmpty())
         return false;
     // Checked first: the engine stalls for minutes on a huge file and for ever on a pipe.
-    if (SubtitleFileCheck::Check(ask.path) != SubtitleFileCheck::Verdict::Fine ||
-        !session->LoadSubtitle(ask.path)) {
-        emit subtitleNotLoaded(ask.path);
+    SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Check(ask.path);
+    if (verdict != SubtitleFileCheck::Verdict::Fine || !session->LoadSubtitle(ask.path, &verdict)) {
+        qWarning("the subtitle file %s could not be loaded", qUtf8Printable(ask.path));
+        emit subtitleNotLoaded(ask.path, verdict);
         return false;
     }
     return true;
@@ -395,11 +397,17 @@ bool PlayerController::Act(const Ask::Open &ask)
     for (const QString &path : ask.paths) {
         if (path.isEmpty())
             continue;
-        if (ask.from == Ask::From::Outside && !PathBytes::Exists(path)) {
-            qWarning("%s: asked to play it from outside, but it does not exist; what plays "
-                     "goes on",
-                     qPrintable(PathBytes::Readable(path)));
-            emit missingFromOutside(path);
+        // From outside a path is checked before anything stops: what cannot be played is
+        // refused and named, and what plays goes on.
+        const SourceCheck::Verdict verdict = ask.from == Ask::From::Outside
+                                                 ? SourceCheck::Check(path)
+                                                 : SourceCheck::Verdict::MediaFile;
+        if (verdict != SourceCheck::Verdict::MediaFile && verdict != SourceCheck::Verdict::Disc) {
+            qWarning("%s: asked to play it from outside, but it %s; what plays goes on",
+                     qPrintable(PathBytes::Readable(path)),
+                     verdict == SourceCheck::Verdict::Missing ? "does not exist"
+                                                              : "cannot be played");
+            emit refusedFromOutside(path, verdict);
             continue;
         }
         if (ask.from == Ask::From::DiscDialog || IsDiscLocation(path)) {
@@ -710,7 +718,7 @@ void PlayerController::ProbePendingFiles()
                 &PlayerController::TakeProbedDuration);
     }
     const QString tool =
-        probeTool.isEmpty() ? EngineLocator::ProbeToolCopy(appDataFolder) : probeTool;
+        probeTool.isEmpty() ? EngineLocator::ProbeToolToRun(appDataFolder) : probeTool;
     durationProbes->Enqueue(tool, unprobedFiles);
     unprobedFiles.clear();
 }
@@ -730,6 +738,12 @@ void PlayerController::TakeProbedDuration(const QString &path, const ProbedDurat
 
 void PlayerController::SessionStateChanged(PlaybackSession::State state)
 {
+    if (state == PlaybackSession::State::Failed) {
+        // A crash or a hang is no end: the place reached is kept for the next Play.
+        RememberWhereItIs(false);
+        resumeSaver.stop();
+        return;
+    }
     if (state != PlaybackSession::State::Ended)
         return;
     // Played to its end: there is nothing to come back to.
@@ -767,7 +781,6 @@ void PlayerController::Launch(SessionLaunch launch, StartFrom from)
         resumeNotice.start();
         emit resumedAt(resumedAtSec);
     }
-    session->SetInterfaceLocale(interfaceLocale);
     session->Start(launch);
     resumeSaver.start();
 }
@@ -817,7 +830,8 @@ void PlayerController::RememberWhereItIs(bool playedToEnd)
 {
     if (!resumeEnabled)
         return;
-    if (!playedToEnd && !session->IsActive())
+    // After a crash or a hang the clock holds the last place the engine reached.
+    if (!playedToEnd && !session->IsActive() && !session->EndedUnexpectedly())
         return;
     const SessionLaunch &launch = session->CurrentLaunch();
     const std::optional<ResumeKey> key = ResumeKeyFor(launch);

@@ -9,7 +9,9 @@
 #include "player/PlayerRequest.h"
 #include "player/RecentFiles.h"
 #include "player/ResumeStore.h"
+#include "player/SourceCheck.h"
 #include "player/SourceKind.h"
+#include "player/SubtitleFileCheck.h"
 
 #include <QMap>
 #include <QObject>
@@ -47,10 +49,8 @@ public:
     // from outside that does not exist, a chapter that is not there).
     bool Handle(const PlayerRequest &request);
 
-    // Where the engine draws (a native window id; 0 draws nowhere) and the interface
-    // language, which decides how subtitle files in legacy code pages are read.
+    // Where the engine draws (a native window id; 0 draws nowhere).
     void SetDrawingWindow(qulonglong id) { session->SetWindowId(id); }
-    void SetInterfaceLocale(const QString &locale) { interfaceLocale = locale; }
     // The user's preferences; the window keeps them in the settings file.
     void SetResumeEnabled(bool on) { resumeEnabled = on; }
     void SetPlayNext(bool on) { playNext = on; }
@@ -109,9 +109,12 @@ signals:
     void fileWanted();
     // A folder or image that is no disc the player can play.
     void notADisc(const QString &path);
-    // A file from outside that does not exist; what plays goes on.
-    void missingFromOutside(const QString &path);
-    void subtitleNotLoaded(const QString &path);
+    // A path from outside that cannot be played (SourceCheck says why: missing, no disc, no
+    // file the engine can read); it was refused before anything stopped, and what plays goes
+    // on.
+    void refusedFromOutside(const QString &path, SourceCheck::Verdict verdict);
+    // A subtitle file refused by the checks (verdict says which), or by the engine (Fine).
+    void subtitleNotLoaded(const QString &path, SubtitleFileCheck::Verdict verdict);
     // A Blu-ray scan runs (busy) or has ended.
     void discReading(bool busy);
 
@@ -176,7 +179,6 @@ private:
 
     PlaybackSession *session = nullptr;
     QString appDataFolder;
-    QString interfaceLocale;
     QString probeTool;
     bool resumeEnabled = true;
     bool playNext = false;

@@ -5,6 +5,7 @@
 #include "platform/WholeFileWriter.h"
 
 #include <QDir>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -46,18 +47,31 @@ void RecentFiles::Load()
         return;
     storedBytes = SplitLines(*content);
     for (const QByteArray &line : std::as_const(storedBytes))
-        entries << PathBytes::FromBytes(line);
+        entries << PathFromLine(line);
+}
+
+QByteArray RecentFiles::LineFor(const QString &path)
+{
+    // One path per line: a path holding a line break is kept as a file address, every byte
+    // escaped. A plain path starts with "/", so the two never meet.
+    if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')))
+        return PathBytes::ToFileUrl(path);
+    return PathBytes::ToBytes(path);
+}
+
+QString RecentFiles::PathFromLine(const QByteArray &line)
+{
+    if (line.startsWith("file://"))
+        return PathBytes::FromFileUrl(QUrl::fromEncoded(line));
+    return PathBytes::FromBytes(line);
 }
 
 bool RecentFiles::AddRecentFile(const QString &path)
 {
-    // The file keeps one path per line: a path holding a line break would come back as two
-    // bogus entries. Such a path still plays; it is just not remembered.
-    if (entries.contains(path) || path.contains(QLatin1Char('\n')) ||
-        path.contains(QLatin1Char('\r')))
+    if (entries.contains(path) || path.isEmpty())
         return false;
     entries.prepend(path);
-    storedBytes.prepend(PathBytes::ToBytes(path));
+    storedBytes.prepend(LineFor(path));
     if (entries.size() > MaxEntries) {
         entries.removeLast();
         storedBytes.removeLast();

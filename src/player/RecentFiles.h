@@ -43,6 +43,9 @@ public:
 
     // The entries of file content, as bytes without their line ends; blank lines are skipped.
     static QList<QByteArray> SplitLines(QByteArrayView content);
+    // A path's line in the file and back.
+    static QByteArray LineFor(const QString &path);
+    static QString PathFromLine(const QByteArray &line);
     // The file content for a list of entries as bytes.
     static QByteArray JoinLines(const QList<QByteArray> &lines);
 

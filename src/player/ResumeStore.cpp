@@ -1,12 +1,16 @@
 #include "player/ResumeStore.h"
 
+#include "platform/AppFolders.h"
+#include "platform/PathBytes.h"
+#include "platform/RegularFileReader.h"
+#include "platform/WholeFileWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -133,7 +137,8 @@ std::optional<ResumeKey> ResumeKey::ForMediaFile(const QString &path)
     const QString absolute =
         QDir::isRelativePath(path) ? QDir::current().absoluteFilePath(path) : QDir::cleanPath(path);
     struct stat info;
-    if (::stat(QFile::encodeName(absolute).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    // Names travel as bytes: a film named in Latin-1 is resumed like any other.
+    if (::stat(PathBytes::ToBytes(absolute).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     ResumeKey key;
     key.kind = Kind::MediaFile;
@@ -169,28 +174,13 @@ QString ResumeStore::FilePathIn(const QString &appDataFolder)
 void ResumeStore::Load()
 {
     entries.clear();
-    const QByteArray name = QFile::encodeName(file);
-    struct stat info;
-    if (::stat(name.constData(), &info) != 0)
+    const QByteArray name = PathBytes::ToBytes(file);
+    // Read without waiting: a named pipe or a device in its place is ignored with a warning,
+    // as is a file beyond MaxFileBytes; a missing file is no store yet.
+    const std::optional<QByteArray> read = ReadRegularFile(file, MaxFileBytes);
+    if (!read || read->isEmpty())
         return;
-    // A named pipe would block the reader, a device never end.
-    if (!S_ISREG(info.st_mode)) {
-        qWarning("resume store %s is not a regular file; ignored", name.constData());
-        return;
-    }
-    if (info.st_size > MaxFileBytes) {
-        qWarning("resume store %s is larger than %lld bytes; ignored", name.constData(),
-                 MaxFileBytes);
-        return;
-    }
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly)) {
-        qWarning("resume store %s cannot be read (%s); ignored", name.constData(),
-                 qPrintable(input.errorString()));
-        return;
-    }
-    // It may have grown since the size was taken.
-    const QByteArray content = input.read(MaxFileBytes + 1);
+    const QByteArray &content = *read;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(content, &error);
     const QJsonObject root = document.object();
@@ -282,8 +272,6 @@ bool ResumeStore::Forget(const ResumeKey &key)
 
 bool ResumeStore::Save() const
 {
-    // Until the shared whole-file writer of the platform layer is in place, QSaveFile gives
-    // the same promise: the new content goes aside and replaces the file only when complete.
     QJsonArray list;
     for (const Entry &entry : entries)
         list.append(ToJson(entry.key, entry.point));
@@ -293,23 +281,8 @@ bool ResumeStore::Save() const
     root[QStringLiteral("entries")] = list;
     const QByteArray content = QJsonDocument(root).toJson(QJsonDocument::Compact);
 
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly)) {
-        qWarning("resume store %s cannot be written: %s", qPrintable(file),
-                 qPrintable(output.errorString()));
-        return false;
-    }
-    if (output.write(content) != content.size() || !output.flush()) {
-        output.cancelWriting();
-        qWarning("resume store %s cannot be written: %s", qPrintable(file),
-                 qPrintable(output.errorString()));
-        return false;
-    }
-    if (!output.commit()) {
-        qWarning("resume store %s cannot be written: %s", qPrintable(file),
-                 qPrintable(output.errorString()));
-        return false;
-    }
-    return true;
+    AppFolders::EnsureFolder(QFileInfo(file).absolutePath());
+    // Like every settings file: whole or not at all, owner-only, never through a pipe or a
+    // link to a device, and the real cause (a full disk, say) in the log.
+    return WriteWholeFile(file, content);
 }

@@ -1,5 +1,7 @@
 #include "player/SubtitleFileCheck.h"
 
+#include "platform/PathBytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,7 @@ Verdict Check(const QString &path)
 {
     if (path.isEmpty())
         return Verdict::Missing;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = PathBytes::ToBytes(path);
     struct stat info;
     if (::stat(name.constData(), &info) != 0)
         return errno == EACCES ? Verdict::Unreadable : Verdict::Missing;
@@ -31,6 +33,23 @@ Verdict Check(const QString &path)
         return errno == ENOENT ? Verdict::Missing : Verdict::Unreadable;
     ::close(descriptor);
     return Verdict::Fine;
+}
+
+const char *RefusalMessageKey(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Missing:
+        return "Messages/MSG0112";
+    case Verdict::Empty:
+        return "Messages/MSG0113";
+    case Verdict::TooLarge:
+        return "Messages/MSG0114";
+    case Verdict::Fine:
+    case Verdict::NotAFile:
+    case Verdict::Unreadable:
+        break;
+    }
+    return "Messages/MSG0115";
 }
 
 QStringList SideFiles(const QString &mediaPath)

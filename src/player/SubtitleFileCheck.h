@@ -28,6 +28,10 @@ constexpr qint64 SizeLimit = 3 * 1024 * 1024;
 
 Verdict Check(const QString &path);
 
+// The message key that names the refusal (a Fine verdict: the engine could not read the
+// file, so it is no subtitle file it knows).
+const char *RefusalMessageKey(Verdict verdict);
+
 // The subtitle files beside a media file, as the engine itself would pick them: the film's
 // own name with a subtitle extension (any case), "film.srt" for "film.mkv", sorted. Every
 // entry but a folder is listed, a named pipe too, whatever its content; Check() each before

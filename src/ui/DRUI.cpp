@@ -81,7 +81,6 @@ void DRUI::InitMainWindow()
         centralWidget()->setLayout(centralBox);
     }
     centralBox->addLayout(contentStack);
-    controller->SetInterfaceLocale(CLanguageManager::Instance().Locale());
     // A new window starts with an empty playlist.
     controller->ClearPlaylist();
     RebuildRecentMenu();

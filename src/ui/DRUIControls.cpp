@@ -134,13 +134,13 @@ void DRUI::paintEvent(QPaintEvent *event)
     const bool bluray = controller->OpenKind() == SourceKind::BluRay;
     if (pageStack && CurrentPage() == Page::Video) {
         WindowMenus::EnableForVideoPage(*this, bluray);
-        QString name = bluray ? disc.name->text()
-                              : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
-        if (const std::optional<qint64> resumed = controller->ResumedAt()) {
-            name +=
-                QStringLiteral("   ·   ") + GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed));
-        }
-        WindowParts::ShowStatusName(bottom.status, name);
+        const QString name = bluray
+                                 ? disc.name->text()
+                                 : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
+        const std::optional<qint64> resumed = controller->ResumedAt();
+        WindowParts::ShowStatusName(bottom.status, name,
+                                    resumed ? GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed))
+                                            : QString());
     } else if (pageStack && CurrentPage() == Page::Disc && bluray) {
         disc.menu->show();
     }

@@ -6,7 +6,6 @@
 #include "engine/FormatTime.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
-#include "platform/PathBytes.h"
 #include "player/PlaylistRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
@@ -65,19 +64,14 @@ void DRUI::ConnectController()
             QApplication::restoreOverrideCursor();
     });
     connect(c, &PlayerController::notADisc, this, [this] { Inform(GetText("Messages/MSG0102")); });
-    connect(c, &PlayerController::subtitleNotLoaded, this, [this](const QString &path) {
-        qWarning("the subtitle file %s could not be loaded", qUtf8Printable(path));
-        Inform(GetText("Messages/MSG0108").arg(QFileInfo(path).fileName()));
-    });
-    connect(c, &PlayerController::missingFromOutside, this, [this](const QString &path) {
-        // Only in front of the user: a notice over another program would get in the way. It
-        // waits for the event loop, so that the desktop's call is answered first.
-        if (isActiveWindow()) {
-            QTimer::singleShot(0, this, [this, path] {
-                Inform(GetText("Messages/MSG0109").arg(PathBytes::Readable(path)));
+    connect(c, &PlayerController::subtitleNotLoaded, this,
+            [this](const QString &path, SubtitleFileCheck::Verdict verdict) {
+                WindowDialogs::TellSubtitleRefused(this, path, verdict);
             });
-        }
-    });
+    connect(c, &PlayerController::refusedFromOutside, this,
+            [this](const QString &path, SourceCheck::Verdict verdict) {
+                WindowDialogs::TellSourceRefused(this, path, verdict);
+            });
 }
 
 void DRUI::Inform(const QString &text)

@@ -1,4 +1,5 @@
 #include "ui/DiscMenus.h"
+#include "ui/TrackMenus.h"
 
 #include "disc/StreamMenuName.h"
 #include "engine/FormatTime.h"
@@ -32,7 +33,7 @@ QAction *FillStreamMenus(QMenu *popup, QMenu *submenu, const QVector<MplsStream>
     if (streams.isEmpty()) {
         return nullptr;
     }
-    QStringList texts{QStringLiteral("Disable")};
+    QStringList texts{TrackMenus::DisableText()};
     for (const MplsStream &stream : streams) {
         texts << StreamMenuName(stream);
     }

@@ -3,6 +3,7 @@
 #include "disc/BluRayScan.h"
 #include "disc/StreamMenuName.h"
 #include "engine/FormatTime.h"
+#include "i18n/GetText.h"
 #include "i18n/StreamLabel.h"
 #include "player/PlaybackSession.h"
 
@@ -33,6 +34,12 @@ void ResetToFirst(QMenu *menu)
     }
 }
 
+QString DisableText()
+{
+    const QString text = GetText("MainWnd/Disable");
+    return text.isEmpty() ? QStringLiteral("Disable") : text;
+}
+
 void ShowStreams(QMenu *menu, const QStringList &names, int checked)
 {
     menu->clear();
@@ -40,7 +47,7 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
         return;
     }
     for (int n = 0; n <= names.size(); ++n) {
-        auto *entry = new QAction(n == 0 ? QStringLiteral("Disable") : names[n - 1], menu);
+        auto *entry = new QAction(n == 0 ? DisableText() : names[n - 1], menu);
         entry->setData(n);
         entry->setCheckable(true);
         entry->setChecked(n == checked);

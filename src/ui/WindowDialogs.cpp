@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -84,13 +85,43 @@ void WindowDialogs::KeepSnapshot(QWidget *parent, const QString &screenshot, con
 void WindowDialogs::TellFailure(QWidget *parent, const PlaybackSession &session)
 {
     const QString path = session.CurrentLaunch().path;
-    if (session.LastFailure() == PlaybackSession::Failure::EngineMissing) {
+    const QString name = QFileInfo(path).fileName();
+    switch (session.LastFailure()) {
+    case PlaybackSession::Failure::EngineMissing:
         CMessageBox::Inform(
             parent->geometry(),
             GetText("Messages/MSG0104").arg(EngineLocator::EngineSearchDescription()));
-    } else {
+        break;
+    case PlaybackSession::Failure::Crashed:
+        CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0110").arg(name));
+        break;
+    case PlaybackSession::Failure::Hung:
+        CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0111").arg(name));
+        break;
+    case PlaybackSession::Failure::None:
+    case PlaybackSession::Failure::Unplayable:
         qWarning("cannot play %s", qUtf8Printable(path));
-        CMessageBox::Inform(parent->geometry(),
-                            GetText("Messages/MSG0106").arg(QFileInfo(path).fileName()));
+        CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0106").arg(name));
+        break;
     }
+}
+
+void WindowDialogs::TellSubtitleRefused(QWidget *parent, const QString &path,
+                                        SubtitleFileCheck::Verdict verdict)
+{
+    CMessageBox::Inform(
+        parent->geometry(),
+        GetText(SubtitleFileCheck::RefusalMessageKey(verdict)).arg(QFileInfo(path).fileName()));
+}
+
+void WindowDialogs::TellSourceRefused(QWidget *parent, const QString &path,
+                                      SourceCheck::Verdict verdict)
+{
+    if (!parent->isActiveWindow())
+        return;
+    QTimer::singleShot(0, parent, [parent, path, verdict] {
+        CMessageBox::Inform(
+            parent->geometry(),
+            GetText(SourceCheck::RefusalMessageKey(verdict)).arg(PathBytes::Readable(path)));
+    });
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "player/SourceCheck.h"
+#include "player/SubtitleFileCheck.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +26,14 @@ void OpenOrSay(QWidget *parent, const QUrl &url);
 // Keeps the engine's screenshot as a snapshot in the user's folder, in the format chosen
 // ("JPG", "PNG", "BMP"); a snapshot that cannot be saved gets a message.
 void KeepSnapshot(QWidget *parent, const QString &screenshot, const QString &format);
-// Says why the session failed: no engine to start, or a source it could not play.
+// Says why the session failed: no engine to start, a source it could not play, or an
+// engine that died or stopped answering (whose place is kept).
 void TellFailure(QWidget *parent, const PlaybackSession &session);
+// Names the subtitle file and why it was not loaded (a Fine verdict: the engine refused it).
+void TellSubtitleRefused(QWidget *parent, const QString &path, SubtitleFileCheck::Verdict verdict);
+// Names a path from outside that was refused, and why. Only while the window is in front: a
+// notice over another program would get in the way. It waits for the event loop, so that the
+// desktop's call is answered first.
+void TellSourceRefused(QWidget *parent, const QString &path, SourceCheck::Verdict verdict);
 
 } // namespace WindowDialogs

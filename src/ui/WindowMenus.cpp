@@ -182,7 +182,7 @@ QMenu *WindowMenus::BuildVideo(DRUI &window)
     entries.value(QStringLiteral("VideoTrack"))->setMenu(tracks);
     entries.value(QStringLiteral("SubtitleTrack"))->setMenu(window.subtitleTrackSubmenu);
 
-    auto *videoOff = new QAction(QStringLiteral("Disable"), tracks);
+    auto *videoOff = new QAction(TrackMenus::DisableText(), tracks);
     videoOff->setData(0);
     auto *videoOn = new QAction(GetText("MainWnd/Video") + " 1", tracks);
     videoOn->setData(1);
@@ -232,8 +232,11 @@ void WindowMenus::FillRecentMenu(QMenu *menu, const QStringList &paths)
         // The shown text is elided in the middle, where a long path is least telling, and
         // its "&" doubled so that none turns into a shortcut mark; the path itself stays
         // whole in the entry's data.
-        QString shown =
-            metrics.elidedText(PathBytes::Readable(path), Qt::ElideMiddle, RecentEntryWidth);
+        // A line break in a name shows as a mark, so the entry stays one line.
+        QString readable = PathBytes::Readable(path);
+        readable.replace(QLatin1Char('\n'), QChar(0x21B5))
+            .replace(QLatin1Char('\r'), QChar(0x21B5));
+        QString shown = metrics.elidedText(readable, Qt::ElideMiddle, RecentEntryWidth);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto *entry = new QAction(shown, menu);
         entry->setData(path);

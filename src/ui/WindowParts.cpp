@@ -291,11 +291,23 @@ void ShowVolumeIcon(QPushButton *button, bool muted)
     button->setFixedSize(pixmap.size());
 }
 
-void ShowStatusName(QLabel *status, const QString &name)
+void ShowStatusName(QLabel *status, const QString &name, const QString &notice)
 {
     const QString shown = QStringLiteral("    ") + PathBytes::Readable(name);
     const int room = status->contentsRect().width() - 2 * status->margin();
-    status->setText(status->fontMetrics().elidedText(shown, Qt::ElideRight, room));
+    const QFontMetrics metrics = status->fontMetrics();
+    if (notice.isEmpty()) {
+        status->setText(metrics.elidedText(shown, Qt::ElideRight, room));
+        return;
+    }
+    // The notice (a time) is shown whole; the name gives way.
+    const QString tail = QStringLiteral("   \u00b7   ") + notice;
+    const int nameRoom = room - metrics.horizontalAdvance(tail);
+    if (nameRoom < metrics.horizontalAdvance(QStringLiteral("    \u2026"))) {
+        status->setText(metrics.elidedText(QStringLiteral("    ") + notice, Qt::ElideRight, room));
+        return;
+    }
+    status->setText(metrics.elidedText(shown, Qt::ElideRight, nameRoom) + tail);
 }
 
 void ResizeWithinScreen(QWidget *window, QSize size)

@@ -80,7 +80,7 @@ void MarkPlayingRows(QTableWidget *table, const QList<int> &rows);
 void ShowPlayIcon(QPushButton *button, bool playing);
 void ShowVolumeIcon(QPushButton *button, bool muted);
 // The status box keeps its size; a long name is elided to fit it.
-void ShowStatusName(QLabel *status, const QString &name);
+void ShowStatusName(QLabel *status, const QString &name, const QString &notice = QString());
 
 // Resizes window to size, but never past the free area of its screen, frame included.
 void ResizeWithinScreen(QWidget *window, QSize size);

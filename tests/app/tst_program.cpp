@@ -133,6 +133,8 @@ private slots:
     void installedProgramFindsItsDataAndPlays();
     void namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart();
     void settingsThatArePipesDoNotHoldTheStart();
+    void aWaylandPlatformStillPlaysIntoItsWindow();
+    void withoutAnXDisplayItSaysSo();
 
 private:
     QTemporaryDir media;
@@ -428,6 +430,49 @@ void ProgramTest::settingsThatArePipesDoNotHoldTheStart()
     QFileInfo recent(data + "/RecentConfig.txt");
     QVERIFY(!recent.isFile() && recent.exists());
     QVERIFY2(player.readAll().contains("RecentConfig.txt: a named pipe"), "no word of it");
+}
+
+// A desktop that exports the Wayland platform for every Qt program: the engine's window id is
+// an X11 one, so the program runs through the X display beside it (XWayland's, here Xvfb's).
+void ProgramTest::aWaylandPlatformStillPlaysIntoItsWindow()
+{
+    QTemporaryDir root;
+    PrivateBus bus;
+    QVERIFY(!bus.address.isEmpty());
+    QProcessEnvironment environment = SessionEnvironment(root.path(), bus.address);
+    environment.insert("QT_QPA_PLATFORM", "wayland");
+    environment.insert("WAYLAND_DISPLAY", "wayland-orvel-test-none");
+    QProcess player;
+    player.setProcessEnvironment(environment);
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    player.start(ORVEL_PLAYER_EXECUTABLE, {clip});
+    QVERIFY(player.waitForStarted(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 10000);
+    const QList<QByteArray> arguments = EngineArguments(player.processId());
+    const qsizetype window = arguments.indexOf("-wid");
+    QVERIFY(window >= 0 && window + 1 < arguments.size());
+    QVERIFY2(arguments[window + 1].toULongLong() > 0, arguments[window + 1].constData());
+    QCOMPARE(CountPlayerWindows(), 1);
+    Stop(player);
+}
+
+void ProgramTest::withoutAnXDisplayItSaysSo()
+{
+    QTemporaryDir root;
+    PrivateBus bus;
+    QProcessEnvironment environment = SessionEnvironment(root.path(), bus.address);
+    environment.insert("QT_QPA_PLATFORM", "wayland");
+    environment.insert("WAYLAND_DISPLAY", "wayland-orvel-test-none");
+    environment.remove("DISPLAY");
+    QProcess player;
+    player.setProcessEnvironment(environment);
+    player.setProcessChannelMode(QProcess::MergedChannels);
+    player.start(ORVEL_PLAYER_EXECUTABLE, {clip});
+    QVERIFY(player.waitForFinished(20000));
+    const QString output = QString::fromLocal8Bit(player.readAll());
+    QCOMPARE(player.exitCode(), 1);
+    QVERIFY2(output.contains("no X display"), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

@@ -6,6 +6,7 @@
 #include "disc/DiscFolder.h"
 #include "disc/EngineTitleList.h"
 #include "engine/EngineCommandLine.h"
+#include "platform/PathBytes.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -160,6 +162,7 @@ private slots:
     void damagedImages_data();
     void damagedImages();
     void enginePlaysImages();
+    void namesThatAreNotUtf8AreDiscsToo();
 
 private:
     QTemporaryDir root;
@@ -540,6 +543,63 @@ void DiscImagesTest::enginePlaysImages()
     const QString dvdPlayed = play(EngineArguments(EngineSource::DvdFolder, dvdImage, 0));
     QVERIFY2(dvdPlayed.contains(QStringLiteral("VIDEO:  [MPG2]")), qPrintable(dvdPlayed));
     QVERIFY2(dvdPlayed.contains(QStringLiteral("Exiting... (End of file)")), qPrintable(dvdPlayed));
+}
+
+// "Café" as an old Latin-1 system wrote it: a Blu-ray folder, a Blu-ray image and a DVD image
+// under such names are the discs they are, for the scan and for the dump alike.
+void DiscImagesTest::namesThatAreNotUtf8AreDiscsToo()
+{
+    QString error;
+    BluRayFolderBuilder bluray;
+    bluray.AddSyntheticClip("00001", 20, {"eng"}, {});
+    bluray.AddPlaylist(QStringLiteral("00001.mpls"), {"00001"}, {0, 10000});
+    const QString blurayBuilt = root.filePath(QStringLiteral("latin-bd"));
+    QVERIFY2(bluray.Build(blurayBuilt, &error), qPrintable(error));
+    QVERIFY2(MakeUdfImage(blurayBuilt, blurayBuilt + ".iso", &error), qPrintable(error));
+    DvdFolderBuilder dvd;
+    dvd.seconds = 2;
+    const QString dvdBuilt = root.filePath(QStringLiteral("latin-dvd"));
+    QVERIFY2(dvd.Build(dvdBuilt, &error), qPrintable(error));
+    QVERIFY2(MakeUdfImage(dvdBuilt, dvdBuilt + ".iso", &error), qPrintable(error));
+
+    const QByteArray base = QFile::encodeName(root.path()) + "/Caf\xe9";
+    const QList<QPair<QString, QByteArray>> moves{{blurayBuilt, base + " BD"},
+                                                  {blurayBuilt + ".iso", base + " BD.iso"},
+                                                  {dvdBuilt + ".iso", base + " DVD.iso"}};
+    for (const auto &[from, to] : moves)
+        QCOMPARE(::rename(QFile::encodeName(from).constData(), to.constData()), 0);
+    // Qt could not remove these names with the temporary folder.
+    const auto cleanUp = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("/bin/sh"),
+                          {"-c", "rm -rf \"$0\"/Caf?\\ BD*  \"$0\"/Caf?\\ DVD.iso", root.path()});
+    });
+    const QString folder = PathBytes::FromBytes(base + " BD");
+    const QString blurayImage = PathBytes::FromBytes(base + " BD.iso");
+    const QString dvdImage = PathBytes::FromBytes(base + " DVD.iso");
+
+    QCOMPARE(DetectDiscFolder(folder), DiscFolderKind::BluRay);
+    QCOMPARE(DetectDiscFolder(blurayImage), DiscFolderKind::BluRay);
+    QCOMPARE(DetectDiscFolder(dvdImage), DiscFolderKind::Dvd);
+    for (const QString &disc : {folder, blurayImage}) {
+        const BluRayScan scan = ScanBluRayFolder(disc);
+        QCOMPARE(scan.titles.size(), 1);
+        QCOMPARE(scan.titles.first().lengthSeconds, 20);
+    }
+
+    // The dump gets the names as bytes, the way a shell hands them over.
+    QProcess dump;
+    dump.start(QStringLiteral("/bin/sh"),
+               {"-c",
+                "exec \"$0\" \"$1/$(printf 'Caf\\351') BD\" \"$1/$(printf "
+                "'Caf\\351') BD.iso\" \"$1/$(printf 'Caf\\351') DVD.iso\"",
+                QStringLiteral(ORVEL_DISC_DUMP), root.path()});
+    QVERIFY(dump.waitForFinished(60000));
+    const QList<QByteArray> lines = dump.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.size(), 4);
+    for (int i : {0, 1})
+        QVERIFY2(lines[i].contains("\"kind\":\"bluray\"") && lines[i].contains("00001.mpls"),
+                 lines[i].constData());
+    QVERIFY2(lines[2].contains("\"kind\":\"dvd\""), lines[2].constData());
 }
 
 QTEST_GUILESS_MAIN(DiscImagesTest)

@@ -17,6 +17,8 @@ const QStringList FixedOptions{"-demuxer",
                                "-vo",
                                "xv,x11,",
                                "-zoom",
+                               "-ao",
+                               "pulse,alsa,oss,null",
                                "-lavdopts",
                                "threads=4",
                                "-vf",
@@ -179,6 +181,7 @@ void EngineCommandsTest::headlessArgumentsDropTheWindow()
     const qsizetype video = arguments.indexOf("-vo");
     QVERIFY(video >= 0);
     QCOMPARE(arguments.mid(video, 4), (QStringList{"-vo", "null", "-ao", "null"}));
+    QCOMPARE(arguments.count("-ao"), 1);
     QCOMPARE(arguments.last(3), (QStringList{"dvd://1", "-dvd-device", "/media/DVD"}));
 }
 

@@ -153,10 +153,26 @@ void DurationProbeTest::probesARealFileThroughTheShippedTool()
     const QString tool = EngineLocator::ProbeToolCopy(dataFolder);
     QVERIFY(tool.endsWith("Orvel BluRay Player//tool.exe"));
 
+    QCOMPARE(EngineLocator::ProbeToolToRun(dataFolder), tool);
     const ProbedDuration duration = ProbeDuration(tool, media);
     QCOMPARE(duration.text, QStringLiteral("00:01:05"));
     QCOMPARE(duration.seconds, qint64(65));
     QVERIFY(!duration.timedOut);
+
+    // A full data folder left an empty copy (or none): the shipped tool measures instead,
+    // and the log says so.
+    for (const bool empty : {true, false}) {
+        QVERIFY(QFile::remove(tool));
+        if (empty) {
+            QFile stub(tool);
+            QVERIFY(stub.open(QIODevice::WriteOnly));
+            stub.setPermissions(stub.permissions() | QFileDevice::ExeOwner);
+        }
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("probe tool copy .* is run instead"));
+        const QString fallback = EngineLocator::ProbeToolToRun(dataFolder);
+        QCOMPARE(fallback, EngineLocator::ProbeToolSource());
+        QCOMPARE(ProbeDuration(fallback, media).seconds, qint64(65));
+    }
 }
 
 void DurationProbeTest::missingToolGivesNoDuration()

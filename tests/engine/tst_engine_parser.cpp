@@ -332,6 +332,9 @@ void EngineParserTest::readsWhatStreamAndSubtitleLinesSay_data()
     QTest::newRow("chapter without a name")
         << QByteArray("ID_CHAPTER_12_NAME=") << Kind::ChapterName << 12 << ""
         << "" << QString();
+    // A crashing engine names the signal just before it exits.
+    QTest::newRow("fatal signal") << QByteArray("ID_SIGNAL=11") << Kind::EngineSignal << 11 << ""
+                                  << "" << QString();
 }
 
 void EngineParserTest::readsWhatStreamAndSubtitleLinesSay()

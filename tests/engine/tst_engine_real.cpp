@@ -242,11 +242,7 @@ void RealEngineTest::reportsLanguagesSubtitleFilesAndChapters()
     });
     connect(&engine, &EngineProcess::finished, this, [&] { ended = true; });
     engine.SetWorkingFolder(dataFolder);
-    QStringList arguments =
-        HeadlessEngineArguments(EngineArguments(EngineSource::MediaFile, media, 0));
-    for (const QString &option : SubtitleCodePageArguments("de"))
-        arguments.insert(arguments.size() - 1, option);
-    engine.Start(arguments);
+    engine.Start(HeadlessEngineArguments(EngineArguments(EngineSource::MediaFile, media, 0)));
     QVERIFY(QTest::qWaitFor([&] { return ended; }, 30000));
 
     auto all = [&](Kind kind) {

@@ -4,6 +4,8 @@
 #include "engine/EngineProcess.h"
 #include "player/PlaybackSession.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -42,6 +44,8 @@ private slots:
     void theEngineEndingEndsTheSession_data();
     void theEngineEndingEndsTheSession();
     void anEngineEndingWhilePausedIsSeen();
+    void aStoppedEngineIsSeenOnlyWhilePlaying();
+    void subtitleFilesReachTheEngineAsCheckedCopies();
     void stopEndsAHungEngine();
     void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
     void aSnapshotWhilePausedKeepsThePause();
@@ -184,38 +188,111 @@ void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus()
 void PlaybackSessionTest::theEngineEndingEndsTheSession_data()
 {
     QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("failure");
+    const int file = int(SourceKind::MediaFile);
+    const int bluRay = int(SourceKind::BluRay);
+    const int ended = int(State::Ended);
+    const int failed = int(State::Failed);
+    using F = PlaybackSession::Failure;
     const QString started = "print Playing x.\nprint VIDEO:  [H264]\n"
                             "print VO: [xv] 320x240 => 320x240 Planar YV12\n"
                             "wait-for volume 50 2\n";
     QTest::newRow("end of file") << started + "print Exiting... (End of file)\n"
-                                 << int(State::Ended);
-    QTest::newRow("crash") << started + "crash\n" << int(State::Ended);
+                                 << file << ended << int(F::None);
+    // A named pipe called like the film's subtitle file would block the engine before its
+    // first frame; it never reaches the engine, and the film plays to its end.
+    QTest::newRow("a pipe beside the film")
+        << "pipe beside\n" + started + "print Exiting... (End of file)\n"
+        << file << ended << int(F::None);
+    // Only the end of the source is an end; a dead engine is a failure worth coming back from.
+    QTest::newRow("killed by a signal") << started + "crash\n" << file << failed << int(F::Crashed);
+    QTest::newRow("caught a fatal signal") << started + "signal-crash\n"
+                                           << file << failed << int(F::Crashed);
+    QTest::newRow("error exit after playing a while")
+        << started + "position-runs 0\nsleep 0.6\nexit 1\n"
+        << file << failed << int(F::Crashed);
+    QTest::newRow("crash before the first frame")
+        << "print Playing x.\nwait-for volume 50 2\nsignal-crash\n"
+        << file << failed << int(F::Crashed);
     // Not media, empty: the engine gives up before it plays anything.
     QTest::newRow("nothing played")
         << "print Playing x.\nwait-for volume 50 2\nprint Exiting... (End of file)\n"
-        << int(State::Failed);
+        << file << failed << int(F::Unplayable);
     // Truncated after the header: the video stream is announced, no frame ever drawn.
     QTest::newRow("no frame") << "print Playing x.\nprint VIDEO:  [H264]\nprint Starting "
                                  "playback...\nwait-for volume 50 2\n"
                                  "print Exiting... (End of file)\n"
-                              << int(State::Failed);
-    QTest::newRow("died before playing") << "wait-for volume 50 2\nexit 1\n" << int(State::Failed);
+                              << file << failed << int(F::Unplayable);
+    QTest::newRow("error exit before playing") << "wait-for volume 50 2\nexit 1\n"
+                                               << file << failed << int(F::Unplayable);
+    // Stuck in the middle: no more answers.
+    QTest::newRow("hang while playing") << started + "sleep 0.3\nhang\n"
+                                        << file << failed << int(F::Hung);
+    // Stuck opening a disc whose stream file is a pipe: it never starts and never answers.
+    QTest::newRow("hang opening a disc") << "print Playing br://1.\nhang\n"
+                                         << bluRay << failed << int(F::Hung);
 }
 
 void PlaybackSessionTest::theEngineEndingEndsTheSession()
 {
     QFETCH(QString, script);
+    QFETCH(int, kind);
     QFETCH(int, expected);
+    QFETCH(int, failure);
+    const QString pipe = fake.FilePath("end.srt");
+    QFile::remove(pipe);
+    if (script.startsWith("pipe beside\n")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        script.remove(0, 12);
+    }
     fake.UseScript(script);
     PlaybackSession session;
-    session.Start(FileLaunch(fake.MakeFile("end.mkv")));
-    QTRY_COMPARE(int(session.CurrentState()), expected);
+    session.SetDeadlines(2000, 3000);
+    SessionLaunch launch = FileLaunch(fake.MakeFile("end.mkv"));
+    if (kind == int(SourceKind::BluRay)) {
+        launch.kind = SourceKind::BluRay;
+        launch.path = fake.Folder();
+    }
+    session.Start(launch);
+    QTRY_VERIFY(session.Engine() && session.Engine()->ProcessId() > 0);
+    const qint64 pid = session.Engine()->ProcessId();
+    QTRY_COMPARE_WITH_TIMEOUT(int(session.CurrentState()), expected, 10000);
     QVERIFY(!session.IsPolling());
-    QCOMPARE(session.LastFailure(), expected == int(State::Failed)
-                                        ? PlaybackSession::Failure::Unplayable
-                                        : PlaybackSession::Failure::None);
+    QCOMPARE(int(session.LastFailure()), failure);
+    QCOMPARE(session.EndedUnexpectedly(), failure == int(PlaybackSession::Failure::Crashed) ||
+                                              failure == int(PlaybackSession::Failure::Hung));
     QTRY_VERIFY(!session.Engine());
+    // Nothing is left behind, a stopped engine neither.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)), 5000);
+    // The engine looks for no subtitle file by itself.
+    const QString argv = fake.Log().filter("argv ").value(0);
+    QVERIFY2(argv.contains("\"-noautosub\"") && !argv.contains("end.srt"), qPrintable(argv));
+    QFile::remove(pipe);
+}
+
+void PlaybackSessionTest::aStoppedEngineIsSeenOnlyWhilePlaying()
+{
+    // A SIGSTOP from outside, as a user or a debugger would: seen after the deadline, but a
+    // pause of the session itself (no questions asked) is no hang.
+    PlaybackSession session;
+    session.SetDeadlines(1500, 3000);
+    session.Start(FileLaunch(fake.MakeFile("stopped.mkv")));
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    session.Pause();
+    QTest::qWait(2500);
+    QCOMPARE(session.CurrentState(), State::Paused);
+    session.Resume();
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    const qint64 pid = session.Engine()->ProcessId();
+    ::kill(pid_t(pid), SIGSTOP);
+    QElapsedTimer since;
+    since.start();
+    QTRY_COMPARE_WITH_TIMEOUT(session.CurrentState(), State::Failed, 10000);
+    QVERIFY2(since.elapsed() >= 1000, qPrintable(QString::number(since.elapsed())));
+    QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Hung);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)), 5000);
 }
 
 void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
@@ -227,7 +304,8 @@ void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
     session.Start(FileLaunch(fake.MakeFile("paused.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     session.Pause();
-    QTRY_COMPARE(session.CurrentState(), State::Ended);
+    QTRY_COMPARE(session.CurrentState(), State::Failed);
+    QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Crashed);
     // Play now starts again at once instead of resuming an engine that is gone.
     QVERIFY(!session.IsActive());
 }
@@ -298,7 +376,7 @@ void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
     launch.engineTitle = 3;
     launch.durationSec = 55;
     launch.startSec = 45;
-    session.SetInterfaceLocale("en_US");
+    session.SetExtraArguments({"-cache", "8192"});
     session.Start(launch);
     QCOMPARE(session.PositionMs(), 45000);
     QTRY_VERIFY(fake.Commands().contains("get_property stream_time_pos"));
@@ -308,7 +386,7 @@ void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
     QVERIFY2(
         argv.endsWith(QStringLiteral("\"br://3\", \"-bluray-device\", \"%1\"]").arg(fake.Folder())),
         qPrintable(argv));
-    QVERIFY(argv.contains("\"-subcp\", \"enca:__:cp1252\""));
+    QVERIFY(argv.contains("\"-cache\", \"8192\""));
     QCOMPARE(fake.Commands().mid(0, 2), QStringList({"volume 50 2", "seek 45 2"}));
     // The clip's length is no answer for the title.
     QTest::qWait(700);
@@ -345,6 +423,51 @@ void PlaybackSessionTest::aStartThatLandsTooLateIsSentBack()
         QVERIFY2(answered.first().first().toLongLong() <= 127000,
                  qPrintable(answered.first().first().toString()));
     }
+}
+
+void PlaybackSessionTest::subtitleFilesReachTheEngineAsCheckedCopies()
+{
+    // Beside the film a Latin-1 file; the resume store names a pipe (swapped in since).
+    const QString film = fake.MakeFile("copies.mkv");
+    const QString beside = fake.FilePath("copies.srt");
+    {
+        QFile file(beside);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("1\n00:00:01,000 --> 00:00:04,000\nD\u00e9j\u00e0 vu, "
+                                  "na\u00efve Tr\u00e4ume, gar\u00e7on.\n")
+                       .toLatin1());
+    }
+    const QString pipe = fake.FilePath("remembered.srt");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    fake.UseScript("print Playing x.\nsubtitle-files\nprint VIDEO:  [H264]  320x240  24bpp\n");
+    PlaybackSession session;
+    SessionLaunch launch = FileLaunch(film);
+    launch.subtitleFile = pipe;
+    session.Start(launch);
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    QTRY_COMPARE(session.Streams().SubtitleFiles(), QStringList{beside});
+    QCOMPARE(session.SubtitleChoice(), 1);
+
+    const QJsonArray argv =
+        QJsonDocument::fromJson(fake.Log().filter("argv ").value(0).mid(5).toUtf8()).array();
+    const QStringList arguments = QVariant(argv.toVariantList()).toStringList();
+    QVERIFY(arguments.contains("-noautosub"));
+    QCOMPARE(arguments.value(arguments.indexOf("-subcp") + 1), QStringLiteral("utf-8"));
+    // One copy, the pipe left out; the engine reads UTF-8 from it.
+    const QString copy = arguments.value(arguments.indexOf("-sub") + 1);
+    QVERIFY2(!copy.contains(',') && copy != beside, qPrintable(copy));
+    QFile copied(copy);
+    QVERIFY(copied.open(QIODevice::ReadOnly));
+    QVERIFY(
+        QString::fromUtf8(copied.readAll()).contains(QStringLiteral("Tr\u00e4ume, gar\u00e7on")));
+
+    // File > Load Subtitle takes the same road.
+    SubtitleFileCheck::Verdict verdict = SubtitleFileCheck::Verdict::Fine;
+    QVERIFY(!session.LoadSubtitle(pipe, &verdict));
+    QCOMPARE(verdict, SubtitleFileCheck::Verdict::NotAFile);
+    QVERIFY(session.LoadSubtitle(beside, &verdict));
+    QTRY_VERIFY(!fake.Commands().filter("sub_load ").isEmpty());
+    QVERIFY(!fake.Commands().filter("sub_load ").first().contains(beside));
 }
 
 QTEST_GUILESS_MAIN(PlaybackSessionTest)

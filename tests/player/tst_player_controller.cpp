@@ -12,6 +12,7 @@
 
 using State = PlaybackSession::State;
 Q_DECLARE_METATYPE(PlayerRequest)
+Q_DECLARE_METATYPE(SourceCheck::Verdict)
 
 class PlayerControllerTest : public QObject
 {
@@ -26,6 +27,8 @@ private slots:
     void oneCheckSaysWhatOpensAsADisc_data();
     void oneCheckSaysWhatOpensAsADisc();
     void muteReturnsToTheLevelBefore();
+    void whatCannotPlayFromOutsideLeavesWhatPlays_data();
+    void whatCannotPlayFromOutsideLeavesWhatPlays();
 
 private:
     // A Blu-ray folder with one 600 s title and chapters at 0, 120 and 300 s, loaded.
@@ -213,6 +216,54 @@ void PlayerControllerTest::muteReturnsToTheLevelBefore()
     QCOMPARE(shown.last(), (QList<QVariant>{5, false}));
     QVERIFY(controller.Handle(Ask::Volume{150}));
     QCOMPARE(controller.Session().Volume(), 100);
+}
+
+void PlayerControllerTest::whatCannotPlayFromOutsideLeavesWhatPlays_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<SourceCheck::Verdict>("verdict");
+    QTest::newRow("missing") << "gone.mkv"
+                             << "" << SourceCheck::Verdict::Missing;
+    QTest::newRow("pipe") << "pipe.mkv"
+                          << "fifo" << SourceCheck::Verdict::NotMedia;
+    QTest::newRow("folder that is no disc") << "photos"
+                                            << "folder" << SourceCheck::Verdict::NotADisc;
+    QTest::newRow("damaged image") << "damaged.iso"
+                                   << "file" << SourceCheck::Verdict::NotADisc;
+}
+
+void PlayerControllerTest::whatCannotPlayFromOutsideLeavesWhatPlays()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(SourceCheck::Verdict, verdict);
+    const QString path = fake.FilePath(name);
+    if (make == "folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (make == "file")
+        fake.MakeFile(name);
+    else if (make == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    PlayerController controller(dataFolder);
+    fake.UseScript("print Playing x.\nprint VIDEO:  [H264]  320x240\n");
+    const QString film = fake.MakeFile("playing.mkv");
+    QVERIFY(controller.Handle(Ask::Open{{film}, Ask::From::Outside}));
+    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    const qint64 engine = controller.Session().Engine()->ProcessId();
+
+    QSignalSpy refused(&controller, &PlayerController::refusedFromOutside);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("asked to play it from outside"));
+    QVERIFY(!controller.Handle(Ask::Open{{path}, Ask::From::Outside}));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first().at(0).toString(), path);
+    QCOMPARE(refused.first().at(1).value<SourceCheck::Verdict>(), verdict);
+    // Nothing was stopped or started for it.
+    QCOMPARE(controller.Session().CurrentState(), State::Playing);
+    QCOMPARE(controller.Session().Engine()->ProcessId(), engine);
+    QCOMPARE(controller.Session().CurrentLaunch().path, film);
+    QCOMPARE(fake.Log().filter("argv ").size(), 1);
+    QVERIFY(!controller.RecentEntries().contains(path));
 }
 
 QTEST_GUILESS_MAIN(PlayerControllerTest)

@@ -40,6 +40,7 @@ private slots:
     void handMadeLongListKeepsItsLength();
     void skipsBlankLinesAndWindowsLineEnds();
     void rewriteKeepsPathsThatAreNotUtf8();
+    void namesWithLineBreaksAreKept();
     void clearDeletesTheFile();
 
 private:
@@ -140,6 +141,23 @@ void RecentFilesTest::rewriteKeepsPathsThatAreNotUtf8()
     QCOMPARE(recent.Entries().size(), 2);
     QVERIFY(recent.AddRecentFile(QStringLiteral("/v/\u00e9t\u00e9.mkv")));
     QCOMPARE(ReadAll(filePath), "/v/\xc3\xa9t\xc3\xa9.mkv\n" + old);
+}
+
+void RecentFilesTest::namesWithLineBreaksAreKept()
+{
+    // A path that is itself a file address stays a plain line too.
+    const QStringList odd{QStringLiteral("/v/two\nlines.mkv"), QStringLiteral("/v/cr\rhere.mkv"),
+                          QStringLiteral("/v/file:/x.mkv")};
+    {
+        RecentFiles recent(filePath);
+        for (const QString &path : odd)
+            QVERIFY(recent.AddRecentFile(path));
+        QCOMPARE(recent.Entries().first(), odd.last());
+    }
+    QCOMPARE(ReadAll(filePath).count('\n'), 3);
+    RecentFiles again(filePath);
+    again.Load();
+    QCOMPARE(again.Entries(), (QStringList{odd[2], odd[1], odd[0]}));
 }
 
 void RecentFilesTest::clearDeletesTheFile()

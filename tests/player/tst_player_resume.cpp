@@ -1,3 +1,4 @@
+#include "platform/PathBytes.h"
 #include "player/ResumeRules.h"
 #include "player/ResumeStore.h"
 
@@ -6,8 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using OnEnd = ResumeRules::OnEnd;
 Q_DECLARE_METATYPE(ResumeRules::OnEnd)
@@ -46,6 +49,7 @@ private slots:
     void ignoresUnusableFiles_data();
     void ignoresUnusableFiles();
     void reportsAFailedWrite();
+    void namesThatAreNotUtf8AreResumed();
 
 private:
     std::unique_ptr<QTemporaryDir> root;
@@ -231,14 +235,21 @@ void ResumeTest::ignoresUnusableFiles()
     else
         QVERIFY(QDir().mkpath(storePath));
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^resume store .*ignored$"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^(resume store .*|.*Resume\\.json: .*)ignored"));
     ResumeStore store(storePath);
     store.Load(); // a pipe would block here if it were opened
     QCOMPARE(store.Count(), qsizetype(0));
     QVERIFY(!store.Find(ResumeKey::ForDvd("/media/DVD", 1)).has_value());
 
-    // The damaged file is replaced by the next entry.
-    if (what != "folder") {
+    // A damaged file is replaced by the next entry; a pipe or a folder stays as it is.
+    if (what == "pipe" || what == "folder") {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be saved"));
+        QVERIFY(!store.Remember(ResumeKey::ForDvd("/media/DVD", 2), PointAt(800, 2)));
+        struct stat info;
+        QCOMPARE(::lstat(QFile::encodeName(storePath).constData(), &info), 0);
+        QVERIFY(what == "pipe" ? S_ISFIFO(info.st_mode) : S_ISDIR(info.st_mode));
+    } else {
         QVERIFY(store.Remember(ResumeKey::ForDvd("/media/DVD", 2), PointAt(800, 2)));
         ResumeStore again(storePath);
         again.Load();
@@ -250,10 +261,37 @@ void ResumeTest::reportsAFailedWrite()
 {
     // A regular file where the data folder should be: nothing can be written below it.
     QVERIFY(WriteFile(root->filePath("data"), "x"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^resume store .*cannot be written"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Resume\\.json: could not be saved"));
     ResumeStore store(storePath);
     QVERIFY(!store.Remember(ResumeKey::ForDvd("/media/DVD", 1), PointAt(700, 1)));
     QCOMPARE(store.Count(), qsizetype(1));
+}
+
+void ResumeTest::namesThatAreNotUtf8AreResumed()
+{
+    // "Café.mkv" and a subtitle file beside it, as a Latin-1 system named them.
+    const QByteArray folder = QFile::encodeName(root->path());
+    const QString film = PathBytes::FromBytes(folder + "/Caf\xe9.mkv");
+    const QString subtitles = PathBytes::FromBytes(folder + "/Caf\xe9.srt");
+    const int fd = ::open(PathBytes::ToBytes(film).constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    const std::optional<ResumeKey> key = ResumeKey::ForMediaFile(film);
+    QVERIFY(key.has_value());
+    ResumePoint point = PointAt(700, 1);
+    point.subtitles = ResumePoint::Subtitles::File;
+    point.subtitleFile = subtitles;
+    {
+        ResumeStore store(storePath);
+        QVERIFY(store.Remember(*key, point));
+    }
+    ResumeStore again(storePath);
+    again.Load();
+    const std::optional<ResumePoint> found = again.Find(*ResumeKey::ForMediaFile(film));
+    QVERIFY(found.has_value());
+    QCOMPARE(found->position, 700);
+    QCOMPARE(PathBytes::ToBytes(found->subtitleFile), folder + "/Caf\xe9.srt");
+    QCOMPARE(::unlink(PathBytes::ToBytes(film).constData()), 0);
 }
 
 QTEST_GUILESS_MAIN(ResumeTest)

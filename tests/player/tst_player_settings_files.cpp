@@ -4,6 +4,7 @@
 #include "i18n/CPrivateProfile.h"
 #include "platform/RegularFileReader.h"
 #include "player/RecentFiles.h"
+#include "player/ResumeStore.h"
 #include "player/SnapshotNaming.h"
 
 #include <QDir>
@@ -54,6 +55,19 @@ bool Run(const QString &operation, const QString &folder)
         // The list changes in memory whatever happens; only the file tells.
         recent.AddRecentFile("/v/new.mkv");
         return ReadRegularFile(recent.FilePath(), 1024) == QByteArray("/v/new.mkv\n");
+    }
+    ResumeStore resume(ResumeStore::FilePathIn(folder));
+    if (operation == "Resume.json read") {
+        resume.Load();
+        return resume.Count() == 0;
+    }
+    if (operation == "Resume.json write") {
+        ResumePoint point;
+        point.position = 600;
+        return resume.Remember(ResumeKey::ForDvd("/discs/film", 1), point) &&
+               ReadRegularFile(resume.FilePath(), 4096)
+                   .value_or(QByteArray())
+                   .contains("/discs/film");
     }
     if (operation == "OutputPath.txt read")
         return SnapshotFolder(folder + "/", "/default/") == "/default/";
@@ -180,6 +194,8 @@ void SettingsFilesTest::hostileFiles_data()
         {"RecentConfig.txt write", "RecentConfig.txt"},
         {"OutputPath.txt read", "OutputPath.txt"},
         {"OutputPath.txt write", "OutputPath.txt"},
+        {"Resume.json read", "Resume.json"},
+        {"Resume.json write", "Resume.json"},
         {"disc metadata read", metadataFile},
         {"disc thumbnail read", "BDMV/META/DL/x.jpg"}};
     for (const auto &[operation, file] : operations) {
@@ -260,7 +276,11 @@ void SettingsFilesTest::fullDiskKeepsEverySettingsFile()
     for (int i = 0; i < RecentFiles::MaxEntries; ++i)
         QVERIFY(recent.AddRecentFile(QString("/v/film %1.mkv").arg(i)));
     QVERIFY(WriteSnapshotFolder(folder, "/home/user/Pictures"));
-    const QStringList files{"config.ini", "RecentConfig.txt", "OutputPath.txt"};
+    ResumeStore resume(ResumeStore::FilePathIn(folder));
+    ResumePoint point;
+    point.position = 600;
+    QVERIFY(resume.Remember(ResumeKey::ForDvd("/discs/first", 1), point));
+    const QStringList files{"config.ini", "RecentConfig.txt", "OutputPath.txt", "Resume.json"};
     QMap<QString, QByteArray> before;
     for (const QString &file : files)
         before[file] = ReadAll(folder + file);
@@ -295,6 +315,10 @@ void SettingsFilesTest::fullDiskKeepsEverySettingsFile()
     }
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("OutputPath\\.txt: could not be saved"));
     QVERIFY(!WriteSnapshotFolder(folder, "/home/user/Pictures/Snapshots of the holiday"));
+    // The log names the disk being full, not some wrapper's "cancelled".
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("Resume\\.json: could not be saved.*No space left"));
+    QVERIFY(!resume.Remember(ResumeKey::ForDvd("/discs/second", 1), point));
 
     for (const QString &file : files)
         QCOMPARE(ReadAll(folder + file), before[file]);

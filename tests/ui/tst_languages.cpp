@@ -3,7 +3,9 @@
 #include "DRUITestAccess.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/CWebLinks.h"
+#include "i18n/StreamLabel.h"
 #include "platform/AppFolders.h"
+#include "ui/TrackMenus.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -171,6 +173,17 @@ void LanguagesTest::qtWordsAndGuideFollowTheLanguage()
     } else {
         QVERIFY2(keyName != QLatin1String("Space"),
                  qPrintable(language + ": Qt's translation for " + locale + " is not loaded"));
+    }
+
+    // The stream menus' own words follow the language too.
+    const QString subtitle = StreamLabel::Text(StreamLabel::Kind::Subtitle, 1, "fr", "", locale);
+    const QString disable = TrackMenus::DisableText();
+    if (locale.isEmpty()) {
+        QCOMPARE(subtitle + " | " + disable, QStringLiteral("Subtitle 1: French | Disable"));
+    } else {
+        QVERIFY2(!subtitle.startsWith("Subtitle") && disable != "Disable",
+                 qPrintable(language + ": " + subtitle + " | " + disable));
+        QVERIFY2(subtitle.contains('1'), qPrintable(subtitle));
     }
 
     // Help opens the guide written in this language.

@@ -4,6 +4,7 @@
 #include "platform/EngineLocator.h"
 #include "ui/AnswerPacer.h"
 #include "ui/CMessageBox.h"
+#include "ui/WindowParts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,6 +55,8 @@ private slots:
     void videoMenuSizesTheWindow();
     void toolsMenuTogglesThePlaylist();
     void everyFifthAnswerMovesTheSlider();
+    void resumeNoticeShowsItsTimeWhole_data();
+    void resumeNoticeShowsItsTimeWhole();
 };
 
 void MainWindowTest::initTestCase()
@@ -159,14 +162,17 @@ void MainWindowTest::recentEntriesShowTheirPathsReadably()
     window.Controller().AddRecentFile(ampersand);
     window.Controller().AddRecentFile(longPath);
     window.Controller().AddRecentFile(twoLines);
-    QCOMPARE(ui.RecentEntries(), QStringList({longPath, ampersand}));
+    // A name with a line break is kept too, shown on one line.
+    QCOMPARE(ui.RecentEntries(), QStringList({twoLines, longPath, ampersand}));
     const QList<QAction *> entries = ui.RecentMenu()->actions();
-    QCOMPARE(entries[1]->text(), QStringLiteral("/v/Tom && Jerry.mkv"));
-    QCOMPARE(entries[1]->data().toString(), ampersand);
-    QCOMPARE(entries[0]->data().toString(), longPath);
-    QVERIFY(entries[0]->text().contains(QChar(0x2026)));
-    QVERIFY(entries[0]->text().endsWith("/end.mkv"));
-    QVERIFY(QFontMetrics(ui.RecentMenu()->font()).horizontalAdvance(entries[0]->text()) <= 600);
+    QCOMPARE(entries[0]->text(), QStringLiteral("/v/one\u21b5two.mkv"));
+    QCOMPARE(entries[0]->data().toString(), twoLines);
+    QCOMPARE(entries[2]->text(), QStringLiteral("/v/Tom && Jerry.mkv"));
+    QCOMPARE(entries[2]->data().toString(), ampersand);
+    QCOMPARE(entries[1]->data().toString(), longPath);
+    QVERIFY(entries[1]->text().contains(QChar(0x2026)));
+    QVERIFY(entries[1]->text().endsWith("/end.mkv"));
+    QVERIFY(QFontMetrics(ui.RecentMenu()->font()).horizontalAdvance(entries[1]->text()) <= 600);
 }
 
 void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
@@ -376,6 +382,38 @@ void MainWindowTest::everyFifthAnswerMovesTheSlider()
     for (int i = 0; i < 4; ++i)
         QVERIFY(!pacer.CountAnswer());
     QVERIFY(pacer.CountAnswer());
+}
+
+void MainWindowTest::resumeNoticeShowsItsTimeWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("short name") << "film.mkv"
+                                << "Resumed at 00:12:05";
+    QTest::newRow("german") << "Ein Abend im Museum.mkv"
+                            << "Fortgesetzt bei 01:02:03";
+    QTest::newRow("long disc name") << "THE EXTRAORDINARILY LONG DISC NAME OF A COLLECTOR'S EDITION"
+                                    << "Resumed at 02:10:00";
+    QTest::newRow("no notice") << "a film with a rather long name for the box.mkv" << QString();
+}
+
+void MainWindowTest::resumeNoticeShowsItsTimeWhole()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, notice);
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    QLabel *status = ui.Status();
+    WindowParts::ShowStatusName(status, name, notice);
+    const QString shown = status->text();
+    const int room = status->contentsRect().width() - 2 * status->margin();
+    QVERIFY2(status->fontMetrics().horizontalAdvance(shown) <= room, qPrintable(shown));
+    if (!notice.isEmpty())
+        QVERIFY2(shown.endsWith(notice), qPrintable(shown));
+    // The name is shortened, never dropped while there is room for a part of it.
+    QVERIFY2(shown.contains(name.left(3)), qPrintable(shown));
 }
 
 QTEST_MAIN(MainWindowTest)

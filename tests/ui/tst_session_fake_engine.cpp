@@ -4,7 +4,10 @@
 #include "DRUITestAccess.h"
 #include "FakeEngine.h"
 #include "engine/EngineProcess.h"
+#include "i18n/GetText.h"
 #include "platform/AppFolders.h"
+#include "player/ResumeStore.h"
+#include "ui/CMessageBox.h"
 #include "ui/CProcessUI.h"
 
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
@@ -27,6 +31,8 @@ private slots:
     void openDialogGoesAfterTheEngineStarts();
     void streamLinesFillTheTrackMenus();
     void endOfFileReturnsToTheStartPage();
+    void engineEndingsKeepOrForgetThePlace_data();
+    void engineEndingsKeepOrForgetThePlace();
     void elevenSourcesKeepTenRecentFiles();
     void nextAndPreviousWalkThePlaylist();
     void droppedFileWithOddNamePlays();
@@ -170,6 +176,63 @@ void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
     QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
     QVERIFY(ui.LoadedPath().isEmpty());
     QVERIFY(!ui.TimerActive());
+}
+
+void SessionFakeEngineTest::engineEndingsKeepOrForgetThePlace_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("end of file") << "print Exiting... (End of file)\n" << QString() << false;
+    QTest::newRow("crash") << "signal-crash\n"
+                           << "Messages/MSG0110" << true;
+    QTest::newRow("error exit") << "exit 1\n"
+                                << "Messages/MSG0110" << true;
+    QTest::newRow("hang") << "hang\n"
+                          << "Messages/MSG0111" << true;
+}
+
+void SessionFakeEngineTest::engineEndingsKeepOrForgetThePlace()
+{
+    QFETCH(QString, ending);
+    QFETCH(QString, message);
+    QFETCH(bool, kept);
+    // Two minutes into a ten-minute film, then the ending.
+    fake.UseScript("length 600\nprint Playing x.\nprint VIDEO:  [H264]\n"
+                   "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for seek 120 2\n"
+                   "position-runs 120\nsleep 1\n" +
+                   ending);
+    const QString store = AppFolders::AppDataFolder() + "Resume.json";
+    QFile::remove(store);
+    const QString film = fake.MakeFile(QStringLiteral("ending %1.mkv").arg(QTest::currentDataTag()));
+    DRUI window;
+    window.InitMainWindow();
+    DRUITestAccess ui(window);
+    ui.Session().SetDeadlines(1500, 5000);
+    QString shown;
+    QTimer boxes;
+    connect(&boxes, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    boxes.start(50);
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY(ui.IsPlaying() && ui.Session().CurrentState() == PlaybackSession::State::Playing);
+    ui.Session().SeekTo(120);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 10000);
+    if (!message.isEmpty())
+        QTRY_COMPARE(shown, GetText(qPrintable(message)).arg(QFileInfo(film).fileName()));
+    QCOMPARE(shown.isEmpty(), message.isEmpty());
+
+    ResumeStore resume(store);
+    resume.Load();
+    const std::optional<ResumePoint> point = resume.Find(*ResumeKey::ForMediaFile(film));
+    QCOMPARE(point.has_value(), kept);
+    if (point)
+        QVERIFY2(point->position >= 120 && point->position < 130,
+                 qPrintable(QString::number(point->position)));
 }
 
 void SessionFakeEngineTest::elevenSourcesKeepTenRecentFiles()

@@ -24,7 +24,10 @@ class SessionRealEngineTest : public QObject
 private slots:
     void initTestCase();
     void fileplaysWithPictureStreamsSnapshotAndEnd();
-    void killedEngineReturnsToTheStartPage();
+    void chineseSubtitlesDrawAsGlyphs_data();
+    void chineseSubtitlesDrawAsGlyphs();
+    void crashedEngineKeepsThePlaceAndSaysSo_data();
+    void crashedEngineKeepsThePlaceAndSaysSo();
     void craftedMetadataDeletesNothing();
     void craftedTitlesNeitherEndTheSessionNorAddStreams();
     void dataFolderWithCommaStillPlaysAndSnapshots();
@@ -198,22 +201,195 @@ void SessionRealEngineTest::fileplaysWithPictureStreamsSnapshotAndEnd()
     QVERIFY(!ui.Seek()->isEnabled());
 }
 
-void SessionRealEngineTest::killedEngineReturnsToTheStartPage()
+namespace {
+
+// The shapes of a subtitle line as drawn on a dark picture: the bright pixels of the lowest
+// band that holds any, cut into runs of columns, each run's mask compared with the others.
+// Characters that the font lacks all draw as the same box; real glyphs differ.
+int DistinctShapes(const QImage &frame, QImage *band)
 {
-    const QString media = MakeMedia("long.mkv", 30);
+    const auto bright = [&frame](int x, int y) { return qGray(frame.pixel(x, y)) > 180; };
+    int bottom = -1;
+    int top = -1;
+    for (int y = frame.height() - 1; y >= frame.height() / 2; --y) {
+        bool any = false;
+        for (int x = 0; x < frame.width() && !any; ++x)
+            any = bright(x, y);
+        if (any && bottom < 0)
+            bottom = y;
+        if (any)
+            top = y;
+        else if (bottom >= 0 && bottom - y > 8)
+            break;
+    }
+    if (bottom < 0)
+        return 0;
+    *band = frame.copy(0, top, frame.width(), bottom - top + 1);
+    QList<QImage> shapes;
+    int start = -1;
+    for (int x = 0; x <= frame.width(); ++x) {
+        bool on = false;
+        for (int y = top; x < frame.width() && y <= bottom && !on; ++y)
+            on = bright(x, y);
+        if (on && start < 0)
+            start = x;
+        if (!on && start >= 0) {
+            QImage mask(x - start, bottom - top + 1, QImage::Format_Mono);
+            for (int my = 0; my < mask.height(); ++my)
+                for (int mx = 0; mx < mask.width(); ++mx)
+                    mask.setPixel(mx, my, bright(start + mx, top + my) ? 1 : 0);
+            shapes << mask;
+            start = -1;
+        }
+    }
+    // Shapes that differ in a pixel or two are the same shape placed a little differently.
+    QList<QImage> distinct;
+    for (const QImage &shape : shapes) {
+        bool seen = false;
+        for (const QImage &other : distinct) {
+            if (qAbs(other.width() - shape.width()) > 1 || other.height() != shape.height())
+                continue;
+            int differing = 0;
+            const int width = qMin(other.width(), shape.width());
+            for (int y = 0; y < shape.height(); ++y)
+                for (int x = 0; x < width; ++x)
+                    differing += other.pixelIndex(x, y) != shape.pixelIndex(x, y);
+            seen = seen || differing * 10 <= width * shape.height();
+        }
+        if (!seen)
+            distinct << shape;
+    }
+    return int(distinct.size());
+}
+
+} // namespace
+
+// A Chinese subtitle line is drawn in a font that has its characters, as glyphs, not as the
+// empty boxes of a font without them, which all look alike.
+void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("glyphs");
+    QTest::newRow("chinese") << QStringLiteral("中文字幕测试") << true;
+    // One character six times: the count merges equal shapes, so boxes would count as one.
+    QTest::newRow("one character repeated") << QStringLiteral("中中中中中中") << false;
+}
+
+void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, glyphs);
+    const QString film = dir.filePath(QStringLiteral("dark %1.mkv").arg(QTest::currentDataTag()));
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
+                            "-i", "color=c=black:s=480x270:r=10:d=40", "-c:v", "mpeg4", film});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    QFile line(film.chopped(4) + ".srt");
+    QVERIFY(line.open(QIODevice::WriteOnly));
+    line.write("1\n00:00:00,000 --> 00:00:40,000\n" + text.toUtf8() + "\n");
+    line.close();
+
+    DRUI window;
+    window.InitMainWindow();
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    // An engine that fails on the line says so in a notice; it is closed and counts.
+    QString shown;
+    QTimer boxes;
+    connect(&boxes, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    boxes.start(50);
+    window.OpenMediaFiles({film});
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Session().CurrentState() == PlaybackSession::State::Playing &&
+                                 ui.ClockMs() > 500,
+                             15000);
+    QImage band;
+    int shapes = 0;
+    const auto grab = [&] {
+        const QImage frame = ui.VideoSurface()
+                                 ->screen()
+                                 ->grabWindow(ui.VideoSurface()->winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        shapes = DistinctShapes(frame, &band);
+        return shapes;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(grab() > 0, 15000);
+    if (glyphs)
+        QVERIFY2(shapes >= 4, qPrintable(QString::number(shapes)));
+    else
+        QVERIFY2(shapes <= 2, qPrintable(QString::number(shapes)));
+    window.StopBtn();
+    QVERIFY2(shown.isEmpty(), qPrintable(shown));
+}
+
+// An engine that dies in the middle of a film (the engine's own handler catches SIGSEGV,
+// prints ID_SIGNAL and exits with an error; SIGKILL gives it no chance to say anything) is
+// no end of the film: the window says so, keeps the place, and Play starts from there.
+void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGSEGV") << int(SIGSEGV);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo()
+{
+    QFETCH(int, signalNumber);
+    static const QString media = MakeMedia("crashing.mkv", 240);
     QVERIFY(!media.isEmpty());
+    const QString store = AppFolders::AppDataFolder() + "Resume.json";
+    QFile::remove(store);
     DRUI window;
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
+    QString shown;
+    QTimer boxes;
+    connect(&boxes, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<CMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->findChild<QLabel *>("messageLabel")->text();
+            box->btnSlotOK();
+        }
+    });
+    boxes.start(50);
     window.OpenMediaFiles({media});
-    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Engine() && ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    ui.Session().SeekTo(90);
+    QList<double> positions;
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid)
+            positions << event.value;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty() && positions.last() >= 91, 15000);
     const qint64 pid = ui.Engine()->ProcessId();
     QVERIFY(pid > 0);
-    ::kill(pid_t(pid), SIGKILL);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Start, 10000);
+    ::kill(pid_t(pid), signalNumber);
+    QTRY_COMPARE_WITH_TIMEOUT(shown, GetText("Messages/MSG0110").arg("crashing.mkv"), 10000);
+    QCOMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
-    QVERIFY(!ui.TimerActive());
+    QVERIFY(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)));
+    // The place stands in the store, and Play goes back a little before it.
+    QFile kept(store);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QVERIFY2(kept.readAll().contains("crashing.mkv"), qPrintable(store));
+    ui.VideoPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(ui.Engine(), 10000);
+    positions.clear();
+    connect(ui.Engine(), &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid)
+            positions << event.value;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), 15000);
+    QVERIFY2(positions.first() >= 80 && positions.first() <= 100,
+             qPrintable(QString::number(positions.first())));
+    window.StopBtn();
 }
 
 void SessionRealEngineTest::craftedMetadataDeletesNothing()
@@ -265,15 +441,17 @@ void SessionRealEngineTest::craftedTitlesNeitherEndTheSessionNorAddStreams()
     DRUITestAccess ui(window);
     window.OpenMediaFiles({media});
     // The streams' own titles name the entries, and add none.
-    QTRY_COMPARE_WITH_TIMEOUT(Entries(ui.AudioTracks()),
-                              QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}),
-                              15000);
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Entries(ui.AudioTracks()),
+        QStringList({"Disable", "Audio 1: My (End of file) movie*", "Audio 2"}), 15000);
+    QCOMPARE(Entries(ui.SubtitleTracks()),
+             QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     // The titles reach the engine's output right after its video line; give them time to.
     QTest::qWait(1500);
     QCOMPARE(ui.PageStack()->currentIndex(), 2);
     QVERIFY(ui.IsPlaying());
-    QCOMPARE(Entries(ui.SubtitleTracks()), QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
+    QCOMPARE(Entries(ui.SubtitleTracks()),
+             QStringList({"Disable*", "Subtitle 1: x, -sid 9 (Quit)"}));
     // The real end of the file still ends the session.
     QTRY_COMPARE_WITH_TIMEOUT(ui.PageStack()->currentIndex(), 0, 20000);
 }
@@ -706,10 +884,33 @@ void SessionRealEngineTest::chaptersSubtitleFilesResumeAndPlayingOn()
     meta.close();
     const QString film = dir.filePath("long film.mkv");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
-                            "-i", "testsrc=size=160x120:rate=10:duration=240", "-f", "lavfi",
-                            "-i", "sine=duration=240", "-i", chapters, "-map_metadata", "2",
-                            "-map", "0", "-map", "1", "-c:v", "mpeg4", "-g", "10", "-c:a", "mp2",
+    ffmpeg.start("ffmpeg", {"-hide_banner",
+                            "-nostdin",
+                            "-y",
+                            "-loglevel",
+                            "error",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc=size=160x120:rate=10:duration=240",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=duration=240",
+                            "-i",
+                            chapters,
+                            "-map_metadata",
+                            "2",
+                            "-map",
+                            "0",
+                            "-map",
+                            "1",
+                            "-c:v",
+                            "mpeg4",
+                            "-g",
+                            "10",
+                            "-c:a",
+                            "mp2",
                             film});
     QVERIFY(ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0);
     QFile side(dir.filePath("long film.srt"));

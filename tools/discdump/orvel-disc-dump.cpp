@@ -23,6 +23,7 @@
 #include "disc/BluRayScan.h"
 #include "disc/DiscFileSource.h"
 #include "disc/DiscFolder.h"
+#include "platform/PathBytes.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -97,7 +98,10 @@ QByteArray DumpLine(const QString &folder)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList folders = app.arguments().mid(1);
+    // Taken as bytes: a folder named in Latin-1 must still name that folder.
+    QStringList folders;
+    for (int i = 1; i < argc; ++i)
+        folders << PathBytes::FromBytes(argv[i]);
     if (!folders.isEmpty() && folders.first() == QLatin1String("--help")) {
         std::fputs(UsageText, stdout);
         return 0;
