@@ -204,7 +204,8 @@ void SessionFakeEngineTest::engineEndingsKeepOrForgetThePlace()
                    ending);
     const QString store = AppFolders::AppDataFolder() + "Resume.json";
     QFile::remove(store);
-    const QString film = fake.MakeFile(QStringLiteral("ending %1.mkv").arg(QTest::currentDataTag()));
+    const QString film =
+        fake.MakeFile(QStringLiteral("ending %1.mkv").arg(QTest::currentDataTag()));
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
