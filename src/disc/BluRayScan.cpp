@@ -2,6 +2,7 @@
 
 #include "disc/DiscFileSource.h"
 #include "disc/DiscMetadata.h"
+#include "disc/DiscProtection.h"
 #include "disc/FileDigest.h"
 #include "disc/MplsReader.h"
 #include "engine/FormatTime.h"
@@ -11,6 +12,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <future>
 
 namespace {
 
@@ -60,7 +62,23 @@ BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings)
         scan.folder = path;
         return scan;
     }
-    return ScanBluRay(*source, timings);
+    // libbluray decides on protection by the files in these folders; without them it would
+    // only say "none", after reading every playlist itself on a disc without index.bdmv.
+    // libaacs may parse a key file of many megabytes: it runs beside the playlists' reading
+    // rather than after it.
+    std::future<DiscProtectionInfo> protection;
+    if (DiscProtection::MayBeProtected(*source))
+        protection = std::async(std::launch::async, DiscProtection::Read, path);
+    BluRayScan scan = ScanBluRay(*source, timings);
+    QElapsedTimer waited;
+    waited.start();
+    if (protection.valid())
+        scan.protection = protection.get();
+    if (timings) {
+        timings->protectionWait = waited.nsecsElapsed();
+        timings->total += timings->protectionWait;
+    }
+    return scan;
 }
 
 BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disc/DiscProtection.h"
 #include "disc/EngineTitleList.h"
 #include "disc/MplsPlayItem.h"
 #include "disc/MplsStream.h"
@@ -56,6 +57,8 @@ struct BluRayScan
     // The engine's title list, numbered from 1, for diagnostics; titles refer to it through
     // engineTitle.
     QVector<EngineTitleList::Entry> engineTitles;
+    // What libbluray can do with the disc's copy protection (ScanBluRayFolder only).
+    DiscProtectionInfo protection;
 
     // The title with this key, or nullptr.
     const BluRayTitle *Find(const QString &key) const;
@@ -71,6 +74,8 @@ struct BluRayScanTimings
     qint64 digests = 0;   // SHA-512 of the playlists that have play items
     qint64 numbering = 0; // the engine's title list (parsing as libbluray, filtering, naming)
     qint64 sorting = 0;   // the title list sorted by duration text, engine numbers matched
+    // ScanBluRayFolder: how long the protection check ran on after everything above.
+    qint64 protectionWait = 0;
     qint64 total = 0;
 };
 
@@ -94,6 +99,6 @@ struct BluRayScanTimings
 // Each playlist file is read once. The scan touches no shared state and no GUI object, so
 // it may run on a worker thread.
 BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings = nullptr);
-// The same for a folder or image path (OpenDiscSource); a path that opens as neither gives
-// a scan without titles.
+// The same for a folder or image path (OpenDiscSource), with the disc's protection read by
+// libbluray beside it; a path that opens as neither gives a scan without titles.
 BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings = nullptr);

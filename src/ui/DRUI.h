@@ -196,6 +196,7 @@ private:
     QLabel *startTitleLabel = nullptr;
     QLabel *discArtLabel = nullptr;
     QLabel *discNameLabel = nullptr;
+    QLabel *discProtectionLabel = nullptr;
     QMenu *discPageMenu = nullptr;
     QAction *playMovieAction = nullptr;
     QAction *chapterAction = nullptr;

@@ -51,6 +51,7 @@ void DRUI::BuildWindow()
     const WindowParts::DiscPage disc = WindowParts::BuildDiscPage(this, whiteText);
     discArtLabel = disc.art;
     discNameLabel = disc.name;
+    discProtectionLabel = disc.protection;
     discPageMenu = disc.menu;
     playMovieAction = disc.playMovie;
     chapterAction = disc.chapter;

@@ -3,6 +3,7 @@
 
 #include "disc/BluRayScan.h"
 #include "disc/DiscFolder.h"
+#include "disc/DiscProtection.h"
 #include "i18n/GetText.h"
 #include "platform/PathBytes.h"
 #include "platform/ResultMailbox.h"
@@ -106,17 +107,23 @@ void DRUI::ShowBluRayScan(const BluRayScan &scan)
     }
     loadedDisc = scan;
     discNameLabel->setText(scan.discName);
+    const DiscProtectionVerdict protection = DiscProtection::Decide(scan.protection);
+    const char *protectionLine = DiscProtection::PageLineKey(protection);
+    discProtectionLabel->setText(
+        protectionLine ? GetText(protectionLine).arg(DiscProtection::SchemeNames(scan.protection))
+                       : QString());
+    discProtectionLabel->setVisible(protectionLine != nullptr);
     QPixmap picture;
     picture.loadFromData(scan.thumbnailData);
     discArtLabel->setPixmap(picture);
     // The desktop's cover art is named by the picture's own bytes, so that another disc in
     // the same drive never shows this one's.
-    discArtKey = picture.isNull() ? QString()
-                                  : QString::fromLatin1(QCryptographicHash::hash(
-                                                            scan.thumbnailData,
-                                                            QCryptographicHash::Sha1)
-                                                            .toHex()
-                                                            .left(16));
+    discArtKey = picture.isNull()
+                     ? QString()
+                     : QString::fromLatin1(
+                           QCryptographicHash::hash(scan.thumbnailData, QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(16));
 
     audioChoices.clear();
     subtitleChoices.clear();
@@ -137,9 +144,8 @@ void DRUI::FillDiscMenus()
 {
     QVector<DiscMenus::TitleEntry> titleEntries;
     for (const BluRayTitle &title : loadedDisc.titles) {
-        titleEntries.append(
-            {PLAY_LIST_INFO{SourceKind::BluRay, 0, title.key, title.durationText},
-             title.HasEngineTitle()});
+        titleEntries.append({PLAY_LIST_INFO{SourceKind::BluRay, 0, title.key, title.durationText},
+                             title.HasEngineTitle()});
     }
     const BluRayTitle *title = loadedDisc.Find(currentTitleKey);
     if (!title) {

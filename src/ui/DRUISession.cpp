@@ -3,6 +3,7 @@
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
+#include "disc/DiscProtection.h"
 #include "disc/StreamMenuName.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/FormatTime.h"
@@ -47,9 +48,8 @@ void DRUI::ConnectSession()
     connect(session, &PlaybackSession::choicesChanged, this, &DRUI::ApplyStreamMenus);
     connect(session, &PlaybackSession::pictureSizeChanged, this,
             [this](const QSize &size) { videoFrame->SetPictureSize(size); });
-    connect(session, &PlaybackSession::pictureStarted, this, [this] {
-        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
-    });
+    connect(session, &PlaybackSession::pictureStarted, this,
+            [this] { QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles); });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
     connect(session, &PlaybackSession::subtitleLoadFailed, this, &DRUI::SubtitleNotLoaded);
 }
@@ -82,6 +82,16 @@ SessionLaunch DRUI::TitleLaunch(const QString &titleKey, int startSec) const
 
 void DRUI::Launch(const SessionLaunch &asked)
 {
+    // A disc that cannot be decrypted here is not handed to the engine, which would only
+    // fail without saying why; the user learns the cause and the remedy instead.
+    if (asked.kind == SourceKind::BluRay) {
+        const char *refusal =
+            DiscProtection::MessageKey(DiscProtection::Decide(loadedDisc.protection));
+        if (refusal) {
+            CMessageBox::Inform(geometry(), GetText(refusal));
+            return;
+        }
+    }
     // The session that ends here is remembered before the next one starts.
     RememberWhereItIs(false);
     const SessionLaunch launch = WithResumePoint(asked);
@@ -214,12 +224,13 @@ void DRUI::SessionStateChanged(PlaybackSession::State state)
         EndSessionDisplay();
         const SessionLaunch &launch = session->CurrentLaunch();
         if (session->LastFailure() == PlaybackSession::Failure::EngineMissing) {
-            CMessageBox::Inform(geometry(), GetText("Messages/MSG0104")
-                                                .arg(EngineLocator::EngineSearchDescription()));
+            CMessageBox::Inform(
+                geometry(),
+                GetText("Messages/MSG0104").arg(EngineLocator::EngineSearchDescription()));
         } else {
             qWarning("cannot play %s", qUtf8Printable(launch.path));
-            CMessageBox::Inform(geometry(), GetText("Messages/MSG0106")
-                                                .arg(QFileInfo(launch.path).fileName()));
+            CMessageBox::Inform(geometry(),
+                                GetText("Messages/MSG0106").arg(QFileInfo(launch.path).fileName()));
         }
         break;
     }
@@ -256,8 +267,8 @@ void DRUI::ApplyStreamMenus()
         subtitleNames << (title && n <= title->subtitles.size()
                               ? StreamMenuName(title->subtitles[n - 1])
                               : StreamLabel::Text(StreamLabel::Kind::Subtitle, n,
-                                                  subtitles[n - 1].language,
-                                                  subtitles[n - 1].title, locale));
+                                                  subtitles[n - 1].language, subtitles[n - 1].title,
+                                                  locale));
     }
     // Subtitle files follow the film's own streams, by file name.
     for (const QString &file : streams.SubtitleFiles()) {
@@ -273,8 +284,8 @@ void DRUI::ApplyStreamMenus()
         const QList<StreamCatalog::Chapter> chapters = streams.Chapters();
         for (int i = 0; i < chapters.size(); ++i) {
             const qint64 startMs = qint64(qBound(0.0, chapters[i].startSeconds * 1000, 4.0e9));
-            auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) + FormatTime(startMs / 1000),
-                                      chapterSubmenu);
+            auto *entry = new QAction(
+                QStringLiteral("%1. ").arg(i + 1) + FormatTime(startMs / 1000), chapterSubmenu);
             entry->setData(startMs);
             chapterSubmenu->addAction(entry);
         }
