@@ -86,6 +86,7 @@ public:
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
     QLabel *DiscName() const { return w.discNameLabel; }
     QLabel *DiscArt() const { return w.discArtLabel; }
+    QLabel *DiscProtectionLine() const { return w.discProtectionLabel; }
     QString CurrentTitleKey() const { return w.currentTitleKey; }
     int PlaylistSize() const { return int(w.playlist.size()); }
     QStringList RecentEntries() const { return w.recentFiles.Entries(); }
