@@ -323,6 +323,7 @@ bool BluRayFolderBuilder::Build(const QString &discFolder, QString *error)
             request.audioLanguages = clip.audioLanguages;
             request.subtitleLanguages = clip.subtitleLanguages;
             request.timestampOffsetSeconds = clip.timestampOffsetSeconds;
+            request.fullHd = clip.fullHd;
             QString made;
             if (!maker.MakeClip(request, made, timing, error))
                 return false;

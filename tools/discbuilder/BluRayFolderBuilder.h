@@ -38,6 +38,7 @@ public:
         // Moves the clip's time stamps, so that a clip that follows another in a playlist
         // does not go back in time.
         int timestampOffsetSeconds = 0;
+        bool fullHd = false; // 1920x1080 H.264 High profile instead of a small picture
     };
 
     // One play item: a clip, optionally cut at either end.
