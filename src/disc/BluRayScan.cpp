@@ -4,6 +4,7 @@
 #include "disc/DiscMetadata.h"
 #include "disc/DiscProtection.h"
 #include "disc/FileDigest.h"
+#include "disc/MainTitleRules.h"
 #include "disc/MplsReader.h"
 #include "engine/FormatTime.h"
 
@@ -165,14 +166,32 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
     std::stable_sort(
         scan.titles.begin(), scan.titles.end(),
         [](const BluRayTitle &a, const BluRayTitle &b) { return a.durationText > b.durationText; });
-    // The movie is the longest title the engine can play: a longer one it cannot reach by
-    // number would leave Play Movie doing nothing.
-    for (const BluRayTitle &title : scan.titles) {
-        if (title.HasEngineTitle()) {
-            scan.currentTitleKey = title.key;
-            break;
+    // The movie is the title libbluray takes for the main one, when the engine reaches it;
+    // else the one the same rules pick among the titles the engine reaches. A title it
+    // cannot reach by number would leave Play Movie doing nothing.
+    auto reachedBy = [&scan](const EngineTitleList::Entry &entry) -> const BluRayTitle * {
+        for (const BluRayTitle &title : scan.titles) {
+            if (title.HasEngineTitle() && title.playlistName == entry.playlistName)
+                return &title;
+        }
+        return nullptr;
+    };
+    QVector<MainTitleFacts> everyEntry;
+    QVector<MainTitleFacts> reachableEntries;
+    QVector<const BluRayTitle *> reached;
+    for (const EngineTitleList::Entry &entry : std::as_const(scan.engineTitles)) {
+        everyEntry << entry.facts;
+        if (const BluRayTitle *title = reachedBy(entry)) {
+            reachableEntries << entry.facts;
+            reached << title;
         }
     }
+    const int main = MainTitleRules::Pick(everyEntry);
+    const BluRayTitle *movie = main >= 0 ? reachedBy(scan.engineTitles[main]) : nullptr;
+    if (!movie && !reached.isEmpty())
+        movie = reached[MainTitleRules::Pick(reachableEntries)];
+    if (movie)
+        scan.currentTitleKey = movie->key;
     if (scan.currentTitleKey.isEmpty() && !scan.titles.isEmpty())
         scan.currentTitleKey = scan.titles.first().key;
     clock.Into(&BluRayScanTimings::sorting);

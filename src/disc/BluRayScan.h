@@ -52,7 +52,9 @@ struct BluRayScan
     QByteArray thumbnailData;
     static constexpr qint64 MaxThumbnailBytes = 16 * 1024 * 1024;
     QVector<BluRayTitle> titles; // in the order of the title menus: longest first
-    // The longest title the engine can play by number (else the longest); empty without titles.
+    // The movie: libbluray's main title (MainTitleRules over the engine's title list) when
+    // the engine can play it by number, else the title those rules pick among the ones it
+    // can play, else the longest; empty without titles.
     QString currentTitleKey;
     // The engine's title list, numbered from 1, for diagnostics; titles refer to it through
     // engineTitle.
@@ -90,7 +92,7 @@ struct BluRayScanTimings
 //     (the sum of durationMs / 1000 over its items) and FormatTime text, audio choice 1 when
 //     it has audio, else 0.
 //  4. Titles are sorted by duration text, greatest first (a plain text comparison; equal
-//     texts keep listing order). The first is current.
+//     texts keep listing order). The movie is current: see currentTitleKey.
 //  5. Each title's engine number is its position in the engine's own title list
 //     (EngineTitleList), found by playlist file name. Counting the titles above instead
 //     would go wrong after the first byte copy (which the engine does not count) or the

@@ -92,16 +92,10 @@ void DRUI::LoadBluRayFolder(const QString &folder)
 
 void DRUI::ShowBluRayScan(const BluRayScan &scan)
 {
-    // Play Movie names the longest title the engine can reach: the engine's own choice
-    // ("br://0") would be its longest reachable one, while the page would name another.
-    const BluRayTitle *movie = nullptr;
-    for (const BluRayTitle &title : scan.titles) {
-        if (title.HasEngineTitle()) {
-            movie = &title;
-            break;
-        }
-    }
-    if (!movie) {
+    // Play Movie plays the movie the scan picked, by its number: the engine's own choice
+    // ("br://0") would be its longest reachable title, while the page would name another.
+    const BluRayTitle *movie = scan.Find(scan.currentTitleKey);
+    if (!movie || !movie->HasEngineTitle()) {
         CMessageBox::Inform(geometry(), GetText("Messages/MSG0102"));
         return;
     }

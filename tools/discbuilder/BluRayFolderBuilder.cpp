@@ -187,6 +187,8 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
         item.outTicks = timing.OutTicks() - quint32(entry.trimEndMs) * TicksPerMs;
         item.video = {MplsWriter::Stream{H264, QByteArray()}};
         if (clip) {
+            item.video = {
+                MplsWriter::Stream{clip->videoCodingType, QByteArray(), clip->videoFormatRate}};
             for (const QByteArray &language : clip->audioLanguages)
                 item.audio << MplsWriter::Audio(Ac3, language);
             for (const QByteArray &language : clip->subtitleLanguages)

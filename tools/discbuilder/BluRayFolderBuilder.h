@@ -39,6 +39,10 @@ public:
         // does not go back in time.
         int timestampOffsetSeconds = 0;
         bool fullHd = false; // 1920x1080 H.264 High profile instead of a small picture
+        // What the playlists say of the video: H.264 (0x1B) or MPEG-2 (0x02), and format and
+        // rate (0x61: 1080p at 23.976; 0x51: 720p) — decoys differ from the film in these.
+        quint8 videoCodingType = 0x1B;
+        quint8 videoFormatRate = 0x61;
     };
 
     // One play item: a clip, optionally cut at either end.
