@@ -1,7 +1,8 @@
 // Feeds arbitrary disc images to detection and the Blu-ray scan, through the UDF reader: they
 // must stay inside the image (the sanitizers watch), finish, hand out only titles whose
-// engine numbers point at their own playlists, and name a movie the engine reaches. Every 16th input is scanned twice and must
-// give the same answer (a full second scan on every input would halve the runs).
+// engine numbers point at their own playlists, and name a movie the engine reaches. Every 16th
+// input is scanned twice and must give the same answer (a full second scan on every input would
+// halve the runs).
 
 #include "../FuzzCheck.h"
 #include "SparseImage.h"

@@ -1,5 +1,6 @@
 // Blu-ray discs shaped as shop discs are, in the window on the real engine under X: titles
-// of two clips whose streams carry B-frames, as every film on a shop disc does.
+// of two clips whose streams carry B-frames, as every film on a shop disc does, and decoy
+// playlists around the film.
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
 #include "disc/BluRayScan.h"
@@ -17,6 +18,7 @@ private slots:
     void initTestCase();
     void twoClipTitlesEndOnTime_data();
     void twoClipTitlesEndOnTime();
+    void playMoviePlaysTheFilmAmongDecoys();
 
 private:
     QTemporaryDir dir;
@@ -99,6 +101,50 @@ void ShopDiscsTest::twoClipTitlesEndOnTime()
                             .arg(expectedMs)));
     // The clock reached the second clip and the title's end.
     QVERIFY2(highest >= (first + second - 1) * 1000, qPrintable(QString::number(highest)));
+}
+
+// Decoys as some studios put them on discs: playlists as long as the film over a clip with
+// fewer streams, listed around it, and one that loops a clip and is longer than the film.
+// Play Movie plays the film, the title libbluray names the main one.
+void ShopDiscsTest::playMoviePlaysTheFilmAmongDecoys()
+{
+    BluRayFolderBuilder disc;
+    disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    disc.AddClip("00001", 6, {"eng", "fra"}, {});
+    disc.AddClip("00002", 6, {"eng"}, {});
+    disc.AddPlaylist("00001.mpls", {"00002"});
+    disc.AddPlaylist("00002.mpls", {"00001"}, {0, 3000});
+    disc.AddPlaylist("00003.mpls", {"00002"}, {0, 2000, 4000});
+    disc.AddLoop("00004.mpls", "00002", 3);
+    const QString folder = dir.filePath("decoys");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    const BluRayScan scan = ScanBluRayFolder(folder);
+    const BluRayTitle *film = nullptr;
+    for (const BluRayTitle &title : scan.titles) {
+        if (title.playlistName == "00002.mpls")
+            film = &title;
+    }
+    QVERIFY(film && film->HasEngineTitle());
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    const QString arguments = ui.Engine()->Arguments().join(' ');
+    QVERIFY2(arguments.contains(QStringLiteral("br://%1 -bluray-device").arg(film->engineTitle)),
+             qPrintable(arguments));
+    // The engine plays the film's clip: "Disable" and two audio streams, where every decoy
+    // has one.
+    QTRY_COMPARE_WITH_TIMEOUT(ui.AudioTracks()->actions().size(), 3, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QCOMPARE(ui.CurrentTitleKey(), film->key);
+    window.StopBtn();
 }
 
 QTEST_MAIN(ShopDiscsTest)
