@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disc/BluRayScan.h"
+#include "disc/DvdTitleSchedule.h"
 #include "disc/DvdTitles.h"
 #include "platform/ResultMailbox.h"
 #include "player/AnswerPacer.h"
@@ -133,6 +134,7 @@ private:
     void ChooseTitle(const QString &titleKey, int startSec);
     // DVD titles and chapters.
     void ReadDvdTitlesOf(const QString &disc);
+    void ListDueDvdTitles();
     const DvdTitle *PlayingDvdTitle() const;
     void FillDvdMenus();
     void PlayDvdTitle(int number);
@@ -264,6 +266,7 @@ private:
     QMap<QString, int> subtitleChoices;
     // The titles of the DVD last read, and which disc they belong to.
     QString dvdTitlesDisc;
+    DvdTitleSchedule dvdTitleSchedule;
     DvdTitles dvdTitles;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;

@@ -23,6 +23,9 @@
 
 namespace {
 
+// The longest a DVD's title listing waits for the engine's picture.
+constexpr int DvdListingDelayMs = 1500;
+
 QMenu *ParentMenu(const QAction *action)
 {
     return qobject_cast<QMenu *>(action->parent());
@@ -68,7 +71,13 @@ void DRUI::OpenDvdFolder(const QString &folder)
     launch.path = folder;
     launch.volume = session->Volume();
     Launch(launch);
-    ReadDvdTitlesOf(folder);
+    // The titles are listed once the picture is up (or a moment later without one): the
+    // listing engine would otherwise slow the playing one's start.
+    if (dvdTitleSchedule.Opened(folder) == DvdTitleSchedule::Step::ShowKnown) {
+        FillDvdMenus();
+    } else {
+        QTimer::singleShot(DvdListingDelayMs, this, &DRUI::ListDueDvdTitles);
+    }
 }
 
 void DRUI::LoadBluRayFolder(const QString &folder)

@@ -34,6 +34,14 @@ void DRUI::ReadDvdTitlesOf(const QString &disc)
     }).detach();
 }
 
+void DRUI::ListDueDvdTitles()
+{
+    const QString disc = dvdTitleSchedule.Due();
+    if (!disc.isEmpty()) {
+        ReadDvdTitlesOf(disc);
+    }
+}
+
 const DvdTitle *DRUI::PlayingDvdTitle() const
 {
     const SessionLaunch &launch = session->CurrentLaunch();

@@ -48,8 +48,10 @@ void DRUI::ConnectSession()
     connect(session, &PlaybackSession::choicesChanged, this, &DRUI::ApplyStreamMenus);
     connect(session, &PlaybackSession::pictureSizeChanged, this,
             [this](const QSize &size) { videoFrame->SetPictureSize(size); });
-    connect(session, &PlaybackSession::pictureStarted, this,
-            [this] { QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles); });
+    connect(session, &PlaybackSession::pictureStarted, this, [this] {
+        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ProbePendingFiles);
+        QTimer::singleShot(ProbeAfterVideoLineMs, this, &DRUI::ListDueDvdTitles);
+    });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
     connect(session, &PlaybackSession::subtitleLoadFailed, this, &DRUI::SubtitleNotLoaded);
 }
