@@ -169,12 +169,13 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
     // The movie is the title libbluray takes for the main one, when the engine reaches it;
     // else the one the same rules pick among the titles the engine reaches. A title it
     // cannot reach by number would leave Play Movie doing nothing.
-    auto reachedBy = [&scan](const EngineTitleList::Entry &entry) -> const BluRayTitle * {
-        for (const BluRayTitle &title : scan.titles) {
-            if (title.HasEngineTitle() && title.playlistName == entry.playlistName)
-                return &title;
-        }
-        return nullptr;
+    QHash<QString, const BluRayTitle *> reachable;
+    for (const BluRayTitle &title : std::as_const(scan.titles)) {
+        if (title.HasEngineTitle())
+            reachable.insert(title.playlistName, &title);
+    }
+    auto reachedBy = [&reachable](const EngineTitleList::Entry &entry) {
+        return entry.playlistName.isEmpty() ? nullptr : reachable.value(entry.playlistName);
     };
     QVector<MainTitleFacts> everyEntry;
     QVector<MainTitleFacts> reachableEntries;
