@@ -33,7 +33,8 @@ struct DiscPage
     QWidget *page = nullptr;
     QLabel *art = nullptr; // the disc's picture; holds the name and the menu
     QLabel *name = nullptr;
-    QMenu *menu = nullptr; // embedded in the page
+    QLabel *protection = nullptr; // a protected disc's line, hidden for others
+    QMenu *menu = nullptr;        // embedded in the page
     QAction *playMovie = nullptr;
     QAction *chapter = nullptr;
     QAction *audio = nullptr;
