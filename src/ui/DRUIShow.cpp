@@ -3,7 +3,6 @@
 // recent files, and the messages.
 #include "ui/DRUI.h"
 
-#include "disc/DiscProtection.h"
 #include "engine/FormatTime.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
@@ -66,9 +65,8 @@ void DRUI::ConnectController()
             QApplication::restoreOverrideCursor();
     });
     connect(c, &PlayerController::notADisc, this, [this] { Inform(GetText("Messages/MSG0102")); });
-    connect(c, &PlayerController::discLocked, this, [this](const QString &messageKey) {
-        Inform(GetText(messageKey.toLatin1().constData()));
-    });
+    connect(c, &PlayerController::discLocked, this,
+            [this](const QString &key) { Inform(GetText(key.toLatin1().constData())); });
     connect(c, &PlayerController::subtitleNotLoaded, this, [this](const QString &path) {
         qWarning("the subtitle file %s could not be loaded", qUtf8Printable(path));
         Inform(GetText("Messages/MSG0108").arg(QFileInfo(path).fileName()));
@@ -210,12 +208,7 @@ void DRUI::ShowDisc()
 {
     const BluRayScan &scan = controller->LoadedDisc();
     disc.name->setText(scan.discName);
-    const DiscProtectionVerdict protection = DiscProtection::Decide(scan.protection);
-    const char *protectionLine = DiscProtection::PageLineKey(protection);
-    disc.protection->setText(
-        protectionLine ? GetText(protectionLine).arg(DiscProtection::SchemeNames(scan.protection))
-                       : QString());
-    disc.protection->setVisible(protectionLine != nullptr);
+    WindowParts::ShowProtection(disc.protection, scan.protection);
     QPixmap picture;
     picture.loadFromData(scan.thumbnailData);
     disc.art->setPixmap(picture);

@@ -316,4 +316,11 @@ void ResizeWithinScreen(QWidget *window, QSize size)
                    qMin(size.height(), qMax(limit.height(), 1)));
 }
 
+void ShowProtection(QLabel *line, const DiscProtectionInfo &info)
+{
+    const char *key = DiscProtection::PageLineKey(DiscProtection::Decide(info));
+    line->setText(key ? GetText(key).arg(DiscProtection::SchemeNames(info)) : QString());
+    line->setVisible(key != nullptr);
+}
+
 } // namespace WindowParts

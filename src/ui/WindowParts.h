@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscProtection.h"
+
 #include "player/PlayListInfo.h"
 
 #include <QList>
@@ -85,5 +87,8 @@ void ShowStatusName(QLabel *status, const QString &name);
 
 // Resizes window to size, but never past the free area of its screen, frame included.
 void ResizeWithinScreen(QWidget *window, QSize size);
+
+// A protected disc's line on the disc page: whether it plays here; hidden for other discs.
+void ShowProtection(QLabel *line, const DiscProtectionInfo &info);
 
 } // namespace WindowParts
