@@ -481,7 +481,9 @@ void PlayerController::OpenDisc(const QString &path)
 {
     if (path.isEmpty())
         return;
+    // What played goes at once; the disc's page shows when its scan is done.
     StopSession();
+    emit stopped(false);
     switch (DetectDiscFolder(path)) {
     case DiscFolderKind::BluRay:
         ReadBluRay(path);
