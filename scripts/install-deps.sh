@@ -5,16 +5,20 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  # disc images are read with the UDF reader that libbluray uses too
-  libudfread-dev
+  # disc images are read with the UDF reader that libbluray uses too; libbluray itself says
+  # what a protected disc needs
+  libudfread-dev libbluray-dev
   # the encoding of each subtitle file is found with uchardet
   libuchardet-dev
+  # protected discs: the libraries libbluray loads, and AES for the disc builder's own
+  # AACS-protected test discs
+  libaacs0 libbdplus0 libgcrypt20-dev
   # the engine, the probe, the fonts the window asks for (Calibri's stand-in and one with
   # Chinese characters) and Qt's own translations
   mplayer ffmpeg fonts-crosextra-carlito fonts-noto-cjk qt6-translations-l10n
   # tests: a headless X server, a private session bus, the reference disc parser,
   # the DVD builder, window inspection and the fuzzer's runtime
-  xvfb xauth x11-utils dbus libbluray-dev libbluray-bin dvdauthor genisoimage clang
+  xvfb xauth x11-utils dbus libbluray-bin dvdauthor genisoimage clang
   libclang-rt-14-dev
   imagemagick
   # packaging: the Debian package's library dependencies, the desktop entry and AppStream

@@ -1,7 +1,8 @@
 // Feeds arbitrary disc images to detection and the Blu-ray scan, through the UDF reader: they
-// must stay inside the image (the sanitizers watch), finish, and hand out only titles whose
-// engine numbers point at their own playlists. Every 16th input is scanned twice and must
-// give the same answer (a full second scan on every input would halve the runs).
+// must stay inside the image (the sanitizers watch), finish, hand out only titles whose
+// engine numbers point at their own playlists, and name a movie the engine reaches. Every 16th
+// input is scanned twice and must give the same answer (a full second scan on every input would
+// halve the runs).
 
 #include "../FuzzCheck.h"
 #include "SparseImage.h"
@@ -12,6 +13,7 @@
 #include <QSet>
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -28,6 +30,47 @@ QByteArray Summary(const BluRayScan &scan)
     for (const EngineTitleList::Entry &entry : scan.engineTitles)
         out += '|' + entry.entryName.toUtf8() + '>' + entry.playlistName.toUtf8();
     return out;
+}
+
+// The movie: a title of the disc; one the engine reaches whenever any is; and where no entry
+// of the engine's list is over 30 minutes (so that only length and then streams count), none
+// that the engine reaches is longer, or as long with more streams.
+void CheckMovie(const BluRayScan &scan)
+{
+    if (scan.titles.isEmpty()) {
+        Check(scan.currentTitleKey.isEmpty());
+        return;
+    }
+    const BluRayTitle *movie = scan.Find(scan.currentTitleKey);
+    Check(movie != nullptr);
+    bool anyReached = false;
+    bool allShort = true;
+    for (const BluRayTitle &title : scan.titles)
+        anyReached = anyReached || title.HasEngineTitle();
+    Check(movie->HasEngineTitle() == anyReached);
+    constexpr quint32 ThirtyMinutes = 30 * 60 * 45000;
+    auto reached = [&scan](const EngineTitleList::Entry &entry) {
+        for (const BluRayTitle &title : scan.titles) {
+            if (title.HasEngineTitle() && title.playlistName == entry.playlistName)
+                return true;
+        }
+        return false;
+    };
+    std::pair<quint32, int> best{0, -1};
+    for (const EngineTitleList::Entry &entry : scan.engineTitles) {
+        allShort = allShort && entry.facts.ticks <= ThirtyMinutes;
+        if (reached(entry))
+            best = std::max(best, std::make_pair(entry.facts.ticks, entry.facts.streamScore));
+    }
+    if (!anyReached || !allShort)
+        return;
+    bool movieIsBest = false;
+    for (const EngineTitleList::Entry &entry : scan.engineTitles) {
+        if (entry.playlistName == movie->playlistName &&
+            std::make_pair(entry.facts.ticks, entry.facts.streamScore) == best)
+            movieIsBest = true;
+    }
+    Check(movieIsBest);
 }
 
 QByteArray ScanImage(const QByteArray &image, DiscFolderKind &kind)
@@ -51,8 +94,7 @@ QByteArray ScanImage(const QByteArray &image, DiscFolderKind &kind)
             Check(scan.engineTitles.at(title.engineTitle - 1).playlistName == title.playlistName);
         }
     }
-    Check(scan.titles.isEmpty() ? scan.currentTitleKey.isEmpty()
-                                : scan.currentTitleKey == scan.titles.first().key);
+    CheckMovie(scan);
     return Summary(scan);
 }
 

@@ -2,7 +2,9 @@
 
 #include "disc/DiscFileSource.h"
 #include "disc/DiscMetadata.h"
+#include "disc/DiscProtection.h"
 #include "disc/FileDigest.h"
+#include "disc/MainTitleRules.h"
 #include "disc/MplsReader.h"
 #include "engine/FormatTime.h"
 
@@ -11,6 +13,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <future>
 
 namespace {
 
@@ -69,7 +72,23 @@ BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings)
         scan.folder = path;
         return scan;
     }
-    return ScanBluRay(*source, timings);
+    // libbluray decides on protection by the files in these folders; without them it would
+    // only say "none", after reading every playlist itself on a disc without index.bdmv.
+    // libaacs may parse a key file of many megabytes: it runs beside the playlists' reading
+    // rather than after it.
+    std::future<DiscProtectionInfo> protection;
+    if (DiscProtection::MayBeProtected(*source))
+        protection = std::async(std::launch::async, DiscProtection::Read, path);
+    BluRayScan scan = ScanBluRay(*source, timings);
+    QElapsedTimer waited;
+    waited.start();
+    if (protection.valid())
+        scan.protection = protection.get();
+    if (timings) {
+        timings->protectionWait = waited.nsecsElapsed();
+        timings->total += timings->protectionWait;
+    }
+    return scan;
 }
 
 BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
@@ -166,14 +185,33 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
     std::stable_sort(
         scan.titles.begin(), scan.titles.end(),
         [](const BluRayTitle &a, const BluRayTitle &b) { return a.durationText > b.durationText; });
-    // The movie is the longest title the engine can play: a longer one it cannot reach by
-    // number would leave Play Movie doing nothing.
-    for (const BluRayTitle &title : scan.titles) {
-        if (title.HasEngineTitle()) {
-            scan.currentTitleKey = title.key;
-            break;
+    // The movie is the title libbluray takes for the main one, when the engine reaches it;
+    // else the one the same rules pick among the titles the engine reaches. A title it
+    // cannot reach by number would leave Play Movie doing nothing.
+    QHash<QString, const BluRayTitle *> reachable;
+    for (const BluRayTitle &title : std::as_const(scan.titles)) {
+        if (title.HasEngineTitle())
+            reachable.insert(title.playlistName, &title);
+    }
+    auto reachedBy = [&reachable](const EngineTitleList::Entry &entry) {
+        return entry.playlistName.isEmpty() ? nullptr : reachable.value(entry.playlistName);
+    };
+    QVector<MainTitleFacts> everyEntry;
+    QVector<MainTitleFacts> reachableEntries;
+    QVector<const BluRayTitle *> reached;
+    for (const EngineTitleList::Entry &entry : std::as_const(scan.engineTitles)) {
+        everyEntry << entry.facts;
+        if (const BluRayTitle *title = reachedBy(entry)) {
+            reachableEntries << entry.facts;
+            reached << title;
         }
     }
+    const int main = MainTitleRules::Pick(everyEntry);
+    const BluRayTitle *movie = main >= 0 ? reachedBy(scan.engineTitles[main]) : nullptr;
+    if (!movie && !reached.isEmpty())
+        movie = reached[MainTitleRules::Pick(reachableEntries)];
+    if (movie)
+        scan.currentTitleKey = movie->key;
     if (scan.currentTitleKey.isEmpty() && !scan.titles.isEmpty())
         scan.currentTitleKey = scan.titles.first().key;
     clock.Into(&BluRayScanTimings::sorting);

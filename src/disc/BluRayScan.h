@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disc/DiscProtection.h"
 #include "disc/EngineTitleList.h"
 #include "disc/MplsPlayItem.h"
 #include "disc/MplsStream.h"
@@ -51,11 +52,15 @@ struct BluRayScan
     QByteArray thumbnailData;
     static constexpr qint64 MaxThumbnailBytes = 16 * 1024 * 1024;
     QVector<BluRayTitle> titles; // in the order of the title menus: longest first
-    // The longest title the engine can play by number (else the longest); empty without titles.
+    // The movie: libbluray's main title (MainTitleRules over the engine's title list) when
+    // the engine can play it by number, else the title those rules pick among the ones it
+    // can play, else the longest; empty without titles.
     QString currentTitleKey;
     // The engine's title list, numbered from 1, for diagnostics; titles refer to it through
     // engineTitle.
     QVector<EngineTitleList::Entry> engineTitles;
+    // What libbluray can do with the disc's copy protection (ScanBluRayFolder only).
+    DiscProtectionInfo protection;
 
     // The title with this key, or nullptr.
     const BluRayTitle *Find(const QString &key) const;
@@ -71,6 +76,8 @@ struct BluRayScanTimings
     qint64 digests = 0;   // SHA-512 of the playlists that have play items
     qint64 numbering = 0; // the engine's title list (parsing as libbluray, filtering, naming)
     qint64 sorting = 0;   // the title list sorted by duration text, engine numbers matched
+    // ScanBluRayFolder: how long the protection check ran on after everything above.
+    qint64 protectionWait = 0;
     qint64 total = 0;
 };
 
@@ -85,7 +92,7 @@ struct BluRayScanTimings
 //     (the sum of durationMs / 1000 over its items) and FormatTime text, audio choice 1 when
 //     it has audio, else 0.
 //  4. Titles are sorted by duration text, greatest first (a plain text comparison; equal
-//     texts keep listing order). The first is current.
+//     texts keep listing order). The movie is current: see currentTitleKey.
 //  5. Each title's engine number is its position in the engine's own title list
 //     (EngineTitleList), found by playlist file name. Counting the titles above instead
 //     would go wrong after the first byte copy (which the engine does not count) or the
@@ -94,6 +101,6 @@ struct BluRayScanTimings
 // Each playlist file is read once. The scan touches no shared state and no GUI object, so
 // it may run on a worker thread.
 BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings = nullptr);
-// The same for a folder or image path (OpenDiscSource); a path that opens as neither gives
-// a scan without titles.
+// The same for a folder or image path (OpenDiscSource), with the disc's protection read by
+// libbluray beside it; a path that opens as neither gives a scan without titles.
 BluRayScan ScanBluRayFolder(const QString &path, BluRayScanTimings *timings = nullptr);

@@ -1,6 +1,7 @@
 #include "disc/DvdTitleReader.h"
 
 #include "engine/EngineCommandLine.h"
+#include "platform/ChildProcess.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -10,7 +11,10 @@ DvdTitles ReadDvdTitles(const QString &enginePath, const QString &discPath, int 
     QProcess engine;
     // Its errors are not read: a disc that fails simply lists no titles.
     engine.setStandardErrorFile(QProcess::nullDevice());
-    engine.start(enginePath, DvdIdentifyArguments(discPath));
+    // Started as the playing engine is: it ends with the thread that reads it, so a player
+    // that quits, or is killed, while a disc hangs the listing leaves no engine behind.
+    ChildProcess::EndWithParent(engine);
+    ChildProcess::Start(engine, enginePath, DvdIdentifyArguments(discPath));
     if (!engine.waitForStarted(timeoutMs))
         return {};
     engine.closeWriteChannel();

@@ -227,7 +227,17 @@ void SkipReferences(LibblurayBits &bits)
 // _parse_stn. The counts and streams that _pi_cmp compares go to the identity: primary
 // video, audio, subtitles (without the picture-in-picture ones that follow them),
 // interactive graphics, secondary audio and secondary video.
-bool ParseStreamTable(LibblurayBits &bits, QByteArray &identity)
+// What the main-title guess reads of one item's stream table.
+struct ItemStreams
+{
+    int audio = 0;
+    int pg = 0;
+    int videoFormat = 0;
+    int videoCodec = 0;
+    bool hdAudio = false;
+};
+
+bool ParseStreamTable(LibblurayBits &bits, QByteArray &identity, ItemStreams &item)
 {
     const int length = int(bits.Read(16));
     const qint64 start = bits.BytePosition();
@@ -243,6 +253,8 @@ bool ParseStreamTable(LibblurayBits &bits, QByteArray &identity)
     bits.Skip(32);
     for (const quint8 count : {video, audio, pg, ig, secondaryAudio, secondaryVideo})
         identity.append(char(count));
+    item.audio = audio;
+    item.pg = pg;
 
     // Parses count streams; the first `compared` of them go to the identity.
     auto parseGroup = [&](int count, int compared) {
@@ -255,8 +267,34 @@ bool ParseStreamTable(LibblurayBits &bits, QByteArray &identity)
         }
         return true;
     };
-    if (!parseGroup(video, video) || !parseGroup(audio, audio) || !parseGroup(pg + pipPg, pg) ||
-        !parseGroup(ig, ig))
+    for (int i = 0; i < video; ++i) {
+        StreamFields stream;
+        if (!ParseStream(bits, stream))
+            return false;
+        stream.AppendTo(identity);
+        // _video_props: 1080i (4) or 1080p (6), 2160p (8); any codec after MPEG-2 (> 4),
+        // HEVC (0x24) above all.
+        if (stream.codingType > 4)
+            item.videoCodec = qMax(item.videoCodec, 1);
+        if (stream.codingType == 0x24)
+            item.videoCodec = 2;
+        if (stream.format == 4 || stream.format == 6)
+            item.videoFormat = qMax(item.videoFormat, 1);
+        if (stream.format == 8)
+            item.videoFormat = 2;
+    }
+    for (int i = 0; i < audio; ++i) {
+        StreamFields stream;
+        if (!ParseStream(bits, stream))
+            return false;
+        stream.AppendTo(identity);
+        // _audio_props compares the stream's 4-bit format (its channel layout) with the
+        // coding types of LPCM (0x80) and TrueHD and later (0x83): it never matches, so HD
+        // audio never tips libbluray's guess. Kept as libbluray does it, to agree with it.
+        if (stream.format == 0x80 || stream.format >= 0x83)
+            item.hdAudio = true;
+    }
+    if (!parseGroup(pg + pipPg, pg) || !parseGroup(ig, ig))
         return false;
     for (int i = 0; i < secondaryAudio; ++i) {
         StreamFields stream;
@@ -279,7 +317,7 @@ bool ParseStreamTable(LibblurayBits &bits, QByteArray &identity)
 }
 
 // _parse_playitem.
-bool ParsePlayItem(LibblurayBits &bits, QByteArray &identity, Segment &segment)
+bool ParsePlayItem(LibblurayBits &bits, QByteArray &identity, Segment &segment, ItemStreams &item)
 {
     const int length = int(bits.Read(16));
     const qint64 start = bits.BytePosition();
@@ -325,7 +363,7 @@ bool ParsePlayItem(LibblurayBits &bits, QByteArray &identity, Segment &segment)
         bits.ReadBytes(ignored, 9);
         bits.Read(8);
     }
-    if (!ParseStreamTable(bits, identity))
+    if (!ParseStreamTable(bits, identity, item))
         return false;
     return bits.SeekByte(start + length);
 }
@@ -470,6 +508,8 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     const quint16 subPathCount = quint16(bits.Read(16));
     AppendWord16(identity, itemCount);
     AppendWord16(identity, subPathCount);
+    int maxAudio = 0;
+    int maxPg = 0;
     // A damaged file can make every item read its neighbours' bytes as hundreds of streams;
     // past a size no real playlist reaches, the identity goes on as a digest of its fields.
     QCryptographicHash folded(QCryptographicHash::Sha256);
@@ -482,11 +522,23 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
         folding = true;
     };
     QVarLengthArray<Segment, 16> segments(itemCount);
-    for (Segment &segment : segments) {
-        if (!ParsePlayItem(bits, identity, segment))
+    MainTitleFacts facts;
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        ItemStreams item;
+        if (!ParsePlayItem(bits, identity, segments[i], item))
             return result;
         fold();
+        // A 32-bit sum, as libbluray's, so a damaged file wraps where it wraps there.
+        facts.ticks += segments[i].outTime - segments[i].inTime;
+        if (i == 0) {
+            facts.videoFormat = item.videoFormat;
+            facts.videoCodec = item.videoCodec;
+            facts.hdAudio = item.hdAudio;
+        }
+        maxAudio = qMax(maxAudio, item.audio);
+        maxPg = qMax(maxPg, item.pg);
     }
+    facts.streamScore = maxAudio * 2 + maxPg;
     for (int i = 0; i < subPathCount; ++i) {
         if (!ParseSubPath(bits))
             return result;
@@ -504,7 +556,10 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
     AppendWord16(identity, markCount);
     for (int i = 0; i < markCount; ++i) {
         bits.Skip(8);
-        identity.append(char(bits.Read(8)));            // type
+        const quint8 markType = quint8(bits.Read(8));
+        if (markType == 1)
+            ++facts.chapters;
+        identity.append(char(markType));                // type
         AppendWord16(identity, quint16(bits.Read(16))); // play item reference
         AppendWord32(identity, bits.Read(32));          // time
         AppendWord16(identity, quint16(bits.Read(16))); // entry PID
@@ -529,6 +584,7 @@ EngineTitleList::Playlist EngineTitleList::Parse(QByteArrayView bytes)
             result.repeatsClip = true;
     }
     result.identity = identity;
+    result.facts = facts;
     result.parsed = true;
     return result;
 }
@@ -561,6 +617,7 @@ void EngineTitleList::AddEntry(const QString &name, QByteArrayView bytes, bool r
         return;
     keptIdentities.insert(playlist.identity);
     kept.append(name);
+    keptFacts.append(playlist.facts);
 }
 
 bool EngineTitleList::ParsesAsPlaylist(const QString &name)
@@ -578,9 +635,11 @@ QVector<EngineTitleList::Entry> EngineTitleList::Finish()
 {
     QVector<Entry> entries;
     entries.reserve(kept.size());
-    for (const QString &name : kept) {
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const QString &name = kept[i];
         Entry entry;
         entry.entryName = name;
+        entry.facts = keptFacts[i];
         // The playlist number is atoi of the name, kept as an unsigned 32-bit value and read
         // back as an int; it must lie in 0..99999 and its five-digit file must parse.
         const QByteArray encoded = PathBytes::ToBytes(name);

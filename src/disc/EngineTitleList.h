@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/MainTitleRules.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -31,6 +33,7 @@ public:
     {
         QString entryName;    // the listed name, e.g. "00001.mpls" or "12.mpls"
         QString playlistName; // what the engine plays for this number; empty when nothing
+        MainTitleFacts facts; // of the listed file, as libbluray weighs it for the main title
     };
 
     // What libbluray's playlist parser makes of a file, as far as the title list uses it.
@@ -39,6 +42,7 @@ public:
         bool parsed = false;      // libbluray's mpls_parse accepts the file
         bool repeatsClip = false; // a clip segment is played more than twice
         QByteArray identity;      // equal exactly when libbluray calls two playlists the same
+        MainTitleFacts facts;
     };
     static Playlist Parse(QByteArrayView bytes);
 
@@ -67,5 +71,6 @@ private:
     bool hasBackupFolder = false;
     QSet<QByteArray> keptIdentities;
     QVector<QString> kept;
+    QVector<MainTitleFacts> keptFacts;
     QHash<QString, bool> parsedByName; // listed names: does libbluray's parser accept them
 };

@@ -18,12 +18,14 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // Without a sound device the engine's own list ends with no output at all, and it then
     // stalls on seeks and chapter jumps; the null output plays the picture on in silence.
     arguments << QStringLiteral("-ao") << QStringLiteral("pulse,alsa,oss,null");
-    // A decoder running frames in parallel hands out, after a title's last clip, a frame held
-    // back from the clip before, stamped on that clip's time line; the engine then waits for
-    // that time on the last picture. A title's clips are decoded one frame at a time.
-    arguments << QStringLiteral("-lavdopts")
-              << (source == EngineSource::BluRayFolder ? QStringLiteral("threads=1")
-                                                       : QStringLiteral("threads=4"));
+    arguments << QStringLiteral("-lavdopts") << QStringLiteral("threads=4");
+    // Each clip of a Blu-ray title keeps its own time line, and with B-frames the decoder
+    // hands out, after a clip change, frames still stamped on the clip before: with its
+    // reordered time stamps the engine then waits on the last picture for a time that never
+    // comes, seconds past the title's end, and after a seek across clips the picture stands
+    // while the sound goes on. Taking the demuxer's time stamps as they come avoids both.
+    if (source == EngineSource::BluRayFolder)
+        arguments << QStringLiteral("-nocorrect-pts");
     arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + EngineScreenshotPrefix;
     // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");

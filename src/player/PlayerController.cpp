@@ -1,6 +1,7 @@
 #include "player/PlayerController.h"
 
 #include "disc/DiscFolder.h"
+#include "disc/DiscProtection.h"
 #include "disc/DvdTitleReader.h"
 #include "engine/DurationProbeQueue.h"
 #include "platform/AppFolders.h"
@@ -27,6 +28,8 @@ namespace {
 
 // The longest the length probe waits for the engine's picture before it runs anyway.
 constexpr int ProbeDelayMs = 1500;
+// The longest a DVD's title listing waits for the engine's picture.
+constexpr int DvdListingDelayMs = 1500;
 // The "VIDEO: " line comes before the engine has drawn its first frame; a probe started at
 // once would compete with that frame for the processor.
 constexpr int ProbeAfterVideoLineMs = 300;
@@ -84,6 +87,7 @@ void PlayerController::ConnectSession()
     connect(session, &PlaybackSession::stateChanged, this, &PlayerController::SessionStateChanged);
     connect(session, &PlaybackSession::pictureStarted, this, [this] {
         QTimer::singleShot(ProbeAfterVideoLineMs, this, &PlayerController::ProbePendingFiles);
+        QTimer::singleShot(ProbeAfterVideoLineMs, this, &PlayerController::ListDueDvdTitles);
     });
     connect(session, &PlaybackSession::subtitleLoadFailed, this, [this](const QString &path) {
         emit subtitleNotLoaded(path, SubtitleFileCheck::Verdict::Fine);
@@ -485,7 +489,9 @@ void PlayerController::OpenDisc(const QString &path)
 {
     if (path.isEmpty())
         return;
+    // What played goes at once; the disc's page shows when its scan is done.
     StopSession();
+    emit stopped(false);
     switch (DetectDiscFolder(path)) {
     case DiscFolderKind::BluRay:
         ReadBluRay(path);
@@ -511,7 +517,23 @@ void PlayerController::OpenDvd(const QString &folder)
     launch.path = folder;
     launch.volume = session->Volume();
     Launch(launch, StartFrom::WhereLeft);
-    ReadDvdTitlesOf(folder);
+    // The titles are listed once the picture is up (or a moment later without one): the
+    // listing engine would otherwise slow the playing one's start.
+    if (dvdTitleSchedule.Opened(folder) == DvdTitleSchedule::Step::ShowKnown) {
+        ReadDvdTitlesOf(folder);
+    } else {
+        dvdTitlesDisc.clear();
+        dvdTitles = DvdTitles();
+        emit dvdTitlesChanged();
+        QTimer::singleShot(DvdListingDelayMs, this, &PlayerController::ListDueDvdTitles);
+    }
+}
+
+void PlayerController::ListDueDvdTitles()
+{
+    const QString disc = dvdTitleSchedule.Due();
+    if (!disc.isEmpty())
+        ReadDvdTitlesOf(disc);
 }
 
 void PlayerController::ReadBluRay(const QString &folder)
@@ -549,15 +571,11 @@ int PlayerController::SubtitleChoiceOf(const QString &titleKey) const
 
 void PlayerController::TakeBluRayScan(const BluRayScan &scan)
 {
-    // Play Movie names the longest title the engine can reach: the engine's own choice
-    // ("br://0") would be its longest reachable one, while the page would name another.
-    const BluRayTitle *movie = nullptr;
-    for (const BluRayTitle &title : scan.titles) {
-        if (title.HasEngineTitle()) {
-            movie = &title;
-            break;
-        }
-    }
+    // Play Movie plays the movie the scan picked, by its number: the engine's own choice
+    // ("br://0") would be its longest reachable title, while the page would name another.
+    const BluRayTitle *movie = scan.Find(scan.currentTitleKey);
+    if (movie && !movie->HasEngineTitle())
+        movie = nullptr;
     if (!movie) {
         emit notADisc(scan.folder);
         return;
@@ -768,6 +786,15 @@ bool PlayerController::PlayOnAfterTheEnd()
 
 void PlayerController::Launch(SessionLaunch launch, StartFrom from)
 {
+    // A disc that cannot be decrypted here is not handed to the engine, which would only
+    // fail without saying why; the user learns the cause and the remedy instead.
+    if (launch.kind == SourceKind::BluRay) {
+        if (const char *refusal =
+                DiscProtection::MessageKey(DiscProtection::Decide(loadedDisc.protection))) {
+            emit discLocked(QString::fromLatin1(refusal));
+            return;
+        }
+    }
     // The session that ends here is remembered before the next one starts.
     RememberWhereItIs(false);
     resumedAtSec = -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disc/BluRayScan.h"
+#include "disc/DvdTitleSchedule.h"
 #include "disc/DvdTitles.h"
 #include "platform/ResultMailbox.h"
 #include "player/PlayListInfo.h"
@@ -117,6 +118,9 @@ signals:
     void subtitleNotLoaded(const QString &path, SubtitleFileCheck::Verdict verdict);
     // A Blu-ray scan runs (busy) or has ended.
     void discReading(bool busy);
+    // A title of a protected disc that cannot be decrypted here was asked for; the message
+    // names the cause and the remedy.
+    void discLocked(const QString &messageKey);
 
 private:
     // Whether a launch may start where its source was left: a chapter or a chosen start
@@ -164,6 +168,7 @@ private:
     void ReadBluRay(const QString &path);
     void TakeBluRayScan(const BluRayScan &scan);
     void ReadDvdTitlesOf(const QString &disc);
+    void ListDueDvdTitles();
     void PlayTitle(const QString &titleKey, qint64 startSec, StartFrom from);
     void StepThroughSources(bool forward);
     void StepDvdChapter(bool forward);
@@ -196,6 +201,7 @@ private:
     QMap<QString, int> subtitleChoices;
     QString dvdTitlesDisc;
     DvdTitles dvdTitles;
+    DvdTitleSchedule dvdTitleSchedule;
     // Counts the sources opened; a Blu-ray scan is shown only if nothing was opened since.
     quint64 discLoads = 0;
     std::shared_ptr<ResultMailbox> scanMailbox;

@@ -64,6 +64,8 @@ void DRUI::ConnectController()
             QApplication::restoreOverrideCursor();
     });
     connect(c, &PlayerController::notADisc, this, [this] { Inform(GetText("Messages/MSG0102")); });
+    connect(c, &PlayerController::discLocked, this,
+            [this](const QString &key) { Inform(GetText(key.toLatin1().constData())); });
     connect(c, &PlayerController::subtitleNotLoaded, this,
             [this](const QString &path, SubtitleFileCheck::Verdict verdict) {
                 WindowDialogs::TellSubtitleRefused(this, path, verdict);
@@ -200,6 +202,7 @@ void DRUI::ShowDisc()
 {
     const BluRayScan &scan = controller->LoadedDisc();
     disc.name->setText(scan.discName);
+    WindowParts::ShowProtection(disc.protection, scan.protection);
     QPixmap picture;
     picture.loadFromData(scan.thumbnailData);
     disc.art->setPixmap(picture);

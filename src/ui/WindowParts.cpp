@@ -112,6 +112,12 @@ DiscPage BuildDiscPage(QWidget *parent, const QPalette &whiteText)
     parts.name->setStyleSheet(WindowStyle::transparent);
     auto *discTitleBox = new QHBoxLayout;
     discTitleBox->addWidget(parts.name);
+    parts.protection = new QLabel;
+    parts.protection->setFont(WindowStyle::Font(14, false));
+    parts.protection->setPalette(whiteText);
+    parts.protection->setStyleSheet(WindowStyle::transparent);
+    parts.protection->setWordWrap(true);
+    parts.protection->hide();
 
     parts.menu = new QMenu;
     parts.menu->setStyleSheet(WindowStyle::discPageMenu);
@@ -132,6 +138,7 @@ DiscPage BuildDiscPage(QWidget *parent, const QPalette &whiteText)
     parts.menu->hide();
     auto *discColumns = new QVBoxLayout;
     discColumns->addLayout(discTitleBox, 3);
+    discColumns->addWidget(parts.protection);
     discColumns->addLayout(discMenuBox, 7);
     parts.art->setLayout(discColumns);
     auto *discPageBox = new QHBoxLayout;
@@ -319,6 +326,13 @@ void ResizeWithinScreen(QWidget *window, QSize size)
                         (window->frameGeometry().size() - window->geometry().size());
     window->resize(qMin(size.width(), qMax(limit.width(), 1)),
                    qMin(size.height(), qMax(limit.height(), 1)));
+}
+
+void ShowProtection(QLabel *line, const DiscProtectionInfo &info)
+{
+    const char *key = DiscProtection::PageLineKey(DiscProtection::Decide(info));
+    line->setText(key ? GetText(key).arg(DiscProtection::SchemeNames(info)) : QString());
+    line->setVisible(key != nullptr);
 }
 
 } // namespace WindowParts

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscProtection.h"
+
 #include "player/PlayListInfo.h"
 
 #include <QList>
@@ -33,7 +35,8 @@ struct DiscPage
     QWidget *page = nullptr;
     QLabel *art = nullptr; // the disc's picture; holds the name and the menu
     QLabel *name = nullptr;
-    QMenu *menu = nullptr; // embedded in the page
+    QLabel *protection = nullptr; // a protected disc's line, hidden for others
+    QMenu *menu = nullptr;        // embedded in the page
     QAction *playMovie = nullptr;
     QAction *chapter = nullptr;
     QAction *audio = nullptr;
@@ -84,5 +87,8 @@ void ShowStatusName(QLabel *status, const QString &name, const QString &notice =
 
 // Resizes window to size, but never past the free area of its screen, frame included.
 void ResizeWithinScreen(QWidget *window, QSize size);
+
+// A protected disc's line on the disc page: whether it plays here; hidden for other discs.
+void ShowProtection(QLabel *line, const DiscProtectionInfo &info);
 
 } // namespace WindowParts

@@ -3,9 +3,14 @@
 #include "disc/DvdTitleReader.h"
 #include "disc/DvdTitles.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,6 +35,42 @@ QString Show(const DvdTitles &read)
 
 // The DVD title reader: the engine's report turned into titles and chapters, and the real
 // engine asked about a DVD of two titles, as a folder and as an image.
+namespace {
+
+// A child of `parent` that runs the engine with "-identify" and waits to open a pipe, or 0.
+// Killed earlier, its parent would take it along: its next line would find no reader.
+qint64 ChildListing(qint64 parent)
+{
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &process : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 2 || fields[1].toLongLong() != parent)
+            continue;
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(process));
+        QFile waiting(QStringLiteral("/proc/%1/wchan").arg(process));
+        if (command.open(QIODevice::ReadOnly) && command.readAll().contains("-identify") &&
+            waiting.open(QIODevice::ReadOnly) && waiting.readAll() == "wait_for_partner")
+            return process.toLongLong();
+    }
+    return 0;
+}
+
+// Whether the process runs (a zombie waiting for its parent does not).
+bool Alive(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+} // namespace
+
 class DvdTitlesTest : public QObject
 {
     Q_OBJECT
@@ -38,6 +79,8 @@ private slots:
     void parsesReports_data();
     void parsesReports();
     void readsTwoTitlesFromTheEngine();
+    void aHangingListingEndsWithThePlayer_data();
+    void aHangingListingEndsWithThePlayer();
 };
 
 void DvdTitlesTest::parsesReports_data()
@@ -137,6 +180,49 @@ void DvdTitlesTest::readsTwoTitlesFromTheEngine()
     QCOMPARE(ReadDvdTitles(QStringLiteral("mplayer"), root.filePath(QStringLiteral("none")))
                  .titles.size(),
              0);
+}
+
+void DvdTitlesTest::aHangingListingEndsWithThePlayer_data()
+{
+    QTest::addColumn<bool>("killed"); // else it quits
+    QTest::newRow("killed") << true;
+    QTest::newRow("quits") << false;
+}
+
+// A disc whose title file is a pipe holds the listing engine for ever: it must still end
+// with the player, whether the player is killed or quits while it waits.
+void DvdTitlesTest::aHangingListingEndsWithThePlayer()
+{
+    QFETCH(bool, killed);
+    for (const char *tool : {"mplayer", "ffmpeg", "dvdauthor"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP("mplayer, ffmpeg and dvdauthor are needed");
+    }
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    DvdFolderBuilder builder;
+    builder.titles = {{3, {}}};
+    const QString folder = root.filePath(QStringLiteral("hanging"));
+    QString error;
+    QVERIFY2(builder.Build(folder, &error), qPrintable(error));
+    const QString titleFile = folder + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO");
+    QVERIFY(QFile::remove(titleFile));
+    QCOMPARE(::mkfifo(QFile::encodeName(titleFile).constData(), 0600), 0);
+
+    QProcess player;
+    player.start(QCoreApplication::applicationDirPath() + QStringLiteral("/dvd_titles_child"),
+                 {QStringLiteral("mplayer"), folder});
+    QVERIFY(player.waitForReadyRead(10000));
+    // The listing engine, once it hangs on the pipe.
+    qint64 engine = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((engine = ChildListing(player.processId())) > 0, 10000);
+    if (killed) {
+        ::kill(pid_t(player.processId()), SIGKILL);
+    } else {
+        player.closeWriteChannel();
+    }
+    QVERIFY(player.waitForFinished(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!Alive(engine), 10000);
 }
 
 QTEST_GUILESS_MAIN(DvdTitlesTest)

@@ -2,7 +2,9 @@
 #include "player/ResumeRules.h"
 #include "player/ResumeStore.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +45,7 @@ private slots:
     void startsBeforeTheStoredPosition_data();
     void startsBeforeTheStoredPosition();
     void keepsEveryChoiceAcrossLoads();
+    void aSourceListedTwiceKeepsItsFirstEntry();
     void changedFileStartsOver_data();
     void changedFileStartsOver();
     void dropsTheOldestBeyondTheCap();
@@ -143,6 +146,35 @@ void ResumeTest::keepsEveryChoiceAcrossLoads()
     // Another playlist of the same disc is another source.
     QVERIFY(!again.Find(ResumeKey::ForBluRay("/media/BD", "00801.mpls")).has_value());
     QCOMPARE(again.Find(ResumeKey::ForBluRay("/media/BD", "00800.mpls"))->position, qint64(900));
+}
+
+void ResumeTest::aSourceListedTwiceKeepsItsFirstEntry()
+{
+    // Written by hand or by another program: the same source twice, and entries that only
+    // share a path or a title with it.
+    const auto entry = [](const char *kind, const char *path, const char *title, int position) {
+        return QStringLiteral("{\"kind\":\"%1\",\"path\":\"%2\",\"title\":\"%3\",\"size\":-1,"
+                              "\"modified\":-1,\"position\":%4,\"audio\":-1,"
+                              "\"subtitles\":\"default\",\"subtitleIndex\":-1,"
+                              "\"subtitleFile\":\"\",\"volume\":50,\"savedAt\":%4}")
+            .arg(kind, path, title)
+            .arg(position);
+    };
+    const QStringList entries{entry("dvd", "/m", "1", 300), entry("dvd", "/m", "1", 350),
+                              entry("dvd", "/m", "2", 400), entry("bluray", "/m", "1", 500),
+                              entry("dvd", "/n", "1", 600)};
+    QVERIFY(QDir().mkpath(QFileInfo(storePath).path()));
+    QVERIFY(WriteFile(storePath, QStringLiteral("{\"format\":\"orvel-resume\",\"version\":1,"
+                                                "\"entries\":[%1]}")
+                                     .arg(entries.join(','))
+                                     .toUtf8()));
+    ResumeStore store(storePath);
+    store.Load();
+    QCOMPARE(store.Count(), 4);
+    QCOMPARE(store.Find(ResumeKey::ForDvd("/m", 1))->position, qint64(300));
+    QCOMPARE(store.Find(ResumeKey::ForDvd("/m", 2))->position, qint64(400));
+    QCOMPARE(store.Find(ResumeKey::ForBluRay("/m", "1"))->position, qint64(500));
+    QCOMPARE(store.Find(ResumeKey::ForDvd("/n", 1))->position, qint64(600));
 }
 
 void ResumeTest::changedFileStartsOver_data()

@@ -96,6 +96,7 @@ public:
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
     QLabel *DiscName() const { return w.disc.name; }
     QLabel *DiscArt() const { return w.disc.art; }
+    QLabel *DiscProtectionLine() const { return w.disc.protection; }
     QString CurrentTitleKey() const { return w.controller->CurrentTitleKey(); }
     int PlaylistSize() const { return int(w.controller->Playlist().size()); }
     QStringList RecentEntries() const { return w.controller->RecentEntries(); }

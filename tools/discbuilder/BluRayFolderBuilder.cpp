@@ -2,6 +2,7 @@
 
 #include "disc/BigEndian.h"
 
+#include "AacsWriter.h"
 #include "ClipInfoWriter.h"
 #include "MediaMaker.h"
 
@@ -45,6 +46,20 @@ bool Fail(QString *error, const QString &reason)
     if (error)
         *error = reason;
     return false;
+}
+
+// A made stream, scrambled for a protected disc: written anew, as the cache keeps it plain.
+bool PlaceScrambled(const QString &from, const QString &to, const QByteArray &unitKey,
+                    QString *error)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return Fail(error, QStringLiteral("cannot read ") + from);
+    QByteArray stream = in.readAll();
+    if (!AacsWriter::ScrambleStream(stream, unitKey))
+        return Fail(error, QStringLiteral("%1 is not a whole number of aligned units").arg(from));
+    QFile::remove(to);
+    return WriteFile(to, stream, error);
 }
 
 } // namespace
@@ -172,6 +187,8 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
         item.outTicks = timing.OutTicks() - quint32(entry.trimEndMs) * TicksPerMs;
         item.video = {MplsWriter::Stream{H264, QByteArray()}};
         if (clip) {
+            item.video = {
+                MplsWriter::Stream{clip->videoCodingType, QByteArray(), clip->videoFormatRate}};
             for (const QByteArray &language : clip->audioLanguages)
                 item.audio << MplsWriter::Audio(Ac3, language);
             for (const QByteArray &language : clip->subtitleLanguages)
@@ -199,6 +216,11 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
 quint64 BluRayFolderBuilder::PlaylistTicks(const QString &fileName) const
 {
     return playlistTicks.value(fileName);
+}
+
+QByteArray BluRayFolderBuilder::KeyFileEntry() const
+{
+    return discId.isEmpty() ? QByteArray() : AacsWriter::KeyFileEntry(discId, aacs.volumeUniqueKey);
 }
 
 QByteArray BluRayFolderBuilder::IndexBytes()
@@ -303,8 +325,12 @@ bool BluRayFolderBuilder::Build(const QString &discFolder, QString *error)
             request.audioLanguages = clip.audioLanguages;
             request.subtitleLanguages = clip.subtitleLanguages;
             request.timestampOffsetSeconds = clip.timestampOffsetSeconds;
+            request.fullHd = clip.fullHd;
             QString made;
-            if (!maker.MakeClip(request, made, timing, error) || !PlaceFile(made, stream, error))
+            if (!maker.MakeClip(request, made, timing, error))
+                return false;
+            if (!(aacs.enabled ? PlaceScrambled(made, stream, aacs.unitKey, error)
+                               : PlaceFile(made, stream, error)))
                 return false;
         }
         timings.insert(clip.id, timing);
@@ -359,6 +385,21 @@ bool BluRayFolderBuilder::Build(const QString &discFolder, QString *error)
         writtenPlaylists.insert(playlist.fileName, bytes);
         if (!WriteFile(path, bytes, error))
             return false;
+    }
+
+    discId.clear();
+    if (aacs.enabled) {
+        const QString aacsFolder = disc.filePath(QStringLiteral("AACS"));
+        if (!QDir().mkpath(aacsFolder))
+            return Fail(error, QStringLiteral("cannot make ") + aacsFolder);
+        const QByteArray unitKeyFile = AacsWriter::UnitKeyFile(aacs.unitKey, aacs.volumeUniqueKey);
+        if (!WriteFile(aacsFolder + QStringLiteral("/Unit_Key_RO.inf"), unitKeyFile, error) ||
+            !WriteFile(aacsFolder + QStringLiteral("/MKB_RO.inf"), AacsWriter::MediaKeyBlock(),
+                       error) ||
+            !WriteFile(aacsFolder + QStringLiteral("/CPSUnit00001.cci"),
+                       AacsWriter::CopyControlFile(), error))
+            return false;
+        discId = AacsWriter::DiscId(unitKeyFile);
     }
 
     if (writeIndex) {

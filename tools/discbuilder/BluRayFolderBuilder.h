@@ -38,6 +38,11 @@ public:
         // Moves the clip's time stamps, so that a clip that follows another in a playlist
         // does not go back in time.
         int timestampOffsetSeconds = 0;
+        bool fullHd = false; // 1920x1080 H.264 High profile instead of a small picture
+        // What the playlists say of the video: H.264 (0x1B) or MPEG-2 (0x02), and format and
+        // rate (0x61: 1080p at 23.976; 0x51: 720p) — decoys differ from the film in these.
+        quint8 videoCodingType = 0x1B;
+        quint8 videoFormatRate = 0x61;
     };
 
     // One play item: a clip, optionally cut at either end.
@@ -79,9 +84,19 @@ public:
         QByteArray rawXml; // when not empty, written as the whole file instead
     };
 
+    // AACS, as shop discs carry it: the streams scrambled with unitKey, the AACS folder's
+    // files made for it (AacsWriter). The keys are ours, any 16 bytes.
+    struct Aacs
+    {
+        bool enabled = false;
+        QByteArray unitKey = QByteArray::fromHex("0123456789abcdeffedcba9876543210");
+        QByteArray volumeUniqueKey = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+    };
+
     QVector<Clip> clips;
     QVector<Playlist> playlists; // written in this order
     Metadata metadata;
+    Aacs aacs;
     bool writeIndex = true; // index.bdmv and MovieObject.bdmv
     QString streamCache;    // where made streams are kept; empty: only for this build
 
@@ -112,6 +127,10 @@ public:
     ClipTiming Timing(const QByteArray &clipId) const { return timings.value(clipId); }
     // The playlist's length as libbluray counts it: the sum of OUT - IN, in 45 kHz ticks.
     quint64 PlaylistTicks(const QString &fileName) const;
+    // With aacs.enabled: the disc ID (SHA-1 of AACS/Unit_Key_RO.inf) and the line of a
+    // libaacs key file that gives this disc's VUK.
+    QByteArray DiscId() const { return discId; }
+    QByteArray KeyFileEntry() const;
 
     // The playlist file of a Normal playlist, once the clips' timings are known.
     MplsWriter WriterFor(const Playlist &playlist) const;
@@ -131,4 +150,5 @@ private:
     QHash<QByteArray, ClipTiming> timings;
     QHash<QString, QByteArray> writtenPlaylists;
     QHash<QString, quint64> playlistTicks;
+    QByteArray discId;
 };

@@ -16,10 +16,15 @@ namespace {
 
 // Changes whenever the recipes below change, so that a shared cache never hands out a file
 // made the old way.
-constexpr char RecipeVersion[] = "orvel-discbuilder-1";
+constexpr char RecipeVersion[] = "orvel-discbuilder-2";
 
 constexpr int ClipWidth = 256;
 constexpr int ClipHeight = 144; // a multiple of 16
+constexpr int FullHdWidth = 1920;
+constexpr int FullHdHeight = 1080;
+// Shop discs use up to three B-frames between references; so do our clips, so that the
+// engine reorders frames on our titles as it does on theirs.
+constexpr int BFrames = 3;
 constexpr int FramesPerSecond = 25;
 constexpr quint16 VideoPid = 0x1011;
 constexpr int ProcessTimeoutMs = 300000;
@@ -155,10 +160,12 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                           QString *error)
 {
     const QString seconds = QString::number(qMax(1, request.seconds));
+    const int width = request.fullHd ? FullHdWidth : ClipWidth;
+    const int height = request.fullHd ? FullHdHeight : ClipHeight;
     QStringList inputs{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                        QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
-                           .arg(ClipWidth)
-                           .arg(ClipHeight)
+                           .arg(width)
+                           .arg(height)
                            .arg(FramesPerSecond)
                            .arg(seconds)};
     QStringList maps{QStringLiteral("-map"), QStringLiteral("0:v")};
@@ -175,7 +182,8 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                  << QStringLiteral("language=") + QString::fromLatin1(request.audioLanguages[i]);
     }
     QStringList recipe{QStringLiteral("clip"), seconds,
-                       QString::number(request.timestampOffsetSeconds)};
+                       QString::number(request.timestampOffsetSeconds),
+                       request.fullHd ? QStringLiteral("1080p-high") : QStringLiteral("small")};
     recipe << metadata << QStringLiteral("subtitles");
     for (const QByteArray &language : request.subtitleLanguages)
         recipe << QString::fromLatin1(language);
@@ -192,7 +200,7 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
             const QString sup = work.filePath(QStringLiteral("s%1.sup").arg(i));
             QFile file(sup);
             if (!file.open(QIODevice::WriteOnly) ||
-                file.write(SubtitleStream(request.seconds, ClipWidth, ClipHeight)) < 0) {
+                file.write(SubtitleStream(request.seconds, width, height)) < 0) {
                 if (error)
                     *error = QStringLiteral("cannot write ") + sup;
                 return false;
@@ -210,15 +218,21 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                   << QStringLiteral("-preset") << QStringLiteral("ultrafast")
                   << QStringLiteral("-pix_fmt")
                   << QStringLiteral("yuv420p")
-                  // Without force-cfr the engine reads twice the frame rate.
-                  << QStringLiteral("-x264-params") << QStringLiteral("force-cfr=1")
+                  // Without force-cfr the engine reads twice the frame rate. The fastest
+                  // preset drops what makes High profile (CABAC, 8x8 transforms): asked back.
+                  << QStringLiteral("-x264-params")
+                  << (request.fullHd ? QStringLiteral("force-cfr=1:cabac=1:8x8dct=1")
+                                     : QStringLiteral("force-cfr=1"))
                   << QStringLiteral("-g") << QString::number(FramesPerSecond)
                   << QStringLiteral("-keyint_min") << QString::number(FramesPerSecond)
                   << QStringLiteral("-sc_threshold") << QStringLiteral("0") << QStringLiteral("-bf")
-                  << QStringLiteral("0") << QStringLiteral("-c:a") << QStringLiteral("ac3")
+                  << QString::number(BFrames) << QStringLiteral("-c:a") << QStringLiteral("ac3")
                   << QStringLiteral("-b:a") << QStringLiteral("64k") << QStringLiteral("-ac")
                   << QStringLiteral("2") << QStringLiteral("-c:s") << QStringLiteral("copy");
         arguments << metadata;
+        if (request.fullHd)
+            arguments << QStringLiteral("-profile:v") << QStringLiteral("high")
+                      << QStringLiteral("-level:v") << QStringLiteral("4.1");
         if (request.timestampOffsetSeconds != 0)
             arguments << QStringLiteral("-output_ts_offset")
                       << QString::number(request.timestampOffsetSeconds);

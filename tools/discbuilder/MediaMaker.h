@@ -30,6 +30,9 @@ public:
         QVector<QByteArray> audioLanguages{"eng"}; // one AC-3 stream each
         QVector<QByteArray> subtitleLanguages;     // one presentation-graphics stream each
         int timestampOffsetSeconds = 0;            // ffmpeg's -output_ts_offset
+        // 1920x1080 in H.264 High profile, as films on shop discs are; else a small picture
+        // that is quick to make. Both carry B-frames, as every shop disc does.
+        bool fullHd = false;
     };
 
     // A Blu-ray stream (192-byte packets, padded to whole aligned units) and its timing.

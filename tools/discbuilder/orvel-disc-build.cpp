@@ -24,6 +24,12 @@
 //   --no-thumbnail                                 metadata without a thumbnail
 //   --metadata-xml FILE                            the metadata file copied from FILE
 //   --no-index                                     no index.bdmv and MovieObject.bdmv
+//   --full-hd                                      clips in 1920x1080 H.264 High profile
+//                                                  (every clip has B-frames either way)
+//   --aacs                                         AACS-protected: scrambled streams and
+//                                                  the AACS folder, with keys of our own
+//   --aacs-key-file FILE                           (with --aacs) a libaacs key file there
+//                                                  (KEYDB.cfg) that opens this disc
 //   --cache DIR                                    keep made streams there between runs
 //                                                  (default: $ORVEL_DISCBUILDER_CACHE)
 //
@@ -53,6 +59,7 @@ int Usage(const QString &problem)
                "         [--loop NAME=CLIP[xTIMES]] [--raw NAME=FILE] [--text NAME=TEXT]\n"
                "         [--folder NAME] [--name TEXT] [--thumbnail FILE] [--no-thumbnail]\n"
                "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
+               "         [--full-hd] [--aacs] [--aacs-key-file FILE]\n"
                "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
                "       orvel-disc-build bench FOLDER --playlists N\n"
                "       (each kind also takes --image FILE: a UDF image of the built folder)\n",
@@ -96,10 +103,13 @@ int BuildBluRay(const QString &folder, const QStringList &options)
     BluRayFolderBuilder disc;
     disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
     bool thumbnailSet = false;
+    QString keyFile;
+    bool fullHd = false;
     for (int i = 0; i < options.size(); ++i) {
         const QString option = options[i];
         const bool takesValue =
-            option != QLatin1String("--no-thumbnail") && option != QLatin1String("--no-index");
+            option != QLatin1String("--no-thumbnail") && option != QLatin1String("--no-index") &&
+            option != QLatin1String("--aacs") && option != QLatin1String("--full-hd");
         if (takesValue && i + 1 >= options.size())
             return Usage(option + QStringLiteral(" needs a value"));
         const QString value = takesValue ? options[++i] : QString();
@@ -176,15 +186,32 @@ int BuildBluRay(const QString &folder, const QStringList &options)
             disc.writeIndex = false;
         } else if (option == QLatin1String("--cache")) {
             disc.streamCache = value;
+        } else if (option == QLatin1String("--aacs")) {
+            disc.aacs.enabled = true;
+        } else if (option == QLatin1String("--full-hd")) {
+            fullHd = true;
+        } else if (option == QLatin1String("--aacs-key-file")) {
+            keyFile = value;
         } else {
             return Usage(QStringLiteral("unknown option ") + option);
         }
     }
     Q_UNUSED(thumbnailSet);
+    for (BluRayFolderBuilder::Clip &clip : disc.clips)
+        clip.fullHd = fullHd;
     QString error;
     if (!disc.Build(folder, &error)) {
         std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
         return 1;
+    }
+    if (!keyFile.isEmpty()) {
+        QFile file(keyFile);
+        if (!disc.aacs.enabled || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(disc.KeyFileEntry()) < 0) {
+            std::fprintf(stderr, "orvel-disc-build: cannot write the key file %s (needs --aacs)\n",
+                         qPrintable(keyFile));
+            return 1;
+        }
     }
     PrintListing(folder + QStringLiteral("/BDMV/PLAYLIST"));
     return 0;

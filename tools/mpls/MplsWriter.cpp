@@ -163,7 +163,7 @@ QByteArray MplsWriter::StreamEntry(const Stream &stream, quint16 pid)
         AppendByte(out, 0x01); // UTF-8 text
         out.append(language);
     } else {
-        AppendByte(out, 0x61); // 1080p at 23.976 frames per second
+        AppendByte(out, stream.videoFormatRate);
         out.append(3, '\0');
     }
     return out;

@@ -13,7 +13,8 @@ public:
     struct Stream
     {
         quint8 codingType = 0x1B;
-        QByteArray language; // three letters; unused for video
+        QByteArray language;           // three letters; unused for video
+        quint8 videoFormatRate = 0x61; // video: format (high nibble) and rate; 1080p, 23.976
     };
 
     struct Item
