@@ -370,7 +370,7 @@ int main(int argc, char *argv[])
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer clock;
         clock.start();
-        ProbeDuration(EngineLocator::ProbeToolCopy(AppFolders::AppDataFolder()), media);
+        ProbeDuration(EngineLocator::ProbeToolToRun(AppFolders::AppDataFolder()), media);
         probe.push_back(clock.nsecsElapsed() / 1e6);
     }
 
