@@ -2,6 +2,7 @@
 // every road shares (where a launch starts, when the place is kept, what opens as a disc).
 #include "BluRayFolderBuilder.h"
 #include "FakeEngine.h"
+#include "engine/EngineProcess.h"
 #include "player/DiscLocation.h"
 #include "player/PlayerController.h"
 
