@@ -21,9 +21,14 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     arguments << QStringLiteral("-lavdopts")
               << (source == EngineSource::BluRayFolder ? QStringLiteral("threads=1")
                                                        : QStringLiteral("threads=4"));
-    arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + EngineScreenshotPrefix;
-    // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
-    arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
+    // The deinterlacer is always there, so that it can be turned on and off while playing
+    // ("set_property deinterlace"); it starts on. It comes after the screenshot filter: one
+    // that is off in front of that filter makes the engine complain at every frame.
+    arguments << QStringLiteral("-vf")
+              << QStringLiteral("screenshot=") + EngineScreenshotPrefix + QStringLiteral(",yadif");
+    // The tempo filter keeps the pitch when the speed changes; then six output channels and
+    // 5.1 dB of gain, soft-clipped where it overshoots.
+    arguments << QStringLiteral("-af") << QStringLiteral("scaletempo,channels=6,volume=5.1:1");
 
     if (source == EngineSource::DvdFolder) {
         const int title = titleChosen && titleNumber && *titleNumber >= 1 ? *titleNumber : 1;

@@ -14,16 +14,16 @@ struct EngineEvent
         // "ANS_stream_time_pos=..." answering "get_property stream_time_pos": a disc title's
         // own position, which runs on across the title's clips
         TitlePositionAnswer,
-        PercentAnswer,  // "ANS_PERCENT_POSITION=...": the player never asks, so never acts
-        Playing,        // "Playing FILE.": a file starts; stream counting starts again
-        EndOfFile,      // "Exiting... (End of file)": the media played to its end
-        Quit,           // "Exiting... (Quit)": the engine leaves after "q"
+        PercentAnswer,   // "ANS_PERCENT_POSITION=...": the player never asks, so never acts
+        Playing,         // "Playing FILE.": a file starts; stream counting starts again
+        EndOfFile,       // "Exiting... (End of file)": the media played to its end
+        Quit,            // "Exiting... (Quit)": the engine leaves after "q"
         PlaybackStarted, // "Starting playback...": the source opened and plays
-        Screenshot,     // "*** screenshot 'FILE' ***": the screenshot filter wrote a file
-        AudioStream,    // "[lavf] stream N: audio (CODEC), -aid N": one audio stream
-        SubtitleStream, // "[lavf] stream N: subtitle (CODEC), -sid N": one subtitle stream
-        VideoStarted,   // "VIDEO: ...": video output starts; the stream lists are complete
-        VideoOutput,    // "VO: [DRIVER] WxH => WxH ...": the picture's size as shown
+        Screenshot,      // "*** screenshot 'FILE' ***": the screenshot filter wrote a file
+        AudioStream,     // "[lavf] stream N: audio (CODEC), -aid N": one audio stream
+        SubtitleStream,  // "[lavf] stream N: subtitle (CODEC), -sid N": one subtitle stream
+        VideoStarted,    // "VIDEO: ...": video output starts; the stream lists are complete
+        VideoOutput,     // "VO: [DRIVER] WxH => WxH ...": the picture's size as shown
         // A DVD's own stream list, printed before the "[lavf]" lines of the same streams:
         // "audio stream: N format: F (C) language: L aid: A." and
         // "subtitle ( sid ): N language: L". N counts from 0 in the order the "[lavf]" lines
@@ -48,6 +48,9 @@ struct EngineEvent
         // "seek_chapter N 1" goes there.
         ChapterStart,
         ChapterName,
+        // "ANS_NAME=VALUE" for any other property, answering "get_property NAME": title
+        // holds NAME, answerText VALUE ("1.500000", "yes").
+        PropertyAnswer,
     };
 
     Kind kind = Kind::PositionAnswer;
@@ -77,6 +80,9 @@ struct EngineEvent
 
     // SubtitleFileAdded: the file as the engine printed it.
     QString subtitlePath;
+
+    // PropertyAnswer: the value as the engine printed it.
+    QString answerText;
 
     // VideoOutput: the size the picture is shown at, its shape corrected for the film's
     // aspect (a 16:9 DVD frame of 720x576 shows as 1024x576). 0 when malformed.

@@ -7,8 +7,8 @@ namespace {
 using Kind = EngineEvent::Kind;
 
 // Where the number of an answer starts: just after the name and its "=".
-constexpr qsizetype PositionValueOffset = 18; // "ANS_TIME_POSITION="
-constexpr qsizetype LengthValueOffset = 11;   // "ANS_LENGTH="
+constexpr qsizetype PositionValueOffset = 18;      // "ANS_TIME_POSITION="
+constexpr qsizetype LengthValueOffset = 11;        // "ANS_LENGTH="
 constexpr qsizetype TitlePositionValueOffset = 20; // "ANS_stream_time_pos="
 
 constexpr QByteArrayView ScreenshotHead("*** screenshot '");
@@ -56,6 +56,8 @@ constexpr LineShape Shapes[] = {
     {"SUB: Added subtitle file (%d): %s", Kind::SubtitleFileAdded},
     {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
     {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
+    // Last: the answers above have their own kinds.
+    {"ANS_%s=%s", Kind::PropertyAnswer},
 };
 
 // A path the engine prints is cut to this many bytes; no file system takes longer ones.
@@ -288,6 +290,13 @@ void ReadDetails(QByteArrayView text, EngineEvent &event)
         event.number = LeadingNumber(text.sliced(ChapterHead.size()));
         event.title = MediaText(text.sliced(text.indexOf('=') + 1));
         break;
+    case Kind::PropertyAnswer: {
+        constexpr QByteArrayView Head("ANS_");
+        const qsizetype equals = text.indexOf('=');
+        event.title = QString::fromLatin1(text.sliced(Head.size(), equals - Head.size()));
+        event.answerText = MediaText(text.sliced(equals + 1));
+        break;
+    }
     default:
         break;
     }

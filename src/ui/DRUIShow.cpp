@@ -3,6 +3,8 @@
 // recent files, and the messages.
 #include "ui/DRUI.h"
 
+#include "player/ViewingRules.h"
+
 #include "disc/StreamMenuName.h"
 #include "engine/FormatTime.h"
 #include "i18n/CLanguageManager.h"
@@ -43,9 +45,11 @@ void DRUI::ConnectController()
     connect(session, &PlaybackSession::pictureSizeChanged, this,
             [this](const QSize &size) { videoFrame->SetPictureSize(size); });
     connect(session, &PlaybackSession::screenshotWritten, this, &DRUI::KeepScreenshot);
+    connect(session, &PlaybackSession::viewingChanged, this, &DRUI::ShowViewing);
 
     PlayerController *c = controller;
     connect(c, &PlayerController::launched, this, &DRUI::ShowLaunch);
+    connect(c, &PlayerController::launched, this, &DRUI::ShowViewing);
     connect(c, &PlayerController::stopped, this, &DRUI::ShowStopped);
     connect(c, &PlayerController::discLoaded, this, &DRUI::ShowDisc);
     // The menus are refilled once the entry that asked for the title has finished delivering
@@ -242,8 +246,8 @@ void DRUI::ShowStreamMenus()
         const QList<StreamCatalog::Chapter> chapters = streams.Chapters();
         for (int i = 0; i < chapters.size(); ++i) {
             const qint64 startSec = qint64(qBound(0.0, chapters[i].startSeconds, 4.0e6));
-            auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) + FormatTime(startSec),
-                                      chapterSubmenu);
+            auto *entry =
+                new QAction(ChapterRowText(i + 1, chapters[i].name, startSec), chapterSubmenu);
             entry->setData(i);
             chapterSubmenu->addAction(entry);
         }
@@ -315,10 +319,9 @@ void DRUI::FillDvdMenus()
 void DRUI::FillPlaylist()
 {
     const QVector<PLAY_LIST_INFO> &playlist = controller->Playlist();
-    // Rows are only ever added, or all removed.
-    if (playlistTable->rowCount() > playlist.size())
-        playlistTable->setRowCount(0);
-    for (qsizetype row = playlistTable->rowCount(); row < playlist.size(); ++row)
+    // Rows are added, removed and moved: the table is drawn anew from the list.
+    playlistTable->setRowCount(0);
+    for (qsizetype row = 0; row < playlist.size(); ++row)
         WindowParts::AppendPlaylistRow(playlistTable, playlist[row]);
     MarkPlayingRow();
 }
@@ -343,9 +346,11 @@ void DRUI::RebuildRecentMenu()
 
 void DRUI::KeepScreenshot(const QString &path)
 {
+    QString savedAs;
     switch (SnapshotWriter::Keep(path, AppFolders::AppDataFolder(), AppFolders::DocumentsFolder(),
-                                 QDateTime::currentDateTime(), snapshotFormat)) {
+                                 QDateTime::currentDateTime(), snapshotFormat, &savedAs)) {
     case SnapshotWriter::Result::Saved:
+        controller->SnapshotKept(QFileInfo(savedAs).fileName());
         break;
     case SnapshotWriter::Result::NotAccepted:
         // Not a screenshot of ours: a film's own metadata can print the same line.

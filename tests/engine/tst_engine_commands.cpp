@@ -20,9 +20,9 @@ const QStringList FixedOptions{"-demuxer",
                                "-lavdopts",
                                "threads=4",
                                "-vf",
-                               "screenshot=./",
+                               "screenshot=./,yadif",
                                "-af",
-                               "channels=6,volume=5.1:1"};
+                               "scaletempo,channels=6,volume=5.1:1"};
 
 } // namespace
 
@@ -160,7 +160,8 @@ void EngineCommandsTest::buildsArgumentsPerSource()
 
     const std::optional<int> number =
         titleNumber >= 0 ? std::optional<int>(titleNumber) : std::nullopt;
-    const QStringList arguments = EngineArguments(EngineSource(kind), path, 81788929, titleChosen, number);
+    const QStringList arguments =
+        EngineArguments(EngineSource(kind), path, 81788929, titleChosen, number);
     QStringList expected = FixedOptions + tail;
     // A Blu-ray title's clips change time lines, which frame-parallel decoding gets wrong.
     if (EngineSource(kind) == EngineSource::BluRayFolder) {
