@@ -163,7 +163,8 @@ QByteArray MplsWriter::StreamEntry(const Stream &stream, quint16 pid)
         AppendByte(out, 0x01); // UTF-8 text
         out.append(language);
     } else {
-        AppendByte(out, 0x61); // 1080p at 23.976 frames per second
+        // The format in the high four bits, then 23.976 frames per second.
+        AppendByte(out, quint8(stream.videoFormat << 4 | 0x01));
         out.append(3, '\0');
     }
     return out;

@@ -13,7 +13,8 @@ public:
     struct Stream
     {
         quint8 codingType = 0x1B;
-        QByteArray language; // three letters; unused for video
+        QByteArray language;    // three letters; unused for video
+        quint8 videoFormat = 6; // video only: 4 1080i, 6 1080p, ... (the attribute's high bits)
     };
 
     struct Item
@@ -53,6 +54,10 @@ public:
     bool WriteTo(const QString &path) const;
 
     static Stream Video() { return {0x1B, QByteArray()}; }
+    static Stream Video(quint8 codingType, quint8 format)
+    {
+        return {codingType, QByteArray(), format};
+    }
     static Stream Audio(quint8 codingType, const QByteArray &language)
     {
         return {codingType, language};
