@@ -86,6 +86,9 @@ public:
     void ClearPlaylist();
     QStringList RecentEntries() const { return recentFiles.Entries(); }
     void ClearRecentFiles();
+    void AddRecentFile(const QString &path);
+    // Entries for the playlist without playing them; one already listed is not added again.
+    void AddToPlaylist(const QVector<PLAY_LIST_INFO> &items);
     // The loaded Blu-ray disc and the title its page and menus show; empty before one.
     const BluRayScan &LoadedDisc() const { return loadedDisc; }
     QString CurrentTitleKey() const { return currentTitleKey; }
@@ -196,7 +199,6 @@ private:
     void TakeBluRayScan(const BluRayScan &scan);
     void ReadDvdTitlesOf(const QString &disc);
     void PlayTitle(const QString &titleKey, qint64 startSec, StartFrom from);
-    void AddToPlaylist(const QVector<PLAY_LIST_INFO> &items);
     void StepThroughSources(bool forward);
     void StepDvdChapter(bool forward);
     void ProbePendingFiles();
@@ -207,7 +209,6 @@ private:
     void Launch(SessionLaunch launch, StartFrom from);
     SessionLaunch WithResumePoint(SessionLaunch launch);
     void RememberWhereItIs(bool playedToEnd);
-    void AddRecentFile(const QString &path);
     QString DiscArtPath() const;
 
     PlaybackSession *session = nullptr;

@@ -140,7 +140,7 @@ private:
     void FillPlaylist();
     void UpdatePlaylistRow(int row);
     void RebuildRecentMenu();
-    void MarkPlayingRow();
+    void MarkPlayingRow(const QString &path);
     void ShowPlayEntry(bool paused);
     void ShowPauseEntry();
     void ResetTimeDisplay();

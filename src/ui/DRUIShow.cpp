@@ -113,7 +113,7 @@ void DRUI::ShowLaunch(const SessionLaunch &launch)
     subtitleTrackSubmenu->clear();
     TrackMenus::ResetToFirst(audioChannelSubmenu);
     controller->SetDrawingWindow(videoSurface->winId());
-    MarkPlayingRow();
+    MarkPlayingRow(launch.path);
 }
 
 void DRUI::ResetTimeDisplay()
@@ -323,7 +323,7 @@ void DRUI::FillPlaylist()
     playlistTable->setRowCount(0);
     for (qsizetype row = 0; row < playlist.size(); ++row)
         WindowParts::AppendPlaylistRow(playlistTable, playlist[row]);
-    MarkPlayingRow();
+    MarkPlayingRow(controller->Session().CurrentLaunch().path);
 }
 
 void DRUI::UpdatePlaylistRow(int row)
@@ -332,9 +332,8 @@ void DRUI::UpdatePlaylistRow(int row)
         cell->setData(Qt::UserRole, QVariant::fromValue(controller->Playlist().value(row)));
 }
 
-void DRUI::MarkPlayingRow()
+void DRUI::MarkPlayingRow(const QString &path)
 {
-    const QString path = controller->Session().CurrentLaunch().path;
     WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(controller->Playlist(), path));
 }
 

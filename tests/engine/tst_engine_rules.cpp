@@ -1,6 +1,5 @@
 #include "engine/EngineCommandLine.h"
 #include "engine/FormatTime.h"
-#include "player/AnswerPacer.h"
 #include "player/SessionRules.h"
 
 #include <QTest>
@@ -11,7 +10,6 @@ class EngineRulesTest : public QObject
 private slots:
     void formatsTime_data();
     void formatsTime();
-    void everyFifthAnswerMovesTheSlider();
     void onlyADvdWithoutLengthTakesTheEngineLength_data();
     void onlyADvdWithoutLengthTakesTheEngineLength();
 };
@@ -37,22 +35,6 @@ void EngineRulesTest::formatsTime()
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
     QCOMPARE(FormatTime(seconds), text);
-}
-
-void EngineRulesTest::everyFifthAnswerMovesTheSlider()
-{
-    AnswerPacer pacer;
-    QList<bool> moves;
-    for (int i = 0; i < 10; ++i)
-        moves << pacer.CountAnswer();
-    QCOMPARE(moves,
-             (QList<bool>{false, false, false, false, true, false, false, false, false, true}));
-    pacer.CountAnswer();
-    pacer.CountAnswer();
-    pacer.Reset(); // a new launch starts the count again
-    for (int i = 0; i < 4; ++i)
-        QVERIFY(!pacer.CountAnswer());
-    QVERIFY(pacer.CountAnswer());
 }
 
 void EngineRulesTest::onlyADvdWithoutLengthTakesTheEngineLength_data()

@@ -86,31 +86,31 @@ public:
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
     QLabel *DiscName() const { return w.discNameLabel; }
     QLabel *DiscArt() const { return w.discArtLabel; }
-    QString CurrentTitleKey() const { return w.currentTitleKey; }
-    int PlaylistSize() const { return int(w.playlist.size()); }
-    QStringList RecentEntries() const { return w.recentFiles.Entries(); }
-    bool HasEngine() const { return w.session->Engine() != nullptr; }
-    EngineProcess *Engine() const { return w.session->Engine(); }
-    PlaybackSession &Session() const { return *w.session; }
+    QString CurrentTitleKey() const { return w.controller->CurrentTitleKey(); }
+    int PlaylistSize() const { return int(w.controller->Playlist().size()); }
+    QStringList RecentEntries() const { return w.controller->RecentEntries(); }
+    bool HasEngine() const { return w.Session().Engine() != nullptr; }
+    EngineProcess *Engine() const { return w.Session().Engine(); }
+    PlaybackSession &Session() const { return w.Session(); }
     bool IsPlaying() const
     {
-        return w.session->CurrentState() == PlaybackSession::State::Playing ||
-               w.session->CurrentState() == PlaybackSession::State::Starting;
+        return w.Session().CurrentState() == PlaybackSession::State::Playing ||
+               w.Session().CurrentState() == PlaybackSession::State::Starting;
     }
-    bool IsStopped() const { return !w.session->IsActive(); }
-    qint64 ClockMs() const { return w.session->PositionMs(); }
-    qint64 DurationSec() const { return w.session->DurationSec(); }
-    ::SourceKind Kind() const { return w.sourceKind; }
+    bool IsStopped() const { return !w.Session().IsActive(); }
+    qint64 ClockMs() const { return w.Session().PositionMs(); }
+    qint64 DurationSec() const { return w.Session().DurationSec(); }
+    ::SourceKind Kind() const { return w.controller->OpenKind(); }
     Page CurrentPage() const { return w.CurrentPage(); }
     void ShowPage(Page page) { w.ShowPage(page); }
     // The source of the session that runs; empty when none does.
     QString LoadedPath() const
     {
-        return w.session->IsActive() ? w.session->CurrentLaunch().path : QString();
+        return w.Session().IsActive() ? w.Session().CurrentLaunch().path : QString();
     }
     QString SnapshotFormat() const { return w.snapshotFormat; }
     void SetSnapshotFormat(const QString &format) { w.snapshotFormat = format; }
-    bool TimerActive() const { return w.session->IsPolling(); }
+    bool TimerActive() const { return w.Session().IsPolling(); }
     void Drop(QDropEvent *event) { w.dropEvent(event); }
     void VideoPlay() { w.VideoPlay(); }
 

@@ -2,6 +2,7 @@
 #include "i18n/CLanguageManager.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/AnswerPacer.h"
 #include "ui/CMessageBox.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ private slots:
     void helpWithoutABrowserSaysSo();
     void videoMenuSizesTheWindow();
     void toolsMenuTogglesThePlaylist();
+    void everyFifthAnswerMovesTheSlider();
 };
 
 void MainWindowTest::initTestCase()
@@ -154,9 +156,9 @@ void MainWindowTest::recentEntriesShowTheirPathsReadably()
     const QString ampersand = "/v/Tom & Jerry.mkv";
     const QString longPath = "/v/" + QString(1600, QLatin1Char('x')) + "/end.mkv";
     const QString twoLines = "/v/one\ntwo.mkv";
-    window.AddRecentFile(ampersand);
-    window.AddRecentFile(longPath);
-    window.AddRecentFile(twoLines);
+    window.Controller().AddRecentFile(ampersand);
+    window.Controller().AddRecentFile(longPath);
+    window.Controller().AddRecentFile(twoLines);
     QCOMPARE(ui.RecentEntries(), QStringList({longPath, ampersand}));
     const QList<QAction *> entries = ui.RecentMenu()->actions();
     QCOMPARE(entries[1]->text(), QStringLiteral("/v/Tom && Jerry.mkv"));
@@ -181,7 +183,7 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
-    window.AddToPlaylist({PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()}});
+    window.Controller().AddToPlaylist({PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()}});
     QCOMPARE(ui.PlaylistSize(), 1);
     ui.ShowPage(Page::Video);
 
@@ -358,6 +360,22 @@ void MainWindowTest::toolsMenuTogglesThePlaylist()
     QVERIFY(ui.Playlist()->isVisible());
     emit ui.ToolsMenu()->triggered(playlistEntry);
     QVERIFY(ui.Playlist()->isHidden());
+}
+
+void MainWindowTest::everyFifthAnswerMovesTheSlider()
+{
+    AnswerPacer pacer;
+    QList<bool> moves;
+    for (int i = 0; i < 10; ++i)
+        moves << pacer.CountAnswer();
+    QCOMPARE(moves,
+             (QList<bool>{false, false, false, false, true, false, false, false, false, true}));
+    pacer.CountAnswer();
+    pacer.CountAnswer();
+    pacer.Reset(); // a new launch starts the count again
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!pacer.CountAnswer());
+    QVERIFY(pacer.CountAnswer());
 }
 
 QTEST_MAIN(MainWindowTest)

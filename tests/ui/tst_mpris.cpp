@@ -97,7 +97,7 @@ void MprisTest::clientDrivesARealSession()
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         DRUITestAccess ui(window);
-        MprisService mpris(window);
+        MprisService mpris(window.Controller());
         QVERIFY(mpris.Register(service));
         QCOMPARE(Playerctl({"status"}), QStringLiteral("Stopped"));
 
