@@ -12,6 +12,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                           QStringLiteral("-ni"),      QStringLiteral("-slave"),
                           QStringLiteral("-quiet"),   QStringLiteral("-identify"),
                           QStringLiteral("-wid"),     QString::number(windowId)};
+    // The engine's own texts over the picture ("Audio: (0) unknown" at every stream choice,
+    // a bar for every volume command) stay off; what the player says there it says itself.
+    arguments << QStringLiteral("-osdlevel") << QStringLiteral("0");
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");

@@ -84,6 +84,9 @@ public:
     QAction *OtherTitlesEntry() const { return w.otherTitlesAction; }
     QMenu *TitleSubmenu() const { return w.titleSubmenu; }
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
+    QMenu *SpeedMenu() const { return w.speedSubmenu; }
+    QMenu *AspectMenu() const { return w.aspectSubmenu; }
+    QAction *DeinterlaceEntry() const { return w.deinterlaceAction; }
     QLabel *DiscName() const { return w.discNameLabel; }
     QLabel *DiscArt() const { return w.discArtLabel; }
     QString CurrentTitleKey() const { return w.controller->CurrentTitleKey(); }
