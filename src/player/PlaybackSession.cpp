@@ -114,6 +114,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
         clock.Seek(startMs, NowMs());
     SetState(State::Starting);
     emit durationChanged(durationSec);
+    emit viewingChanged();
 
     // A media file must be a regular file: the engine sits on a named pipe or a device for
     // ever and shows a black page, and a folder is no media file.

@@ -49,7 +49,6 @@ void DRUI::ConnectController()
 
     PlayerController *c = controller;
     connect(c, &PlayerController::launched, this, &DRUI::ShowLaunch);
-    connect(c, &PlayerController::launched, this, &DRUI::ShowViewing);
     connect(c, &PlayerController::stopped, this, &DRUI::ShowStopped);
     connect(c, &PlayerController::discLoaded, this, &DRUI::ShowDisc);
     // The menus are refilled once the entry that asked for the title has finished delivering

@@ -2,6 +2,7 @@
 // under X: the engine is asked afterwards what it does (its speed, delays and deinterlacer),
 // and window grabs show the text over the picture and the picture's shape.
 #include "DRUITestAccess.h"
+#include "DvdFolderBuilder.h"
 #include "engine/EngineProcess.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
@@ -66,6 +67,7 @@ private slots:
     void pictureTakesTheChosenShape();
     void delaysComeBackWithThePlace();
     void chaptersHaveNamesAndThePlaylistIsEdited();
+    void dvdPlaysDeinterlaced();
 
 private:
     // The engine's answer for a property, as it printed it; empty when none came.
@@ -397,6 +399,31 @@ void ViewingRealEngineTest::chaptersHaveNamesAndThePlaylistIsEdited()
     QCOMPARE(table->rowCount(), 0);
     QCOMPARE(ui.PlaylistSize(), 0);
     QVERIFY(ui.IsPlaying());
+    window.StopBtn();
+}
+
+// A DVD's picture is stored as fields: it plays deinterlaced from its first frame, and the
+// menu entry says so and turns it off.
+void ViewingRealEngineTest::dvdPlaysDeinterlaced()
+{
+    DvdFolderBuilder dvd;
+    dvd.seconds = 20;
+    const QString folder = dir.filePath("dvd");
+    QString error;
+    QVERIFY2(dvd.Build(folder, &error), qPrintable(error));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 500, 15000);
+    QVERIFY(ui.Session().Deinterlaced());
+    QVERIFY(ui.DeinterlaceEntry()->isChecked());
+    QCOMPARE(Ask(ui, "deinterlace"), QStringLiteral("yes"));
+    ui.DeinterlaceEntry()->trigger();
+    QCOMPARE(Ask(ui, "deinterlace"), QStringLiteral("no"));
+    QVERIFY(!ui.DeinterlaceEntry()->isChecked());
     window.StopBtn();
 }
 
