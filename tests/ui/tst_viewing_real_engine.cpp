@@ -1,6 +1,7 @@
 // What a viewer reaches for, driven through the window's keys and menus on the real engine
 // under X: the engine is asked afterwards what it does (its speed, delays and deinterlacer),
 // and window grabs show the text over the picture and the picture's shape.
+#include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
 #include "DvdFolderBuilder.h"
 #include "engine/EngineProcess.h"
@@ -68,6 +69,7 @@ private slots:
     void delaysComeBackWithThePlace();
     void chaptersHaveNamesAndThePlaylistIsEdited();
     void dvdPlaysDeinterlaced();
+    void blurayTitlesFollowTheirFormat();
 
 private:
     // The engine's answer for a property, as it printed it; empty when none came.
@@ -424,6 +426,40 @@ void ViewingRealEngineTest::dvdPlaysDeinterlaced()
     ui.DeinterlaceEntry()->trigger();
     QCOMPARE(Ask(ui, "deinterlace"), QStringLiteral("no"));
     QVERIFY(!ui.DeinterlaceEntry()->isChecked());
+    window.StopBtn();
+}
+
+// A Blu-ray title the playlist calls 1080i plays deinterlaced; one it calls 1080p does not.
+void ViewingRealEngineTest::blurayTitlesFollowTheirFormat()
+{
+    BluRayFolderBuilder disc;
+    disc.AddClip("00001", 9);
+    disc.AddClip("00002", 5);
+    disc.AddPlaylist("00001.mpls", {"00001"}).videoFormat = 4;
+    disc.AddPlaylist("00002.mpls", {"00002"}).videoFormat = 6;
+    const QString folder = dir.filePath("bluray");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 15000);
+    const QVector<BluRayTitle> titles = window.Controller().LoadedDisc().titles;
+    QCOMPARE(titles.size(), 2);
+    for (const BluRayTitle &title : titles) {
+        const bool interlaced = title.playlistName == "00001.mpls";
+        QCOMPARE(title.videoFormat, interlaced ? 4 : 6);
+        QVERIFY(window.Request(Ask::Title{title.key}));
+        QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 300 &&
+                                     ui.Session().CurrentLaunch().titleKey == title.key,
+                                 15000);
+        QCOMPARE(ui.Session().Deinterlaced(), interlaced);
+        QCOMPARE(ui.DeinterlaceEntry()->isChecked(), interlaced);
+        QCOMPARE(Ask(ui, "deinterlace"), interlaced ? QStringLiteral("yes") : QStringLiteral("no"));
+    }
     window.StopBtn();
 }
 
