@@ -14,7 +14,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                           QStringLiteral("-wid"),     QString::number(windowId)};
     // The engine's own texts over the picture ("Audio: (0) unknown" at every stream choice,
     // a bar for every volume command) stay off; what the player says there it says itself.
-    arguments << QStringLiteral("-osdlevel") << QStringLiteral("0");
+    // A size that leaves room for a snapshot's file name across a 4:3 picture.
+    arguments << QStringLiteral("-osdlevel") << QStringLiteral("0")
+              << QStringLiteral("-subfont-osd-scale") << QStringLiteral("3");
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");

@@ -33,7 +33,7 @@ struct OnScreenTexts
     QString speed = QStringLiteral("Speed: %1x");
     QString audioDelay = QStringLiteral("Audio delay: %1 ms");
     QString subtitleDelay = QStringLiteral("Subtitle delay: %1 ms");
-    QString snapshot = QStringLiteral("Snapshot saved: %1"); // the file's name
+    QString snapshot = QStringLiteral("Saved: %1"); // the file's name
     QString chapter = QStringLiteral("Chapter %1");          // "3" or "3: The Chase"
     QString title = QStringLiteral("Title: %1");
     QString deinterlaceOn = QStringLiteral("Deinterlace: on");

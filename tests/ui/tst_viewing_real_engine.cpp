@@ -250,6 +250,24 @@ void ViewingRealEngineTest::keysAndMenusReachTheEngine()
     QVERIFY(!ui.DeinterlaceEntry()->isChecked());
     QTest::keyClick(&window, Qt::Key_D);
     QCOMPARE(Ask(ui, "deinterlace"), QStringLiteral("yes"));
+
+    // A chapter chosen in its menu and a saved snapshot are said over the picture too.
+    QLabel *surface = ui.VideoSurface();
+    QTRY_COMPARE_WITH_TIMEOUT(WhitePixelsAtTheTop(surface), 0, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.ChapterSubmenu()->actions().size(), 3, 5000);
+    emit ui.ControlsMenu()->triggered(ui.ChapterSubmenu()->actions().at(1));
+    QVERIFY2(ui.ClockMs() >= 50000 && ui.ClockMs() < 52000,
+             qPrintable(QString::number(ui.ClockMs())));
+    QTRY_VERIFY_WITH_TIMEOUT(WhitePixelsAtTheTop(surface) > 50, 5000);
+    surface->screen()
+        ->grabWindow(surface->winId())
+        .save(QDir::temp().filePath("orvel-osd-chapter.png"));
+    QTRY_COMPARE_WITH_TIMEOUT(WhitePixelsAtTheTop(surface), 0, 8000);
+    QTest::keyClick(&window, Qt::Key_S);
+    QTRY_VERIFY_WITH_TIMEOUT(WhitePixelsAtTheTop(surface) > 50, 10000);
+    surface->screen()
+        ->grabWindow(surface->winId())
+        .save(QDir::temp().filePath("orvel-osd-snapshot.png"));
     window.StopBtn();
 }
 
