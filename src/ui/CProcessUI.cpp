@@ -5,11 +5,11 @@
 #include "player/SnapshotNaming.h"
 #include "ui/WindowStyle.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>

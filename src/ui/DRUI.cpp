@@ -7,16 +7,14 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
-#include "ui/CMessageBox.h"
 #include "ui/VideoFrame.h"
+#include "ui/WindowDialogs.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowStyle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStackedLayout>
@@ -52,20 +50,6 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     controller->SetPlayNext(preferences.PlayNext());
     ConnectController();
 }
-
-namespace {
-
-// Without a browser (or any program for the address) the guide would fail without a word.
-void OpenOrSay(const QWidget &window, const QUrl &url)
-{
-    if (!QDesktopServices::openUrl(url)) {
-        qDebug("no program opens %s", qUtf8Printable(url.toDisplayString()));
-        CMessageBox::Inform(window.geometry(),
-                            GetText("Messages/MSG0105").arg(url.toDisplayString()));
-    }
-}
-
-} // namespace
 
 DRUI::~DRUI()
 {
@@ -153,22 +137,22 @@ void DRUI::BDHelpMenu(QAction *action)
 
 void DRUI::btnOpenUrl(const QString &url)
 {
-    OpenOrSay(*this, QUrl(url));
+    WindowDialogs::OpenOrSay(this, QUrl(url));
 }
 
 void DRUI::btnHelpSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().HelpUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().HelpUrl());
 }
 
 void DRUI::btnSupportSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().SupportUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().SupportUrl());
 }
 
 void DRUI::btnAboutSlot()
 {
-    OpenOrSay(*this, CWebLinks::Instance().AboutUrl());
+    WindowDialogs::OpenOrSay(this, CWebLinks::Instance().AboutUrl());
 }
 
 void DRUI::btnCloseSlot()

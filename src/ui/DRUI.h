@@ -5,6 +5,7 @@
 #include "ui/AnswerPacer.h"
 #include "ui/Page.h"
 #include "ui/PlayerPreferences.h"
+#include "ui/WindowParts.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -142,10 +143,9 @@ private:
     void RebuildRecentMenu();
     void MarkPlayingRow(const QString &path);
     void ShowPlayEntry(bool paused);
-    void ShowPauseEntry();
     void ResetTimeDisplay();
+    void SetFullScreen(bool on);
     void Inform(const QString &text);
-    void KeepScreenshot(const QString &path);
 
     // Widgets, rebuilt from scratch by every BuildWindow().
     QWidget *contentWidget = nullptr;
@@ -154,29 +154,11 @@ private:
     QLabel *menuStrip = nullptr;
     QStackedLayout *pageStack = nullptr;
     QLabel *startTitleLabel = nullptr;
-    QLabel *discArtLabel = nullptr;
-    QLabel *discNameLabel = nullptr;
-    QMenu *discPageMenu = nullptr;
-    QAction *playMovieAction = nullptr;
-    QAction *chapterAction = nullptr;
-    QAction *audioAction = nullptr;
-    QAction *subtitleAction = nullptr;
-    QAction *otherTitlesAction = nullptr;
+    WindowParts::DiscPage disc;
     QLabel *videoSurface = nullptr;
     VideoFrame *videoFrame = nullptr;
     QTableWidget *playlistTable = nullptr;
-    QLabel *elapsedLabel = nullptr;
-    QLabel *totalLabel = nullptr;
-    QSlider *seekSlider = nullptr;
-    QLabel *bottomPanel = nullptr;
-    QLabel *statusLabel = nullptr;
-    QPushButton *stopButton = nullptr;
-    QPushButton *playButton = nullptr;
-    QPushButton *previousButton = nullptr;
-    QPushButton *nextButton = nullptr;
-    QPushButton *volumeButton = nullptr;
-    QSlider *volumeSlider = nullptr;
-    QPushButton *fullScreenButton = nullptr;
+    WindowParts::BottomPanel bottom;
 
     // Menus, made by WindowMenus: the top-level ones have no Qt parent (a menu button does
     // not own its menu), so the window keeps and deletes them itself at every rebuild.

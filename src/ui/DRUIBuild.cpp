@@ -19,10 +19,9 @@
 void DRUI::BuildWindow()
 {
     // The disc page's popups belong to the window, not to the page that is replaced.
-    if (discPageMenu) {
-        for (QAction *holder : discPageMenu->actions()) {
+    if (disc.menu) {
+        for (QAction *holder : disc.menu->actions())
             delete holder->menu();
-        }
     }
     delete contentWidget;
     WindowMenus::DeleteAll(*this);
@@ -32,9 +31,8 @@ void DRUI::BuildWindow()
     menuStrip = new QLabel;
     menuStrip->setStyleSheet(WindowStyle::menuStrip);
     menuStrip->setMinimumSize(width(), 22);
-    for (int kind = 1; kind <= 6; ++kind) {
+    for (int kind = 1; kind <= 6; ++kind)
         BuildMenuButton(kind, (kind - 1) * 100, menuStrip);
-    }
     auto *stripLayout = new QVBoxLayout;
     stripLayout->addWidget(menuStrip);
 
@@ -48,16 +46,8 @@ void DRUI::BuildWindow()
     connect(start.openFile, &QPushButton::clicked, this, &DRUI::btnOpenFile);
     connect(start.openFolder, &QPushButton::clicked, this, &DRUI::btnLoadBDPath);
 
-    const WindowParts::DiscPage disc = WindowParts::BuildDiscPage(this, whiteText);
-    discArtLabel = disc.art;
-    discNameLabel = disc.name;
-    discPageMenu = disc.menu;
-    playMovieAction = disc.playMovie;
-    chapterAction = disc.chapter;
-    audioAction = disc.audio;
-    subtitleAction = disc.subtitle;
-    otherTitlesAction = disc.otherTitles;
-    connect(discPageMenu, &QMenu::triggered, this, &DRUI::BDMenuOperate);
+    disc = WindowParts::BuildDiscPage(this, whiteText);
+    connect(disc.menu, &QMenu::triggered, this, &DRUI::BDMenuOperate);
 
     pageStack->addWidget(start.page);
     pageStack->addWidget(disc.page);
@@ -82,42 +72,29 @@ void DRUI::BuildWindow()
     centralRow->addWidget(playlistTable, 2);
     playlistTable->hide();
 
-    const WindowParts::BottomPanel bottom = WindowParts::BuildBottomPanel(this, whiteText);
-    bottomPanel = bottom.panel;
-    elapsedLabel = bottom.elapsed;
-    totalLabel = bottom.total;
-    seekSlider = bottom.seek;
-    statusLabel = bottom.status;
-    stopButton = bottom.stop;
-    playButton = bottom.play;
-    previousButton = bottom.previous;
-    nextButton = bottom.next;
-    volumeButton = bottom.volume;
-    volumeSlider = bottom.volumeSlider;
-    fullScreenButton = bottom.fullScreen;
+    bottom = WindowParts::BuildBottomPanel(this, whiteText);
 
     auto *windowBox = new QVBoxLayout;
     windowBox->setContentsMargins(0, 0, 0, 0);
     windowBox->setSpacing(0);
     windowBox->addLayout(stripLayout, 1);
     windowBox->addLayout(centralRow, 60);
-    windowBox->addWidget(bottomPanel, 10);
+    windowBox->addWidget(bottom.panel, 10);
     contentWidget->setLayout(windowBox);
 
     ConnectControls();
 
     videoSurface->installEventFilter(this);
-    seekSlider->installEventFilter(this);
-    volumeSlider->installEventFilter(this);
+    bottom.seek->installEventFilter(this);
+    bottom.volumeSlider->installEventFilter(this);
 }
 
 QPushButton *DRUI::BuildMenuButton(int kind, int x, QWidget *parent)
 {
     static const char *const textKeys[] = {"MainWnd/File",  "MainWnd/Controls", "MainWnd/Video",
                                            "MainWnd/Audio", "MainWnd/Tools",    "MainWnd/Help"};
-    if (kind < 1 || kind > 6) {
+    if (kind < 1 || kind > 6)
         return nullptr;
-    }
     QPushButton *button = WindowParts::BuildMenuButton(
         GetText(textKeys[kind - 1]), x, WindowMenus::Build(*this, WindowMenus::Menu(kind)), parent);
     button->setObjectName(QStringLiteral("menuButton%1").arg(kind));

@@ -28,16 +28,16 @@
 
 void DRUI::ConnectControls()
 {
-    connect(seekSlider, &QSlider::sliderPressed, this, &DRUI::SliderPress);
-    connect(seekSlider, &QSlider::sliderMoved, this, &DRUI::SliderSeek);
-    connect(seekSlider, &QSlider::sliderReleased, this, &DRUI::SliderRelease);
-    connect(playButton, &QPushButton::clicked, this, &DRUI::VideoPlay);
-    connect(stopButton, &QPushButton::clicked, this, &DRUI::StopBtn);
-    connect(previousButton, &QPushButton::clicked, this, &DRUI::PlayPre);
-    connect(nextButton, &QPushButton::clicked, this, &DRUI::PlayNext);
-    connect(volumeButton, &QPushButton::clicked, this, &DRUI::VolumeBtn);
-    connect(volumeSlider, &QSlider::sliderMoved, this, &DRUI::VolumeSliderSeek);
-    connect(fullScreenButton, &QPushButton::clicked, this, &DRUI::FullScreenBtn);
+    connect(bottom.seek, &QSlider::sliderPressed, this, &DRUI::SliderPress);
+    connect(bottom.seek, &QSlider::sliderMoved, this, &DRUI::SliderSeek);
+    connect(bottom.seek, &QSlider::sliderReleased, this, &DRUI::SliderRelease);
+    connect(bottom.play, &QPushButton::clicked, this, &DRUI::VideoPlay);
+    connect(bottom.stop, &QPushButton::clicked, this, &DRUI::StopBtn);
+    connect(bottom.previous, &QPushButton::clicked, this, &DRUI::PlayPre);
+    connect(bottom.next, &QPushButton::clicked, this, &DRUI::PlayNext);
+    connect(bottom.volume, &QPushButton::clicked, this, &DRUI::VolumeBtn);
+    connect(bottom.volumeSlider, &QSlider::sliderMoved, this, &DRUI::VolumeSliderSeek);
+    connect(bottom.fullScreen, &QPushButton::clicked, this, &DRUI::FullScreenBtn);
 }
 
 void DRUI::SliderPress()
@@ -60,19 +60,17 @@ void DRUI::SliderMouseLButtonPress(QObject *slider, QEvent *event)
 {
     auto *mouse = static_cast<QMouseEvent *>(event);
     auto *target = qobject_cast<QSlider *>(slider);
-    if (!target || mouse->button() != Qt::LeftButton || target->width() <= 0) {
+    if (!target || mouse->button() != Qt::LeftButton || target->width() <= 0)
         return;
-    }
     const double fraction = mouse->position().x() / target->width();
     const int value = int(target->minimum() + (target->maximum() - target->minimum()) * fraction);
-    if (value == target->sliderPosition()) {
+    if (value == target->sliderPosition())
         return;
-    }
-    if (target == seekSlider) {
+    if (target == bottom.seek) {
         seekTargetSec = qMax(value, 0);
         target->setSliderPosition(value);
         SliderRelease();
-    } else if (target == volumeSlider) {
+    } else if (target == bottom.volumeSlider) {
         VolumeSliderSeek(value);
     }
 }
@@ -89,31 +87,32 @@ void DRUI::VolumeBtn()
 
 void DRUI::FullScreenBtn()
 {
-    if (!controller->Session().IsActive()) {
-        return;
-    }
-    if (!isFullScreen) {
-        menuStrip->hide();
-        bottomPanel->hide();
+    if (controller->Session().IsActive())
+        SetFullScreen(!isFullScreen);
+}
+
+void DRUI::SetFullScreen(bool on)
+{
+    menuStrip->setVisible(!on);
+    bottom.panel->setVisible(!on);
+    if (on) {
         playlistTable->hide();
         showFullScreen();
-    } else {
-        menuStrip->show();
-        bottomPanel->show();
+    } else if (isFullScreen) {
         showNormal();
     }
-    isFullScreen = !isFullScreen;
+    isFullScreen = on;
 }
 
 bool DRUI::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == videoSurface && event->type() == QEvent::MouseButtonDblClick) {
         FullScreenBtn();
-    } else if (watched == seekSlider && event->type() == QEvent::MouseButtonPress &&
+    } else if (watched == bottom.seek && event->type() == QEvent::MouseButtonPress &&
                controller->Session().IsActive()) {
         answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
-    } else if (watched == volumeSlider && event->type() == QEvent::MouseButtonPress &&
+    } else if (watched == bottom.volumeSlider && event->type() == QEvent::MouseButtonPress &&
                controller->Session().IsActive()) {
         SliderMouseLButtonPress(watched, event);
     }
@@ -123,12 +122,8 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
 void DRUI::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        if (isFullScreen) {
-            menuStrip->show();
-            bottomPanel->show();
-            showNormal();
-            isFullScreen = false;
-        }
+        if (isFullScreen)
+            SetFullScreen(false);
         event->accept();
         return;
     }
@@ -140,15 +135,15 @@ void DRUI::paintEvent(QPaintEvent *event)
     const bool bluray = controller->OpenKind() == SourceKind::BluRay;
     if (pageStack && CurrentPage() == Page::Video) {
         WindowMenus::EnableForVideoPage(*this, bluray);
-        QString name = bluray ? discNameLabel->text()
+        QString name = bluray ? disc.name->text()
                               : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
         if (const std::optional<qint64> resumed = controller->ResumedAt()) {
             name +=
                 QStringLiteral("   ·   ") + GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed));
         }
-        WindowParts::ShowStatusName(statusLabel, name);
+        WindowParts::ShowStatusName(bottom.status, name);
     } else if (pageStack && CurrentPage() == Page::Disc && bluray) {
-        discPageMenu->show();
+        disc.menu->show();
     }
     QMainWindow::paintEvent(event);
 }

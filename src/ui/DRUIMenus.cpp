@@ -3,16 +3,16 @@
 // the menu's table is asked; each becomes one request for the controller.
 #include "ui/DRUI.h"
 
-#include "i18n/GetText.h"
 #include "platform/PathBytes.h"
 #include "ui/DiscMenus.h"
 #include "ui/TrackMenus.h"
+#include "ui/WindowDialogs.h"
 #include "ui/WindowMenus.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -22,11 +22,6 @@
 #include <QUrl>
 
 namespace {
-
-const QString OpenFileFilter = QStringLiteral(
-    "*.rmvb *.rm *.mpeg *.mov *.avi *.wmv *.asf *.mp4 *.flv *.fla *.swf *.m4v *.3gp *.dv *.3g2 "
-    "*.m4b *.mkv *.mts *.divx *.ogm *.moi *.vob *.ajp *.f4v *.mqv *.svi *.vid *.tod *.hdmov "
-    "*.mod *.mxf *.m2ts *.lrv ;;Disc Image(*.iso);;All File(*)");
 
 QMenu *ParentMenu(const QAction *action)
 {
@@ -67,38 +62,23 @@ void DRUI::ResumeSession()
 
 void DRUI::btnOpenFile()
 {
-    // Destroying the dialog waits for its folder model's file-info thread; the engine
-    // starts first and the dialog goes once the event loop runs again.
-    auto *dialog = new QFileDialog(this, QString(), QStringLiteral("."), OpenFileFilter);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    QStringList files =
-        dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
-    dialog->hide();
-    dialog->deleteLater();
-    // The dialog decodes names that are not UTF-8 lossily; the real names are looked up.
-    for (QString &file : files)
-        file = PathBytes::RecoverLossyPath(file);
-    OpenMediaFiles(files);
+    OpenMediaFiles(WindowDialogs::AskForMediaFiles(this));
 }
 
 void DRUI::btnLoadBDPath()
 {
-    const QString folder = PathBytes::RecoverLossyPath(
-        QFileDialog::getExistingDirectory(this, QString(), QString(), QFileDialog::ShowDirsOnly));
+    const QString folder = WindowDialogs::AskForDiscFolder(this);
     if (!folder.isEmpty())
         OpenDiscFolder(folder);
 }
 
 void DRUI::LoadSubtitleFile()
 {
-    const PlaybackSession &session = controller->Session();
-    if (!session.IsActive())
+    const SessionLaunch &launch = controller->Session().CurrentLaunch();
+    if (!controller->Session().IsActive())
         return;
-    const QString filter = GetText("MainWnd/SubtitleFiles") +
-                           QStringLiteral(" (*.srt *.ass *.ssa *.sub *.idx *.smi *.txt);;") +
-                           GetText("MainWnd/AllFiles") + QStringLiteral(" (*)");
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), QFileInfo(session.CurrentLaunch().path).absolutePath(), filter);
+    const QString path =
+        WindowDialogs::AskForSubtitleFile(this, QFileInfo(launch.path).absolutePath());
     if (!path.isEmpty())
         Request(Ask::LoadSubtitle{path});
 }
@@ -196,9 +176,9 @@ void DRUI::BDControlsMenu(QAction *action)
     const bool dvd = controller->Session().CurrentLaunch().kind == SourceKind::Dvd &&
                      controller->OpenKind() == SourceKind::Dvd;
     const bool inTitles =
-        parentMenu && (parentMenu == titleSubmenu || parentMenu->menuAction() == otherTitlesAction);
+        parentMenu && (parentMenu == titleSubmenu || parentMenu->menuAction() == disc.otherTitles);
     const bool inChapters =
-        parentMenu && (parentMenu == chapterSubmenu || parentMenu->menuAction() == chapterAction);
+        parentMenu && (parentMenu == chapterSubmenu || parentMenu->menuAction() == disc.chapter);
     if (inTitles && dvd) {
         // The launch refills the menu that is still delivering this entry.
         const int number = action->data().toInt();
@@ -218,16 +198,16 @@ void DRUI::BDMenuOperate(QAction *action)
 {
     QMenu *parentMenu = ParentMenu(action);
     const QAction *holder = parentMenu ? parentMenu->menuAction() : nullptr;
-    if (holder && (holder == subtitleAction || holder == audioAction)) {
+    if (holder && (holder == disc.subtitle || holder == disc.audio)) {
         parentMenu->setActiveAction(action);
         DiscMenus::MarkChoice(parentMenu, action);
-        if (holder == subtitleAction)
+        if (holder == disc.subtitle)
             Request(Ask::DiscSubtitle{Choice(action)});
         else
             Request(Ask::DiscAudio{Choice(action)});
-    } else if (holder && holder == chapterAction) {
+    } else if (holder && holder == disc.chapter) {
         Request(Ask::Chapter{action->data().toInt()});
-    } else if (holder && holder == otherTitlesAction) {
+    } else if (holder && holder == disc.otherTitles) {
         Request(Ask::Title{action->data().value<PLAY_LIST_INFO>().path});
     } else {
         Request(Ask::PlayMovie{});

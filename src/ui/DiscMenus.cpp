@@ -75,6 +75,31 @@ void FillTitleMenus(QMenu *popup, QMenu *submenu, const QVector<TitleEntry> &tit
     }
 }
 
+void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &titles,
+                  const DvdTitle *playing)
+{
+    titleSubmenu->clear();
+    chapterSubmenu->clear();
+    for (const DvdTitle &title : titles.titles) {
+        auto *entry = new QAction(QStringLiteral("%1. ").arg(title.number) +
+                                      FormatTime(title.lengthMs / 1000),
+                                  titleSubmenu);
+        entry->setData(title.number);
+        entry->setCheckable(true);
+        entry->setChecked(playing && title.number == playing->number);
+        titleSubmenu->addAction(entry);
+    }
+    if (!playing)
+        return;
+    for (int i = 0; i < playing->chapterStartsMs.size(); ++i) {
+        auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) +
+                                      FormatTime(playing->chapterStartsMs[i] / 1000),
+                                  chapterSubmenu);
+        entry->setData(i);
+        chapterSubmenu->addAction(entry);
+    }
+}
+
 void MarkChoice(QMenu *popup, QAction *chosen)
 {
     for (QAction *entry : popup->actions()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "disc/DvdTitles.h"
 #include "disc/MplsStream.h"
 #include "player/PlayListInfo.h"
 
@@ -79,6 +80,11 @@ struct TitleChoices
 // marked in the popups and checked in the submenus.
 ActiveEntries FillForTitle(QWidget *parent, const TitleMenus &menus, const TitleContents &contents,
                            const TitleChoices &choices);
+
+// A DVD's titles, "n. hh:mm:ss" with data the title's number and the one that plays checked,
+// and the chapters of the one that plays (data the index from 0); playing may be null.
+void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &titles,
+                  const DvdTitle *playing);
 
 // Marks the popup entry the user chose as the only marked one.
 void MarkChoice(QMenu *popup, QAction *chosen);

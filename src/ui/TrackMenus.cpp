@@ -1,5 +1,14 @@
 #include "ui/TrackMenus.h"
 
+#include "disc/BluRayScan.h"
+#include "disc/StreamMenuName.h"
+#include "engine/FormatTime.h"
+#include "i18n/StreamLabel.h"
+#include "player/PlaybackSession.h"
+#include "player/ViewingRules.h"
+
+#include <QFileInfo>
+
 #include "engine/SlaveCommand.h"
 
 #include <QAction>
@@ -41,3 +50,46 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
 }
 
 } // namespace TrackMenus
+
+namespace {
+
+QStringList StreamNames(StreamLabel::Kind kind, const QList<StreamCatalog::Stream> &found,
+                        const QVector<MplsStream> *named, const QString &locale)
+{
+    QStringList shown;
+    for (int n = 1; n <= found.size(); ++n) {
+        shown << (named && n <= named->size() ? StreamMenuName((*named)[n - 1])
+                                              : StreamLabel::Text(kind, n, found[n - 1].language,
+                                                                  found[n - 1].title, locale));
+    }
+    return shown;
+}
+
+} // namespace
+
+void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
+                                    const QString &locale, QMenu *audio, QMenu *subtitles,
+                                    QMenu *chapters)
+{
+    const StreamCatalog &streams = session.Streams();
+    const QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(),
+                                               title ? &title->audioStreams : nullptr, locale);
+    QStringList subtitleNames = StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(),
+                                            title ? &title->subtitles : nullptr, locale);
+    for (const QString &file : streams.SubtitleFiles())
+        subtitleNames << QFileInfo(file).fileName();
+    ShowStreams(audio, audioNames, session.AudioChoice());
+    ShowStreams(subtitles, subtitleNames, session.SubtitleChoice());
+
+    // A disc title's chapters come from its playlist.
+    if (session.CurrentLaunch().kind != SourceKind::MediaFile)
+        return;
+    chapters->clear();
+    const QList<StreamCatalog::Chapter> found = streams.Chapters();
+    for (int i = 0; i < found.size(); ++i) {
+        const qint64 startSec = qint64(qBound(0.0, found[i].startSeconds, 4.0e6));
+        auto *entry = new QAction(ChapterRowText(i + 1, found[i].name, startSec), chapters);
+        entry->setData(i);
+        chapters->addAction(entry);
+    }
+}

@@ -7,6 +7,8 @@
 
 class QAction;
 class QMenu;
+class PlaybackSession;
+struct BluRayTitle;
 
 // Check marks and entries of the stream and channel submenus.
 namespace TrackMenus {
@@ -20,5 +22,13 @@ void ResetToFirst(QMenu *menu);
 // Makes the menu "Disable" (data 0) plus one entry per name (data n for the n-th) and checks
 // the entry whose data is checked. A source without streams leaves the menu empty.
 void ShowStreams(QMenu *menu, const QStringList &names, int checked);
+
+// Fills the audio and subtitle submenus with what the session's engine reported, checked as
+// the session plays them: a Blu-ray title's streams keep the names its playlist gives (title
+// may be null), other streams are named in the interface language (locale), and subtitle
+// files follow the film's own streams by file name. For a media file, the chapter submenu
+// gets its chapters, "n. hh:mm:ss" with data the index from 0.
+void ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
+                        const QString &locale, QMenu *audio, QMenu *subtitles, QMenu *chapters);
 
 } // namespace TrackMenus

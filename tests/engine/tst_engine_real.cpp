@@ -2,9 +2,11 @@
 #include "engine/EngineProcess.h"
 #include "engine/EngineScreenshot.h"
 #include "engine/SlaveCommand.h"
+#include "player/PlayerController.h"
 #include "player/SnapshotNaming.h"
 #include "player/SnapshotWriter.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -28,6 +30,7 @@ private slots:
     void playsAFileFromStartToEnd();
     void forgedScreenshotLineTouchesNoUserFile();
     void reportsLanguagesSubtitleFilesAndChapters();
+    void aResumedFilmNeverStartsAfterWhereItWasLeft();
 
 private:
     // Runs ffmpeg with these arguments after the common ones; fails the test on error.
@@ -294,6 +297,37 @@ void RealEngineTest::reportsLanguagesSubtitleFilesAndChapters()
     QCOMPARE(position.size(), 1);
     QVERIFY2(position[0].value >= 4.0 && position[0].value < 6.0,
              qPrintable(QString::number(position[0].value)));
+}
+
+void RealEngineTest::aResumedFilmNeverStartsAfterWhereItWasLeft()
+{
+    // A key frame every 10 s: a seek to 122 s lands on the one at 130 s.
+    QVERIFY(MakeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "150", "-c:v",
+                       "libx264", "-preset", "ultrafast", "-g", "250", "-keyint_min", "250",
+                       "-sc_threshold", "0", "keyframes.mkv"}));
+    const QString film = root->filePath("keyframes.mkv");
+    ResumePoint left;
+    left.position = 127;
+    left.volume = 40;
+    left.savedAt = QDateTime::currentSecsSinceEpoch();
+    QVERIFY(ResumeStore(ResumeStore::FilePathIn(dataFolder))
+                .Remember(*ResumeKey::ForMediaFile(film), left));
+
+    PlayerController controller(dataFolder);
+    QVERIFY(controller.Handle(Ask::Open{{film}, Ask::From::OpenDialog}));
+    QCOMPARE(controller.Session().CurrentLaunch().startSec, 122);
+    QVERIFY(controller.Session().Engine());
+    QList<double> answers;
+    connect(controller.Session().Engine(), &EngineProcess::eventReceived, this,
+            [&answers](const EngineEvent &event) {
+                if (event.kind == Kind::PositionAnswer && event.valueValid)
+                    answers << event.value;
+            });
+    // The engine lands after the place, is sent back, and plays from a key frame before it.
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(answers.begin(), answers.end(),
+                                         [](double at) { return at >= 110 && at <= 127; }),
+                             15000);
+    controller.Handle(Ask::Quit{});
 }
 
 QTEST_GUILESS_MAIN(RealEngineTest)

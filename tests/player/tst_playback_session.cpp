@@ -1,5 +1,6 @@
 // The playback session without any window, against the scripted stand-in engine, which logs
 // every argument and command and prints what each test scripts.
+#include "FakeEngine.h"
 #include "engine/EngineProcess.h"
 #include "player/PlaybackSession.h"
 
@@ -45,12 +46,10 @@ private slots:
     void aSourceThatIsNoRegularFileFailsWithoutAnEngine();
     void aSnapshotWhilePausedKeepsThePause();
     void aDiscTitlePlaysByNumberOnItsOwnTimeLine();
+    void aStartThatLandsTooLateIsSentBack_data();
+    void aStartThatLandsTooLateIsSentBack();
 
 private:
-    QString MakeFile(const QString &name);
-    QStringList Log() const;
-    QStringList Commands() const;
-    void UseScript(const QString &script);
     SessionLaunch FileLaunch(const QString &path) const
     {
         SessionLaunch launch;
@@ -58,111 +57,66 @@ private:
         return launch;
     }
 
-    QTemporaryDir dir;
-    QString logPath;
+    FakeEngine fake;
 };
 
 void PlaybackSessionTest::initTestCase()
 {
-    QVERIFY(QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+    QVERIFY(FakeEngine::IsBesideTheTest());
 }
 
 void PlaybackSessionTest::init()
 {
-    logPath = dir.filePath(QStringLiteral("engine-%1-%2.log")
-                               .arg(QTest::currentTestFunction())
-                               .arg(QTest::currentDataTag()));
-    QFile::remove(logPath);
-    qputenv("ORVEL_FAKE_ENGINE_LOG", logPath.toLocal8Bit());
-    qputenv("ORVEL_FAKE_ENGINE_TIMEOUT", "30");
-    qunsetenv("ORVEL_FAKE_ENGINE_SCRIPT");
-}
-
-QString PlaybackSessionTest::MakeFile(const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("not really media");
-    return path;
-}
-
-QStringList PlaybackSessionTest::Log() const
-{
-    QFile file(logPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-}
-
-QStringList PlaybackSessionTest::Commands() const
-{
-    QStringList commands;
-    for (const QString &line : Log()) {
-        if (line.startsWith("cmd ")) {
-            commands << line.mid(4);
-        }
-    }
-    return commands;
-}
-
-void PlaybackSessionTest::UseScript(const QString &script)
-{
-    const QString path = logPath + ".script";
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(script.toUtf8());
-    qputenv("ORVEL_FAKE_ENGINE_SCRIPT", path.toLocal8Bit());
+    fake.Begin();
 }
 
 void PlaybackSessionTest::pauseTogglesAndResumeAsksAtOnce()
 {
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("pause.mkv")));
+    session.Start(FileLaunch(fake.MakeFile("pause.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
-    QTRY_VERIFY(Commands().contains("volume 50 2"));
+    QTRY_VERIFY(fake.Commands().contains("volume 50 2"));
 
     session.TogglePause();
     QCOMPARE(session.CurrentState(), State::Paused);
     QVERIFY(!session.IsPolling());
-    QTRY_COMPARE(Commands().last(), QStringLiteral("pause"));
+    QTRY_COMPARE(fake.Commands().last(), QStringLiteral("pause"));
     const qint64 held = session.PositionMs();
     QTest::qWait(300);
     QCOMPARE(session.PositionMs(), held);
 
-    const int sent = int(Commands().size());
+    const int sent = int(fake.Commands().size());
     session.TogglePause();
     QCOMPARE(session.CurrentState(), State::Playing);
     QVERIFY(session.IsPolling());
     // A question without the keep-pause prefix ends the engine's pause at once, so the
     // engine does not lag the clock by a poll period.
-    QTRY_COMPARE(Commands().value(sent), QStringLiteral("get_time_length"));
+    QTRY_COMPARE(fake.Commands().value(sent), QStringLiteral("get_time_length"));
 }
 
 void PlaybackSessionTest::aNewLaunchKillsTheOldEngineAndCarriesNothingOver()
 {
     PlaybackSession session;
-    SessionLaunch chapter = FileLaunch(MakeFile("first.mkv"));
+    SessionLaunch chapter = FileLaunch(fake.MakeFile("first.mkv"));
     chapter.startSec = 754;
     chapter.audioChoice = 2;
     session.Start(chapter);
     QCOMPARE(session.PositionMs(), 754000);
-    QTRY_VERIFY(Commands().size() >= 2);
-    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 754 2"}));
+    QTRY_VERIFY(fake.Commands().size() >= 2);
+    QCOMPARE(fake.Commands().mid(0, 2), QStringList({"volume 50 2", "seek 754 2"}));
     QTRY_VERIFY(session.Engine() && session.Engine()->ProcessId() > 0);
     const qint64 firstPid = session.Engine()->ProcessId();
 
-    const QString second = MakeFile("second.mkv");
+    const QString second = fake.MakeFile("second.mkv");
     session.Start(FileLaunch(second));
-    QTRY_COMPARE(Log().filter("argv ").size(), 2);
-    QVERIFY(!Commands().contains("q"));
-    QVERIFY(Log().filter("argv ").last().contains(second));
+    QTRY_COMPARE(fake.Log().filter("argv ").size(), 2);
+    QVERIFY(!fake.Commands().contains("q"));
+    QVERIFY(fake.Log().filter("argv ").last().contains(second));
     // The first launch's start and choice belonged to it alone.
     QVERIFY2(session.PositionMs() < 5000, qPrintable(QString::number(session.PositionMs())));
     QCOMPARE(session.CurrentLaunch().startSec, 0);
     QTRY_VERIFY(!QFile::exists(QStringLiteral("/proc/%1/status").arg(firstPid)));
-    QCOMPARE(Commands().filter("seek").size(), 1);
+    QCOMPARE(fake.Commands().filter("seek").size(), 1);
 }
 
 void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus_data()
@@ -210,20 +164,20 @@ void PlaybackSessionTest::choicesAreSentSoTheEngineAgreesWithTheMenus()
     QFETCH(int, audioShown);
     QFETCH(int, subtitleShown);
     QFETCH(QStringList, commands);
-    UseScript("print Playing x.\n" + streams +
-              (streams.contains("VIDEO:") ? "" : "print VIDEO:  [H264]  320x240  24bpp\n"));
+    fake.UseScript("print Playing x.\n" + streams +
+                   (streams.contains("VIDEO:") ? "" : "print VIDEO:  [H264]  320x240  24bpp\n"));
     PlaybackSession session;
     QSignalSpy known(&session, &PlaybackSession::streamsChanged);
-    SessionLaunch launch = FileLaunch(MakeFile("streams.mkv"));
+    SessionLaunch launch = FileLaunch(fake.MakeFile("streams.mkv"));
     launch.audioChoice = audioChoice;
     launch.subtitleChoice = subtitleChoice;
     session.Start(launch);
     QTRY_VERIFY(known.size() >= 1);
     QTRY_COMPARE(session.AudioChoice(), audioShown);
     QTRY_COMPARE(session.SubtitleChoice(), subtitleShown);
-    QTRY_VERIFY(Commands().contains(commands.last()));
+    QTRY_VERIFY(fake.Commands().contains(commands.last()));
     QStringList sent =
-        Commands().filter(QRegularExpression("switch_audio|sub_demux|sub_select|sub_file"));
+        fake.Commands().filter(QRegularExpression("switch_audio|sub_demux|sub_select|sub_file"));
     QCOMPARE(sent, commands);
 }
 
@@ -253,9 +207,9 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession()
 {
     QFETCH(QString, script);
     QFETCH(int, expected);
-    UseScript(script);
+    fake.UseScript(script);
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("end.mkv")));
+    session.Start(FileLaunch(fake.MakeFile("end.mkv")));
     QTRY_COMPARE(int(session.CurrentState()), expected);
     QVERIFY(!session.IsPolling());
     QCOMPARE(session.LastFailure(), expected == int(State::Failed)
@@ -266,10 +220,11 @@ void PlaybackSessionTest::theEngineEndingEndsTheSession()
 
 void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
 {
-    UseScript("print Playing x.\nprint VIDEO:  [H264]\n"
-              "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for pause\nsleep 0.3\ncrash\n");
+    fake.UseScript(
+        "print Playing x.\nprint VIDEO:  [H264]\n"
+        "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for pause\nsleep 0.3\ncrash\n");
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("paused.mkv")));
+    session.Start(FileLaunch(fake.MakeFile("paused.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     session.Pause();
     QTRY_COMPARE(session.CurrentState(), State::Ended);
@@ -280,7 +235,7 @@ void PlaybackSessionTest::anEngineEndingWhilePausedIsSeen()
 void PlaybackSessionTest::stopEndsAHungEngine()
 {
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("hung.mkv")));
+    session.Start(FileLaunch(fake.MakeFile("hung.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     const qint64 pid = session.Engine()->ProcessId();
     QVERIFY(pid > 0);
@@ -302,9 +257,9 @@ void PlaybackSessionTest::stopEndsAHungEngine()
 
 void PlaybackSessionTest::aSourceThatIsNoRegularFileFailsWithoutAnEngine()
 {
-    const QString pipe = dir.filePath("pipe.mkv");
+    const QString pipe = fake.FilePath("pipe.mkv");
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    for (const QString &path : {pipe, dir.path(), dir.filePath("gone.mkv")}) {
+    for (const QString &path : {pipe, fake.Folder(), fake.FilePath("gone.mkv")}) {
         PlaybackSession session;
         QSignalSpy states(&session, &PlaybackSession::stateChanged);
         session.Start(FileLaunch(path));
@@ -312,20 +267,20 @@ void PlaybackSessionTest::aSourceThatIsNoRegularFileFailsWithoutAnEngine()
         QCOMPARE(session.LastFailure(), PlaybackSession::Failure::Unplayable);
         QVERIFY(!session.Engine());
     }
-    QVERIFY(Log().filter("argv ").isEmpty());
+    QVERIFY(fake.Log().filter("argv ").isEmpty());
 }
 
 void PlaybackSessionTest::aSnapshotWhilePausedKeepsThePause()
 {
     PlaybackSession session;
-    session.Start(FileLaunch(MakeFile("shot.mkv")));
+    session.Start(FileLaunch(fake.MakeFile("shot.mkv")));
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     session.TakeSnapshot();
-    QTRY_VERIFY(Commands().contains("screenshot 0"));
+    QTRY_VERIFY(fake.Commands().contains("screenshot 0"));
     session.Pause();
     session.TakeSnapshot();
-    QTRY_VERIFY(Commands().contains("frame_step"));
-    const QStringList sent = Commands();
+    QTRY_VERIFY(fake.Commands().contains("frame_step"));
+    const QStringList sent = fake.Commands();
     QCOMPARE(sent.mid(sent.indexOf("pause") + 1),
              QStringList({"pausing_keep_force screenshot 0", "frame_step"}));
     QCOMPARE(session.CurrentState(), State::Paused);
@@ -334,30 +289,62 @@ void PlaybackSessionTest::aSnapshotWhilePausedKeepsThePause()
 void PlaybackSessionTest::aDiscTitlePlaysByNumberOnItsOwnTimeLine()
 {
     // The engine's own time restarts with each clip of a title; the title's time does not.
-    UseScript("print Playing br://3.\nprint VIDEO:  [H264]\n");
+    fake.UseScript("print Playing br://3.\nprint VIDEO:  [H264]\n");
     PlaybackSession session;
     SessionLaunch launch;
     launch.kind = SourceKind::BluRay;
-    launch.path = dir.path();
-    launch.titleKey = dir.filePath("BDMV/PLAYLIST/00002.mpls");
+    launch.path = fake.Folder();
+    launch.titleKey = fake.FilePath("BDMV/PLAYLIST/00002.mpls");
     launch.engineTitle = 3;
     launch.durationSec = 55;
     launch.startSec = 45;
     session.SetInterfaceLocale("en_US");
     session.Start(launch);
     QCOMPARE(session.PositionMs(), 45000);
-    QTRY_VERIFY(Commands().contains("get_property stream_time_pos"));
-    QVERIFY(!Commands().contains("get_time_pos"));
-    const QString argv = Log().filter("argv ").first();
+    QTRY_VERIFY(fake.Commands().contains("get_property stream_time_pos"));
+    QVERIFY(!fake.Commands().contains("get_time_pos"));
+    const QString argv = fake.Log().filter("argv ").first();
     // Options never come between the device option and the disc.
     QVERIFY2(
-        argv.endsWith(QStringLiteral("\"br://3\", \"-bluray-device\", \"%1\"]").arg(dir.path())),
+        argv.endsWith(QStringLiteral("\"br://3\", \"-bluray-device\", \"%1\"]").arg(fake.Folder())),
         qPrintable(argv));
     QVERIFY(argv.contains("\"-subcp\", \"enca:__:cp1252\""));
-    QCOMPARE(Commands().mid(0, 2), QStringList({"volume 50 2", "seek 45 2"}));
+    QCOMPARE(fake.Commands().mid(0, 2), QStringList({"volume 50 2", "seek 45 2"}));
     // The clip's length is no answer for the title.
     QTest::qWait(700);
     QCOMPARE(session.DurationSec(), 55);
+}
+
+void PlaybackSessionTest::aStartThatLandsTooLateIsSentBack_data()
+{
+    QTest::addColumn<QString>("landed");
+    QTest::addColumn<int>("latestStartSec");
+    QTest::addColumn<QStringList>("seeks");
+    // Asked for 122 s: the engine took the key frame after it.
+    QTest::newRow("past the limit") << "130.7" << 127 << QStringList{"seek 122 2", "seek -7 0"};
+    QTest::newRow("within the limit") << "123.0" << 127 << QStringList{"seek 122 2"};
+    QTest::newRow("no limit") << "130.7" << 0 << QStringList{"seek 122 2"};
+}
+
+void PlaybackSessionTest::aStartThatLandsTooLateIsSentBack()
+{
+    QFETCH(QString, landed);
+    QFETCH(int, latestStartSec);
+    QFETCH(QStringList, seeks);
+    fake.UseScript("position " + landed + "\nprint Playing x.\nprint VIDEO:  [H264]\n");
+    PlaybackSession session;
+    SessionLaunch launch = FileLaunch(fake.MakeFile("late.mkv"));
+    launch.startSec = 122;
+    launch.latestStartSec = latestStartSec;
+    session.Start(launch);
+    QSignalSpy answered(&session, &PlaybackSession::positionAnswered);
+    QTRY_VERIFY(answered.size() >= 2);
+    QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")), seeks);
+    if (seeks.size() > 1) {
+        // The clock follows the engine back, and no further seek goes out.
+        QVERIFY2(answered.first().first().toLongLong() <= 127000,
+                 qPrintable(answered.first().first().toString()));
+    }
 }
 
 QTEST_GUILESS_MAIN(PlaybackSessionTest)

@@ -54,17 +54,17 @@ public:
     QStackedLayout *PageStack() const { return w.pageStack; }
     QLabel *MenuStrip() const { return w.menuStrip; }
     QLabel *StartTitle() const { return w.startTitleLabel; }
-    QLabel *Elapsed() const { return w.elapsedLabel; }
-    QLabel *Total() const { return w.totalLabel; }
-    QLabel *Status() const { return w.statusLabel; }
+    QLabel *Elapsed() const { return w.bottom.elapsed; }
+    QLabel *Total() const { return w.bottom.total; }
+    QLabel *Status() const { return w.bottom.status; }
     QLabel *VideoSurface() const { return w.videoSurface; }
-    QLabel *BottomPanel() const { return w.bottomPanel; }
-    QSlider *Seek() const { return w.seekSlider; }
-    QSlider *Volume() const { return w.volumeSlider; }
+    QLabel *BottomPanel() const { return w.bottom.panel; }
+    QSlider *Seek() const { return w.bottom.seek; }
+    QSlider *Volume() const { return w.bottom.volumeSlider; }
     QTableWidget *Playlist() const { return w.playlistTable; }
-    QPushButton *PlayButton() const { return w.playButton; }
-    QPushButton *StopButton() const { return w.stopButton; }
-    QPushButton *VolumeButton() const { return w.volumeButton; }
+    QPushButton *PlayButton() const { return w.bottom.play; }
+    QPushButton *StopButton() const { return w.bottom.stop; }
+    QPushButton *VolumeButton() const { return w.bottom.volume; }
     QMenu *AudioMenu() const { return w.audioMenu; }
     QMenu *HelpMenu() const { return w.helpMenu; }
     QMenu *FileMenu() const { return w.fileMenu; }
@@ -76,19 +76,19 @@ public:
     QMenu *AudioChannels() const { return w.audioChannelSubmenu; }
     QMenu *ToolsMenu() const { return w.toolsMenu; }
     QAction *PlayPause() const { return w.playPauseAction; }
-    QMenu *DiscPageMenu() const { return w.discPageMenu; }
-    QAction *PlayMovieEntry() const { return w.playMovieAction; }
-    QAction *ChapterEntry() const { return w.chapterAction; }
-    QAction *AudioEntry() const { return w.audioAction; }
-    QAction *SubtitleEntry() const { return w.subtitleAction; }
-    QAction *OtherTitlesEntry() const { return w.otherTitlesAction; }
+    QMenu *DiscPageMenu() const { return w.disc.menu; }
+    QAction *PlayMovieEntry() const { return w.disc.playMovie; }
+    QAction *ChapterEntry() const { return w.disc.chapter; }
+    QAction *AudioEntry() const { return w.disc.audio; }
+    QAction *SubtitleEntry() const { return w.disc.subtitle; }
+    QAction *OtherTitlesEntry() const { return w.disc.otherTitles; }
     QMenu *TitleSubmenu() const { return w.titleSubmenu; }
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
     QMenu *SpeedMenu() const { return w.speedSubmenu; }
     QMenu *AspectMenu() const { return w.aspectSubmenu; }
     QAction *DeinterlaceEntry() const { return w.deinterlaceAction; }
-    QLabel *DiscName() const { return w.discNameLabel; }
-    QLabel *DiscArt() const { return w.discArtLabel; }
+    QLabel *DiscName() const { return w.disc.name; }
+    QLabel *DiscArt() const { return w.disc.art; }
     QString CurrentTitleKey() const { return w.controller->CurrentTitleKey(); }
     int PlaylistSize() const { return int(w.controller->Playlist().size()); }
     QStringList RecentEntries() const { return w.controller->RecentEntries(); }

@@ -2,6 +2,7 @@
 // which logs every argument and command and prints what each test scripts.
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
+#include "FakeEngine.h"
 #include "engine/EngineProcess.h"
 #include "platform/AppFolders.h"
 #include "ui/CProcessUI.h"
@@ -36,16 +37,9 @@ private slots:
     void spaceAfterStopPlaysAgain();
     void preferencesChooseTheSnapshotFolderAndFormat();
     void discPageChoicesReachTheEngine();
+    void discPageShowsItsOwnMovieLength();
 
 private:
-    QString MakeFile(const QString &name);
-    QStringList Log() const;
-    QStringList Commands() const;
-    QString LastLaunch() const
-    {
-        return Log().filter("argv ").value(Log().filter("argv ").size() - 1);
-    }
-    void UseScript(const QString &script);
     // Without a window manager a shown window is not made active by itself.
     static void ShowActive(QWidget &window)
     {
@@ -55,82 +49,39 @@ private:
         QTRY_VERIFY(window.isActiveWindow());
     }
 
-    QTemporaryDir dir;
-    QString logPath;
+    FakeEngine fake;
 };
 
 void SessionFakeEngineTest::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
+    QVERIFY(FakeEngine::IsBesideTheTest());
 }
 
 void SessionFakeEngineTest::init()
 {
-    logPath = dir.filePath(QStringLiteral("engine-%1.log").arg(QTest::currentTestFunction()));
-    QFile::remove(logPath);
-    qputenv("ORVEL_FAKE_ENGINE_LOG", logPath.toLocal8Bit());
-    qunsetenv("ORVEL_FAKE_ENGINE_SCRIPT");
+    fake.Begin();
     QFile::remove(AppFolders::AppDataFolder() + "RecentConfig.txt");
     QFile::remove(AppFolders::AppDataFolder() + "OutputPath.txt");
 }
 
-QString SessionFakeEngineTest::MakeFile(const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("not really media");
-    return path;
-}
-
-QStringList SessionFakeEngineTest::Log() const
-{
-    QFile file(logPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
-}
-
-QStringList SessionFakeEngineTest::Commands() const
-{
-    QStringList commands;
-    for (const QString &line : Log()) {
-        if (line.startsWith("cmd ")) {
-            commands << line.mid(4);
-        }
-    }
-    return commands;
-}
-
-void SessionFakeEngineTest::UseScript(const QString &script)
-{
-    const QString path =
-        dir.filePath(QStringLiteral("%1.script").arg(QTest::currentTestFunction()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(script.toUtf8());
-    qputenv("ORVEL_FAKE_ENGINE_SCRIPT", path.toLocal8Bit());
-}
-
 void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
 {
-    const QString file = MakeFile(QString::fromUtf8("my \"clip\" 'één'.mkv"));
+    const QString file = fake.MakeFile(QString::fromUtf8("my \"clip\" 'één'.mkv"));
     DRUI window;
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({file});
 
-    QTRY_VERIFY(!Commands().isEmpty());
-    const QString argv = Log().first();
+    QTRY_VERIFY(!fake.Commands().isEmpty());
+    const QString argv = fake.Log().first();
     QVERIFY2(argv.startsWith("argv "), qPrintable(argv));
     const QJsonArray arguments = QJsonDocument::fromJson(argv.mid(5).toUtf8()).array();
     QCOMPARE(arguments.last().toString(), file);
     QVERIFY(arguments.contains("-slave"));
     QVERIFY(arguments.contains("-wid"));
-    QCOMPARE(Commands().first(), QStringLiteral("volume 50 2"));
+    QCOMPARE(fake.Commands().first(), QStringLiteral("volume 50 2"));
     QCOMPARE(ui.CurrentPage(), Page::Video);
     QVERIFY(ui.Seek()->isEnabled());
     QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Pause"));
@@ -144,7 +95,7 @@ void SessionFakeEngineTest::openingAFileStartsTheEngineOnIt()
 
 void SessionFakeEngineTest::openDialogGoesAfterTheEngineStarts()
 {
-    const QString file = MakeFile("chosen.mkv");
+    const QString file = fake.MakeFile("chosen.mkv");
     DRUI window;
     window.InitMainWindow();
     window.show();
@@ -171,23 +122,23 @@ void SessionFakeEngineTest::openDialogGoesAfterTheEngineStarts()
     window.btnOpenFile();
     QTRY_VERIFY(tornDown);
     QVERIFY(engineAtTeardown > 0);
-    QTRY_VERIFY(!LastLaunch().isEmpty());
-    const QJsonArray arguments = QJsonDocument::fromJson(LastLaunch().mid(5).toUtf8()).array();
+    QTRY_VERIFY(!fake.LastLaunch().isEmpty());
+    const QJsonArray arguments = QJsonDocument::fromJson(fake.LastLaunch().mid(5).toUtf8()).array();
     QCOMPARE(arguments.last().toString(), file);
 }
 
 void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
 {
-    UseScript("print Playing x.\n"
-              "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
-              "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
-              "print [lavf] stream 3: subtitle (srt), -sid 0, -slang eng\n"
-              "print [lavf] stream 4: audio (aac), -aid 2\n"
-              "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
+    fake.UseScript("print Playing x.\n"
+                   "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
+                   "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
+                   "print [lavf] stream 3: subtitle (srt), -sid 0, -slang eng\n"
+                   "print [lavf] stream 4: audio (aac), -aid 2\n"
+                   "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("streams.mkv")});
+    window.OpenMediaFiles({fake.MakeFile("streams.mkv")});
     QTRY_COMPARE(ui.AudioTracks()->actions().size(), 3);
     QStringList audio;
     for (QAction *entry : ui.AudioTracks()->actions()) {
@@ -199,18 +150,18 @@ void SessionFakeEngineTest::streamLinesFillTheTrackMenus()
         subtitles << entry->text() + (entry->isChecked() ? "*" : "");
     }
     QCOMPARE(subtitles, QStringList({"Disable*", "Subtitle 1: English"}));
-    QTRY_VERIFY(Commands().contains("pausing_keep switch_audio 0"));
+    QTRY_VERIFY(fake.Commands().contains("pausing_keep switch_audio 0"));
 }
 
 void SessionFakeEngineTest::endOfFileReturnsToTheStartPage()
 {
-    UseScript("print Playing x.\nprint VIDEO:  [H264]\n"
-              "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for volume 50 2\n"
-              "print Exiting... (End of file)\n");
+    fake.UseScript("print Playing x.\nprint VIDEO:  [H264]\n"
+                   "print VO: [xv] 320x240 => 320x240 Planar YV12\nwait-for volume 50 2\n"
+                   "print Exiting... (End of file)\n");
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("end.mkv")});
+    window.OpenMediaFiles({fake.MakeFile("end.mkv")});
     QTRY_COMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(ui.IsStopped());
@@ -228,7 +179,7 @@ void SessionFakeEngineTest::elevenSourcesKeepTenRecentFiles()
     DRUITestAccess ui(window);
     QStringList opened;
     for (int i = 1; i <= 11; ++i) {
-        opened.prepend(MakeFile(QStringLiteral("source %1.mkv").arg(i)));
+        opened.prepend(fake.MakeFile(QStringLiteral("source %1.mkv").arg(i)));
         window.OpenMediaFiles({opened.first()});
     }
     QCOMPARE(ui.RecentEntries(), opened.mid(0, 10));
@@ -245,39 +196,40 @@ void SessionFakeEngineTest::elevenSourcesKeepTenRecentFiles()
 
 void SessionFakeEngineTest::nextAndPreviousWalkThePlaylist()
 {
-    const QString a = MakeFile("a.mkv");
-    const QString b = MakeFile("b.mkv");
-    const QString c = MakeFile("c.mkv");
+    const QString a = fake.MakeFile("a.mkv");
+    const QString b = fake.MakeFile("b.mkv");
+    const QString c = fake.MakeFile("c.mkv");
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
     window.OpenMediaFiles({a, b, c});
     QCOMPARE(ui.Playlist()->rowCount(), 3);
-    QTRY_VERIFY(LastLaunch().contains("a.mkv"));
+    QTRY_VERIFY(fake.LastLaunch().contains("a.mkv"));
     window.PlayNext();
-    QTRY_VERIFY(LastLaunch().contains("b.mkv"));
+    QTRY_VERIFY(fake.LastLaunch().contains("b.mkv"));
     window.PlayNext();
-    QTRY_VERIFY(LastLaunch().contains("c.mkv"));
+    QTRY_VERIFY(fake.LastLaunch().contains("c.mkv"));
     window.PlayNext();
     QTest::qWait(200);
-    QCOMPARE(Log().filter("argv ").size(), 3);
+    QCOMPARE(fake.Log().filter("argv ").size(), 3);
     window.PlayPre();
-    QTRY_VERIFY(LastLaunch().contains("b.mkv"));
+    QTRY_VERIFY(fake.LastLaunch().contains("b.mkv"));
     QVERIFY(ui.Playlist()->item(1, 0)->isSelected());
 }
 
 void SessionFakeEngineTest::droppedFileWithOddNamePlays()
 {
-    const QString file = MakeFile(QString::fromUtf8("Film d'été #1 (2024).mkv"));
+    const QString file = fake.MakeFile(QString::fromUtf8("Film d'été #1 (2024).mkv"));
     DRUI window;
     window.InitMainWindow();
     window.show();
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(MakeFile("ignored.mkv"))});
+    data.setUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(fake.MakeFile("ignored.mkv"))});
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     DRUITestAccess(window).Drop(&drop);
-    QTRY_VERIFY(!Log().isEmpty());
-    const QJsonArray arguments = QJsonDocument::fromJson(Log().first().mid(5).toUtf8()).array();
+    QTRY_VERIFY(!fake.Log().isEmpty());
+    const QJsonArray arguments =
+        QJsonDocument::fromJson(fake.Log().first().mid(5).toUtf8()).array();
     QCOMPARE(arguments.last().toString(), file);
     DRUITestAccess ui(window);
     QCOMPARE(ui.Playlist()->rowCount(), 1);
@@ -289,10 +241,10 @@ void SessionFakeEngineTest::snapshotLandsInTheSnapshotFolder()
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("shot.mkv")});
-    QTRY_VERIFY(!Commands().isEmpty());
+    window.OpenMediaFiles({fake.MakeFile("shot.mkv")});
+    QTRY_VERIFY(!fake.Commands().isEmpty());
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
-    QTRY_COMPARE(Commands().filter("screenshot 0").size(), 1);
+    QTRY_COMPARE(fake.Commands().filter("screenshot 0").size(), 1);
     QTRY_COMPARE(QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).size(), 1);
     const QString name = QDir(AppFolders::DocumentsFolder()).entryList(QDir::Files).first();
     QVERIFY2(QRegularExpression("^Snapshot-\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.JPG$")
@@ -326,8 +278,8 @@ void SessionFakeEngineTest::keysActWhateverHasTheFocus()
     ShowActive(window);
     DRUITestAccess ui(window);
     // A file the probe cannot measure: the length stays unknown.
-    window.OpenMediaFiles({MakeFile("keys.mkv")});
-    QTRY_VERIFY(!Commands().isEmpty());
+    window.OpenMediaFiles({fake.MakeFile("keys.mkv")});
+    QTRY_VERIFY(!fake.Commands().isEmpty());
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().first()); // show the playlist
     QWidget *target = focus == "playlist" ? static_cast<QWidget *>(ui.Playlist())
                       : focus == "seek"   ? static_cast<QWidget *>(ui.Seek())
@@ -337,47 +289,49 @@ void SessionFakeEngineTest::keysActWhateverHasTheFocus()
     QTRY_COMPARE(QApplication::focusWidget(), target);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-    QTRY_VERIFY(Commands().contains("pausing_keep volume 55 100"));
+    QTRY_VERIFY(fake.Commands().contains("pausing_keep volume 55 100"));
     QCOMPARE(ui.Volume()->value(), 55);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTRY_VERIFY(Commands().contains("pausing_keep volume 50 100"));
+    QTRY_VERIFY(fake.Commands().contains("pausing_keep volume 50 100"));
     // With no known length Right steps 60 s on from the clock instead of seeking to 0.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-    QTRY_VERIFY(!Commands().filter(QRegularExpression("^seek ")).isEmpty());
-    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).last(), QStringLiteral("seek 60 2"));
+    QTRY_VERIFY(!fake.Commands().filter(QRegularExpression("^seek ")).isEmpty());
+    QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")).last(),
+             QStringLiteral("seek 60 2"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QTRY_COMPARE(Commands().filter(QRegularExpression("^seek ")).size(), 2);
-    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).last(), QStringLiteral("seek 0 2"));
+    QTRY_COMPARE(fake.Commands().filter(QRegularExpression("^seek ")).size(), 2);
+    QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")).last(),
+             QStringLiteral("seek 0 2"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QTRY_VERIFY(Commands().contains("pause"));
+    QTRY_VERIFY(fake.Commands().contains("pause"));
     QVERIFY(!ui.IsPlaying());
     // A snapshot of the paused picture keeps the pause.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S);
-    QTRY_VERIFY(Commands().contains("pausing_keep_force screenshot 0"));
+    QTRY_VERIFY(fake.Commands().contains("pausing_keep_force screenshot 0"));
 }
 
 void SessionFakeEngineTest::pausedSessionStaysPausedThroughMuteAndTrackSwitch()
 {
-    UseScript("print Playing x.\n"
-              "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
-              "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
-              "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
+    fake.UseScript("print Playing x.\n"
+                   "print [lavf] stream 1: audio (ac3), -aid 0, -alang eng\n"
+                   "print [lavf] stream 2: audio (ac3), -aid 1, -alang ger\n"
+                   "print VIDEO:  [H264]  320x240  24bpp  25.000 fps\n");
     DRUI window;
     window.InitMainWindow();
     DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("paused.mkv")});
+    window.OpenMediaFiles({fake.MakeFile("paused.mkv")});
     QTRY_COMPARE(ui.AudioTracks()->actions().size(), 3);
     window.PauseSession();
-    QTRY_VERIFY(Commands().contains("pause"));
-    const int before = int(Commands().size());
+    QTRY_VERIFY(fake.Commands().contains("pause"));
+    const int before = int(fake.Commands().size());
     QPushButton *mute = ui.VolumeButton();
     QTest::mouseClick(mute, Qt::LeftButton);
     QTest::mouseClick(mute, Qt::LeftButton);
     emit ui.AudioMenu()->triggered(ui.AudioTracks()->actions().at(2));
-    QTRY_VERIFY(Commands().size() >= before + 6);
+    QTRY_VERIFY(fake.Commands().size() >= before + 6);
     // Every command keeps the engine paused, the level is said over the picture each time,
     // and the track switch brings the level back.
-    QStringList sent = Commands().mid(before, 6);
+    QStringList sent = fake.Commands().mid(before, 6);
     const QStringList said = sent.filter(QRegularExpression("^pausing_keep osd_show_text "));
     QCOMPARE(said, QStringList({"pausing_keep osd_show_text \"Volume: 0%\" 2000 0",
                                 "pausing_keep osd_show_text \"Volume: 50%\" 2000 0"}));
@@ -393,21 +347,21 @@ void SessionFakeEngineTest::spaceAfterStopPlaysAgain()
     window.InitMainWindow();
     ShowActive(window);
     DRUITestAccess ui(window);
-    window.OpenMediaFiles({MakeFile("again.mkv")});
-    QTRY_COMPARE(Log().filter("argv ").size(), 1);
+    window.OpenMediaFiles({fake.MakeFile("again.mkv")});
+    QTRY_COMPARE(fake.Log().filter("argv ").size(), 1);
     QTest::mouseClick(ui.StopButton(), Qt::LeftButton);
     QTRY_COMPARE(ui.CurrentPage(), Page::Start);
     QCOMPARE(ui.PlayPause()->data().toString(), QStringLiteral("Play"));
     QTest::keyClick(&window, Qt::Key_Space);
-    QTRY_COMPARE(Log().filter("argv ").size(), 2);
+    QTRY_COMPARE(fake.Log().filter("argv ").size(), 2);
     QCOMPARE(ui.CurrentPage(), Page::Video);
     QVERIFY(ui.IsPlaying());
-    QVERIFY(!Commands().contains("pause"));
+    QVERIFY(!fake.Commands().contains("pause"));
 }
 
 void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
 {
-    const QString chosen = dir.filePath(QString::fromUtf8("shots, \"mine\" é"));
+    const QString chosen = fake.FilePath(QString::fromUtf8("shots, \"mine\" é"));
     QVERIFY(QDir().mkpath(chosen));
     DRUI window;
     window.InitMainWindow();
@@ -429,8 +383,8 @@ void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
     QVERIFY(stored.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromLocal8Bit(stored.readAll()), chosen + "/");
 
-    window.OpenMediaFiles({MakeFile("shots.mkv")});
-    QTRY_VERIFY(!Commands().isEmpty());
+    window.OpenMediaFiles({fake.MakeFile("shots.mkv")});
+    QTRY_VERIFY(!fake.Commands().isEmpty());
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().last());
     QTRY_COMPARE(QDir(chosen).entryList(QDir::Files).size(), 2);
@@ -453,14 +407,14 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     BluRayFolderBuilder disc;
     disc.AddSyntheticClip("00001", 20, {"eng", "fra", "ger"});
     disc.AddPlaylist("00001.mpls", {"00001"}, {0, 7500, 15000});
-    const QString folder = dir.filePath("disc");
+    const QString folder = fake.FilePath("disc");
     QString error;
     QVERIFY2(disc.Build(folder, &error), qPrintable(error));
     // Two audio streams announced against the playlist's three: the menu is rebuilt.
-    UseScript("print Playing br://0.\n"
-              "print [lavf] stream 0: audio (ac3), -aid 0\n"
-              "print [lavf] stream 1: audio (ac3), -aid 1\n"
-              "print VIDEO:  [H264]  256x144  24bpp  25.000 fps\n");
+    fake.UseScript("print Playing br://0.\n"
+                   "print [lavf] stream 0: audio (ac3), -aid 0\n"
+                   "print [lavf] stream 1: audio (ac3), -aid 1\n"
+                   "print VIDEO:  [H264]  256x144  24bpp  25.000 fps\n");
 
     DRUI window;
     window.InitMainWindow();
@@ -472,17 +426,17 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     QMenu *audio = ui.AudioEntry()->menu();
     emit ui.DiscPageMenu()->triggered(audio->actions().at(2));
     QCOMPARE(audio->activeAction(), audio->actions().at(2));
-    QVERIFY(Commands().isEmpty()); // nothing plays until the title is launched
+    QVERIFY(fake.Commands().isEmpty()); // nothing plays until the title is launched
     emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
-    QTRY_VERIFY(Commands().contains("pausing_keep switch_audio 1"));
-    QTRY_VERIFY(Commands().size() >= 3);
+    QTRY_VERIFY(fake.Commands().contains("pausing_keep switch_audio 1"));
+    QTRY_VERIFY(fake.Commands().size() >= 3);
     const QStringList afterVideo =
-        Commands().mid(Commands().indexOf("pausing_keep switch_audio 1"));
+        fake.Commands().mid(fake.Commands().indexOf("pausing_keep switch_audio 1"));
     QCOMPARE(afterVideo.mid(0, 2),
              QStringList({"pausing_keep switch_audio 1", "pausing_keep volume 50 100"}));
-    QVERIFY(!Commands().contains("pausing_keep switch_audio 0"));
+    QVERIFY(!fake.Commands().contains("pausing_keep switch_audio 0"));
     // Play Movie plays the title the page names, by its number.
-    QVERIFY(LastLaunch().contains("\"br://1\", \"-bluray-device\""));
+    QVERIFY(fake.LastLaunch().contains("\"br://1\", \"-bluray-device\""));
     QVERIFY(ui.AudioTracks()->actions().at(2)->isChecked());
     // The page marks the choice it will play.
     QVERIFY(audio->actions().at(2)->isChecked());
@@ -491,21 +445,48 @@ void SessionFakeEngineTest::discPageChoicesReachTheEngine()
     // The third chapter from the disc page: a new launch that seeks at once.
     window.Navigation();
     QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
-    const int launches = int(Log().filter("argv ").size());
+    const int launches = int(fake.Log().filter("argv ").size());
     emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(2));
-    QTRY_COMPARE(Log().filter("argv ").size(), launches + 1);
-    QTRY_VERIFY(Commands().contains("seek 15 2"));
-    const QStringList commands = Commands();
+    QTRY_COMPARE(fake.Log().filter("argv ").size(), launches + 1);
+    QTRY_VERIFY(fake.Commands().contains("seek 15 2"));
+    const QStringList commands = fake.Commands();
     QCOMPARE(commands.at(commands.indexOf("seek 15 2") - 1), QStringLiteral("volume 50 2"));
     QVERIFY2(ui.ClockMs() >= 15000 && ui.ClockMs() < 17000,
              qPrintable(QString::number(ui.ClockMs())));
 
     // A file opened after that starts at its beginning: the chapter was that launch's.
     window.StopBtn();
-    window.OpenMediaFiles({MakeFile("after-chapter.mkv")});
-    QTRY_COMPARE(Log().filter("argv ").size(), launches + 2);
-    QTRY_VERIFY(Commands().size() > commands.size() + 1);
-    QCOMPARE(Commands().filter(QRegularExpression("^seek ")).size(), 1);
+    window.OpenMediaFiles({fake.MakeFile("after-chapter.mkv")});
+    QTRY_COMPARE(fake.Log().filter("argv ").size(), launches + 2);
+    QTRY_VERIFY(fake.Commands().size() > commands.size() + 1);
+    QCOMPARE(fake.Commands().filter(QRegularExpression("^seek ")).size(), 1);
+}
+
+void SessionFakeEngineTest::discPageShowsItsOwnMovieLength()
+{
+    BluRayFolderBuilder disc;
+    disc.AddSyntheticClip("00001", 300);
+    disc.AddPlaylist("00001.mpls", {"00001"});
+    const QString folder = fake.FilePath("five-minutes");
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    fake.UseScript("length 180.0\nprint Playing x.\nprint VIDEO:  [H264]  256x144\n");
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    DRUITestAccess ui(window);
+    // A DVD of three minutes plays first; the engine tells its length.
+    const QString dvd = fake.FilePath("three-minutes");
+    QVERIFY(QDir().mkpath(dvd + "/VIDEO_TS"));
+    window.OpenDiscFolder(dvd);
+    QTRY_COMPARE(ui.Total()->text(), QStringLiteral(" 00:03:00"));
+    QTest::mouseClick(ui.StopButton(), Qt::LeftButton);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Start);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    QCOMPARE(ui.Total()->text(), QStringLiteral(" 00:05:00"));
+    QCOMPARE(ui.Elapsed()->text(), QStringLiteral("00:00:00 "));
 }
 
 QTEST_MAIN(SessionFakeEngineTest)

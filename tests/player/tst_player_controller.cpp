@@ -1,0 +1,219 @@
+// The player controller without any window, against the scripted stand-in engine: the rules
+// every road shares (where a launch starts, when the place is kept, what opens as a disc).
+#include "BluRayFolderBuilder.h"
+#include "FakeEngine.h"
+#include "player/DiscLocation.h"
+#include "player/PlayerController.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using State = PlaybackSession::State;
+Q_DECLARE_METATYPE(PlayerRequest)
+
+class PlayerControllerTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void aChapterStartsWhereTheChapterStarts_data();
+    void aChapterStartsWhereTheChapterStarts();
+    void everyWayOutKeepsThePlaceOfTheMoment_data();
+    void everyWayOutKeepsThePlaceOfTheMoment();
+    void oneCheckSaysWhatOpensAsADisc_data();
+    void oneCheckSaysWhatOpensAsADisc();
+    void muteReturnsToTheLevelBefore();
+
+private:
+    // A Blu-ray folder with one 600 s title and chapters at 0, 120 and 300 s, loaded.
+    void LoadDisc(PlayerController &controller);
+    // Plays until the engine says the source is at `second`, then leaves by `way`.
+    void PlayThenLeave(PlayerController &controller, const PlayerRequest &play, int second,
+                       const PlayerRequest &way, bool activeAfter = false);
+
+    FakeEngine fake;
+    QString dataFolder;
+};
+
+void PlayerControllerTest::initTestCase()
+{
+    QVERIFY(FakeEngine::IsBesideTheTest());
+}
+
+void PlayerControllerTest::init()
+{
+    fake.Begin();
+    dataFolder = fake.FilePath(QStringLiteral("data-%1-%2/")
+                                   .arg(QTest::currentTestFunction())
+                                   .arg(QString::fromUtf8(QTest::currentDataTag())));
+    QVERIFY(QDir().mkpath(dataFolder));
+}
+
+void PlayerControllerTest::LoadDisc(PlayerController &controller)
+{
+    const QString folder = fake.FilePath("disc");
+    if (!QFile::exists(folder + "/BDMV/PLAYLIST/00001.mpls")) {
+        BluRayFolderBuilder disc;
+        disc.AddSyntheticClip("00001", 600);
+        disc.AddPlaylist("00001.mpls", {"00001"}, {0, 120000, 300000});
+        QString error;
+        QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    }
+    QSignalSpy loaded(&controller, &PlayerController::discLoaded);
+    QVERIFY(controller.Handle(Ask::Open{{folder}, Ask::From::DiscDialog}));
+    QVERIFY(loaded.wait(20000));
+    QVERIFY(controller.DiscLoaded());
+}
+
+void PlayerControllerTest::PlayThenLeave(PlayerController &controller, const PlayerRequest &play,
+                                         int second, const PlayerRequest &way, bool activeAfter)
+{
+    fake.UseScript(QStringLiteral("length 600.0\nposition-runs %1\n"
+                                  "print Playing x.\nprint VIDEO:  [H264]  320x240\n")
+                       .arg(second));
+    QVERIFY(controller.Handle(play));
+    PlaybackSession &session = controller.Session();
+    QTRY_COMPARE(session.CurrentState(), State::Playing);
+    QTRY_VERIFY2(session.PositionMs() >= second * 1000,
+                 qPrintable(QString::number(session.PositionMs())));
+    QVERIFY(controller.Handle(way));
+    QCOMPARE(session.IsActive(), activeAfter);
+}
+
+void PlayerControllerTest::aChapterStartsWhereTheChapterStarts_data()
+{
+    QTest::addColumn<PlayerRequest>("request");
+    QTest::addColumn<int>("startSec");
+    QTest::addColumn<bool>("resumed");
+    // Left at 300 s: the movie resumes a little before, a chapter starts at its own start,
+    // the first one too, whose start 0 is a start like any other.
+    QTest::newRow("the movie") << PlayerRequest(Ask::PlayMovie{}) << 295 << true;
+    QTest::newRow("chapter 1 at 0 s") << PlayerRequest(Ask::Chapter{0}) << 0 << false;
+    QTest::newRow("chapter 2 at 120 s") << PlayerRequest(Ask::Chapter{1}) << 120 << false;
+    QTest::newRow("play after stop") << PlayerRequest(Ask::PlayPause{}) << 295 << true;
+}
+
+void PlayerControllerTest::aChapterStartsWhereTheChapterStarts()
+{
+    QFETCH(PlayerRequest, request);
+    QFETCH(int, startSec);
+    QFETCH(bool, resumed);
+    PlayerController controller(dataFolder);
+    LoadDisc(controller);
+    PlayThenLeave(controller, Ask::PlayMovie{}, 300, Ask::Stop{});
+
+    QSignalSpy resumedAt(&controller, &PlayerController::resumedAt);
+    fake.UseScript("print Playing x.\nprint VIDEO:  [H264]  320x240\n");
+    QVERIFY(controller.Handle(request));
+    const SessionLaunch &launch = controller.Session().CurrentLaunch();
+    QCOMPARE(launch.startSec, startSec);
+    QCOMPARE(resumedAt.size(), resumed ? 1 : 0);
+    QCOMPARE(controller.ResumedAt().has_value(), resumed);
+    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    const QStringList seeks = fake.LastEngineCommands().filter(QRegularExpression("^seek "));
+    QCOMPARE(seeks,
+             startSec > 0 ? QStringList{QStringLiteral("seek %1 2").arg(startSec)} : QStringList());
+}
+
+void PlayerControllerTest::everyWayOutKeepsThePlaceOfTheMoment_data()
+{
+    QTest::addColumn<PlayerRequest>("way");
+    QTest::addColumn<bool>("active");
+    QTest::newRow("stop") << PlayerRequest(Ask::Stop{}) << false;
+    QTest::newRow("navigation") << PlayerRequest(Ask::Navigation{}) << false;
+    QTest::newRow("exit") << PlayerRequest(Ask::Quit{}) << false;
+    // Another source: the one that played is kept before the next starts.
+    QTest::newRow("another file") << PlayerRequest(Ask::Open{{}, Ask::From::Recent}) << true;
+}
+
+void PlayerControllerTest::everyWayOutKeepsThePlaceOfTheMoment()
+{
+    QFETCH(PlayerRequest, way);
+    QFETCH(bool, active);
+    if (auto *open = std::get_if<Ask::Open>(&way))
+        open->paths = {fake.MakeFile("other.mkv")};
+    {
+        // Well before the first periodic save: only the way out can have kept the place.
+        PlayerController controller(dataFolder);
+        LoadDisc(controller);
+        PlayThenLeave(controller, Ask::PlayMovie{}, 200, way, active);
+    }
+    ResumeStore store(ResumeStore::FilePathIn(dataFolder));
+    store.Load();
+    const std::optional<ResumePoint> point = store.Find(
+        ResumeKey::ForBluRay(QFileInfo(fake.FilePath("disc")).absoluteFilePath(), "00001.mpls"));
+    QVERIFY(point);
+    QVERIFY2(point->position >= 200 && point->position < 260,
+             qPrintable(QString::number(point->position)));
+}
+
+void PlayerControllerTest::oneCheckSaysWhatOpensAsADisc_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<bool>("disc");
+    QTest::newRow("folder") << "VIDEO_DISC"
+                            << "folder" << true;
+    QTest::newRow("image") << "film.iso"
+                           << "file" << true;
+    QTest::newRow("image, upper case") << "FILM.ISO"
+                                       << "file" << true;
+    QTest::newRow("media file") << "film.mkv"
+                                << "file" << false;
+    QTest::newRow("image name on a pipe") << "pipe.iso"
+                                          << "fifo" << false;
+    QTest::newRow("missing image") << "gone.iso"
+                                   << "" << false;
+    QTest::newRow("character device") << "/dev/null"
+                                      << "" << false;
+}
+
+void PlayerControllerTest::oneCheckSaysWhatOpensAsADisc()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, make);
+    QFETCH(bool, disc);
+    const QString path = name.startsWith('/') ? name : fake.FilePath(name);
+    if (make == "folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (make == "file")
+        fake.MakeFile(name);
+    else if (make == "fifo")
+        QVERIFY(QFile::exists(path) || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    QCOMPARE(IsDiscLocation(path), disc);
+
+    // What the roads open as a disc, the session plays as one, and nothing else.
+    PlaybackSession session;
+    SessionLaunch launch;
+    launch.kind = SourceKind::Dvd;
+    launch.path = path;
+    session.Start(launch);
+    QTRY_VERIFY(session.CurrentState() != State::Starting);
+    QCOMPARE(session.CurrentState() == State::Failed, !disc);
+    QCOMPARE(fake.Log().filter("argv ").size(), disc ? 1 : 0);
+}
+
+void PlayerControllerTest::muteReturnsToTheLevelBefore()
+{
+    PlayerController controller(dataFolder);
+    QSignalSpy shown(&controller, &PlayerController::volumeShown);
+    QVERIFY(controller.Handle(Ask::Volume{70}));
+    QVERIFY(controller.Handle(Ask::ToggleMute{}));
+    QVERIFY(controller.IsMuted());
+    QCOMPARE(controller.Session().Volume(), 0);
+    QVERIFY(controller.Handle(Ask::VolumeStep{5}));
+    QVERIFY(!controller.IsMuted());
+    QVERIFY(controller.Handle(Ask::ToggleMute{}));
+    QVERIFY(controller.Handle(Ask::ToggleMute{}));
+    // Back to the level before the last mute, not to the one before the first.
+    QCOMPARE(controller.Session().Volume(), 5);
+    QCOMPARE(shown.last(), (QList<QVariant>{5, false}));
+    QVERIFY(controller.Handle(Ask::Volume{150}));
+    QCOMPARE(controller.Session().Volume(), 100);
+}
+
+QTEST_GUILESS_MAIN(PlayerControllerTest)
+#include "tst_player_controller.moc"
