@@ -141,6 +141,7 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
         BluRayTitle title;
         reader.ReadPlaylistData(file.Bytes(), title.playItems, title.subtitles, title.audioStreams,
                                 title.chapters);
+        title.videoFormat = reader.VideoFormat();
         clock.Into(&BluRayScanTimings::parsing);
         if (title.playItems.isEmpty())
             continue;

@@ -30,6 +30,7 @@ struct BluRayTitle
     QVector<MplsStream> audioStreams; // the audio menus' entries after "Disable"
     QVector<MplsStream> subtitles;    // the subtitle menus' entries after "Disable"
     QVector<quint32> chapters;        // chapter starts in milliseconds
+    int videoFormat = 0;              // MplsReader::VideoFormat of the playlist
     int audioChoice = 0;              // audioChoices: 1 when the title has audio, else 0
     int subtitleChoice = 0;           // subtitleChoices: always 0 (disabled)
     QByteArray digest;                // FileDigestHex of the playlist file

@@ -15,6 +15,8 @@ constexpr qint64 MarkSize = 14;
 
 // Coding types of the audio streams that the audio menu lists.
 constexpr quint8 audioCodingTypes[] = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0xA1, 0xA2};
+// MPEG-1, MPEG-2, VC-1, H.264 and its multiview extension, HEVC.
+constexpr quint8 videoCodingTypes[] = {0x01, 0x02, 0xEA, 0x1B, 0x20, 0x24};
 
 constexpr quint8 GraphicsSubtitle = 0x90;
 constexpr quint8 InteractiveGraphics = 0x91;
@@ -52,6 +54,7 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
     textSubtitles.clear();
     pgSubtitles.clear();
     audioStreams.clear();
+    videoFormat = 0;
     data = reinterpret_cast<const uchar *>(bytes.data());
     size = qMin<qint64>(bytes.size(), BufferSize);
     limit = size;
@@ -108,6 +111,7 @@ int MplsReader::ParsePlayList()
         pgSubtitles.clear();
         textSubtitles.clear();
         audioStreams.clear();
+        videoFormat = 0;
         // Earlier items' streams are still walked, so that a damaged table anywhere refuses
         // the file, but keeping them would be work thrown away.
         describeStreams = i == itemCount - 1;
@@ -205,7 +209,16 @@ void MplsReader::ParseStreamEntry()
             audioStreams.append({codingType, language.toByteArray()});
         return;
     }
-    // Video and unknown coding types leave nothing for the menus.
+    // Video leaves nothing for the menus; its format (the high four bits of the byte after
+    // the coding type) says whether the title is interlaced.
+    for (const quint8 videoType : videoCodingTypes) {
+        if (videoType != codingType || videoFormat != 0)
+            continue;
+        const quint8 attributes = ByteAt(entry + 3 + entryLength);
+        if (!outOfBounds)
+            videoFormat = attributes >> 4;
+        return;
+    }
 }
 
 void MplsReader::ParseMarks()

@@ -47,6 +47,10 @@ public:
                          QVector<MplsStream> &subtitlesOut, QVector<MplsStream> &audioOut,
                          QVector<quint32> &marksOut);
 
+    // The video format of the last play item's first video stream in the playlist read last
+    // (1 480i, 2 576i, 3 480p, 4 1080i, 5 720p, 6 1080p, 7 576p); 0 when it has none.
+    int VideoFormat() const { return videoFormat; }
+
 private:
     int ParseHeader();
     int ParsePlayList();
@@ -73,6 +77,7 @@ private:
     QVector<MplsStream> pgSubtitles;
     QVector<MplsStream> textSubtitles;
     QVector<MplsStream> audioStreams;
+    int videoFormat = 0;
 
     // The bytes being parsed: the buffer after a file read, or the caller's bytes.
     const uchar *data = nullptr;

@@ -5,7 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
-
+#include <QRegularExpression>
 
 namespace {
 
@@ -152,7 +152,9 @@ ProbedDuration ProbeDuration(const QString &toolPath, const QString &mediaPath, 
     ChildProcess::Start(tool, tool.program(), tool.arguments(), QIODevice::ReadOnly);
     const bool started = tool.waitForStarted(qMax(0, int(deadline.remainingTime())));
     if (started && tool.waitForFinished(qMax(0, int(deadline.remainingTime())))) {
-        result.text = DurationTextFromProbeOutput(tool.readAllStandardError(), mediaPath);
+        const QByteArray output = tool.readAllStandardError();
+        result.text = DurationTextFromProbeOutput(output, mediaPath);
+        result.fieldOrder = FieldOrderFromProbeOutput(output);
         result.seconds = ParseClockText(result.text.toLatin1());
         return result;
     }
@@ -162,4 +164,20 @@ ProbedDuration ProbeDuration(const QString &toolPath, const QString &mediaPath, 
         result.timedOut = true;
     }
     return result;
+}
+
+QString FieldOrderFromProbeOutput(const QByteArray &output)
+{
+    // "Stream #0:0: Video: mpeg2video (Main), yuv420p(tv, top first), 720x576 ..." : the
+    // pixel format's brackets hold the colour range and space, then the field order.
+    static const QRegularExpression videoLine(
+        QStringLiteral(R"(Stream #\d+:\d+[^\n]*: Video: [^\n]*)"));
+    static const QRegularExpression order(QStringLiteral(
+        R"(\((?:[^()]*, )?((?:top|bottom)(?: coded)? first(?: \(swapped\))?|progressive)\)?)"));
+    const QString text = QString::fromUtf8(output);
+    const QRegularExpressionMatch line = videoLine.match(text);
+    if (!line.hasMatch())
+        return QString();
+    const QRegularExpressionMatch found = order.match(line.captured(0));
+    return found.hasMatch() ? found.captured(1) : QString();
 }

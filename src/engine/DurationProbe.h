@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
@@ -12,6 +13,9 @@ struct ProbedDuration
     QString text;          // "hh:mm:ss" ("01:42:07", "100:00:00"), or empty when unknown
     qint64 seconds = 0;    // ParseClockText(text)
     bool timedOut = false; // the tool did not finish in time and was killed
+    // The first video stream's field order as the tool prints it ("top first",
+    // "progressive"); empty when it names none (FieldOrderFromProbeOutput).
+    QString fieldOrder;
 };
 
 // Runs the probe tool ("tool.exe" in the application-data folder, see
@@ -45,3 +49,7 @@ QString DurationTextFromProbeOutput(QByteArrayView output, const QString &mediaN
 // 0 when there are none), so "01:42:07" gives 6127, "" gives 0, "N/A, sta" gives 0 and a
 // text without ":" its leading number times 3600.
 qint64 ParseClockText(QByteArrayView text);
+
+// The field order ffmpeg prints in the first video stream's line, inside the pixel format's
+// brackets ("yuv420p(tv, top first)" gives "top first"); empty when the line names none.
+QString FieldOrderFromProbeOutput(const QByteArray &output);

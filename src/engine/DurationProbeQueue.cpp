@@ -75,7 +75,9 @@ void DurationProbeQueue::Finish(bool timedOut)
         process->waitForFinished(1000);
         result.timedOut = true;
     } else if (process->exitStatus() == QProcess::NormalExit) {
-        result.text = DurationTextFromProbeOutput(process->readAllStandardError(), currentPath);
+        const QByteArray output = process->readAllStandardError();
+        result.text = DurationTextFromProbeOutput(output, currentPath);
+        result.fieldOrder = FieldOrderFromProbeOutput(output);
         result.seconds = ParseClockText(result.text.toLatin1());
     }
     process->deleteLater();

@@ -12,6 +12,11 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
                           QStringLiteral("-ni"),      QStringLiteral("-slave"),
                           QStringLiteral("-quiet"),   QStringLiteral("-identify"),
                           QStringLiteral("-wid"),     QString::number(windowId)};
+    // The engine's own texts over the picture ("Audio: (0) unknown" at every stream choice,
+    // a bar for every volume command) stay off; what the player says there it says itself.
+    // A size that leaves room for a snapshot's file name across a 4:3 picture.
+    arguments << QStringLiteral("-osdlevel") << QStringLiteral("0")
+              << QStringLiteral("-subfont-osd-scale") << QStringLiteral("3");
     // XVideo scales in hardware; without an adaptor the engine falls through to plain X11,
     // which scales in software only when asked to with "-zoom".
     arguments << QStringLiteral("-vo") << QStringLiteral("xv,x11,") << QStringLiteral("-zoom");
@@ -26,9 +31,14 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // while the sound goes on. Taking the demuxer's time stamps as they come avoids both.
     if (source == EngineSource::BluRayFolder)
         arguments << QStringLiteral("-nocorrect-pts");
-    arguments << QStringLiteral("-vf") << QStringLiteral("screenshot=") + EngineScreenshotPrefix;
-    // Six output channels; 5.1 dB of gain, soft-clipped where it overshoots.
-    arguments << QStringLiteral("-af") << QStringLiteral("channels=6,volume=5.1:1");
+    // The deinterlacer is always there, so that it can be turned on and off while playing
+    // ("set_property deinterlace"); it starts on. It comes after the screenshot filter: one
+    // that is off in front of that filter makes the engine complain at every frame.
+    arguments << QStringLiteral("-vf")
+              << QStringLiteral("screenshot=") + EngineScreenshotPrefix + QStringLiteral(",yadif");
+    // The tempo filter keeps the pitch when the speed changes; then six output channels and
+    // 5.1 dB of gain, soft-clipped where it overshoots.
+    arguments << QStringLiteral("-af") << QStringLiteral("scaletempo,channels=6,volume=5.1:1");
 
     if (source == EngineSource::DvdFolder) {
         const int title = titleChosen && titleNumber && *titleNumber >= 1 ? *titleNumber : 1;

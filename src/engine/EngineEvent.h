@@ -51,6 +51,9 @@ struct EngineEvent
         // With "-identify": "ID_SIGNAL=N", printed by an engine that caught a fatal signal N
         // (a crash) and is about to exit; number holds N.
         EngineSignal,
+        // "ANS_NAME=VALUE" for any other property, answering "get_property NAME": title
+        // holds NAME, answerText VALUE ("1.500000", "yes").
+        PropertyAnswer,
     };
 
     Kind kind = Kind::PositionAnswer;
@@ -80,6 +83,9 @@ struct EngineEvent
 
     // SubtitleFileAdded: the file as the engine printed it.
     QString subtitlePath;
+
+    // PropertyAnswer: the value as the engine printed it.
+    QString answerText;
 
     // VideoOutput: the size the picture is shown at, its shape corrected for the film's
     // aspect (a 16:9 DVD frame of 720x576 shows as 1024x576). 0 when malformed.

@@ -7,8 +7,8 @@ namespace {
 using Kind = EngineEvent::Kind;
 
 // Where the number of an answer starts: just after the name and its "=".
-constexpr qsizetype PositionValueOffset = 18; // "ANS_TIME_POSITION="
-constexpr qsizetype LengthValueOffset = 11;   // "ANS_LENGTH="
+constexpr qsizetype PositionValueOffset = 18;      // "ANS_TIME_POSITION="
+constexpr qsizetype LengthValueOffset = 11;        // "ANS_LENGTH="
 constexpr qsizetype TitlePositionValueOffset = 20; // "ANS_stream_time_pos="
 
 constexpr QByteArrayView ScreenshotHead("*** screenshot '");
@@ -57,6 +57,8 @@ constexpr LineShape Shapes[] = {
     {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
     {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
     {"ID_SIGNAL=%d", Kind::EngineSignal},
+    // Last: the answers above have their own kinds.
+    {"ANS_%s=%s", Kind::PropertyAnswer},
 };
 
 // A path the engine prints is cut to this many bytes; no file system takes longer ones.
@@ -292,6 +294,13 @@ void ReadDetails(QByteArrayView text, EngineEvent &event)
     case Kind::EngineSignal:
         event.number = LeadingNumber(text.sliced(text.indexOf('=') + 1));
         break;
+    case Kind::PropertyAnswer: {
+        constexpr QByteArrayView Head("ANS_");
+        const qsizetype equals = text.indexOf('=');
+        event.title = QString::fromLatin1(text.sliced(Head.size(), equals - Head.size()));
+        event.answerText = MediaText(text.sliced(equals + 1));
+        break;
+    }
     default:
         break;
     }

@@ -140,4 +140,52 @@ QByteArray Balance(int side)
     return WithNumber("pausing_keep balance ", side, " 1\n");
 }
 
+QByteArray SpeedKeepPause(double factor)
+{
+    return QByteArray("pausing_keep speed_set ") + QByteArray::number(factor, 'f', 3) + '\n';
+}
+
+QByteArray AudioDelayKeepPause(double seconds)
+{
+    return QByteArray("pausing_keep set_property audio_delay ") +
+           QByteArray::number(seconds, 'f', 3) + '\n';
+}
+
+QByteArray SubtitleDelayKeepPause(double seconds)
+{
+    return QByteArray("pausing_keep set_property sub_delay ") +
+           QByteArray::number(seconds, 'f', 3) + '\n';
+}
+
+QByteArray DeinterlaceKeepPause(bool on)
+{
+    return WithNumber("pausing_keep set_property deinterlace ", on ? 1 : 0, "\n");
+}
+
+QByteArray AspectKeepPause(double ratio)
+{
+    return QByteArray("pausing_keep switch_ratio ") + QByteArray::number(ratio, 'f', 4) + '\n';
+}
+
+QByteArray OnScreenTextKeepPause(const QString &text, int durationMs)
+{
+    QByteArray quoted;
+    for (char c : text.toUtf8()) {
+        if (c == '\n' || c == '\r' || c == '\0') {
+            quoted += ' ';
+            continue;
+        }
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return QByteArray("pausing_keep osd_show_text \"") + quoted + "\" " +
+           QByteArray::number(qMax(durationMs, 0)) + " 0\n";
+}
+
+QByteArray AskProperty(const QByteArray &name)
+{
+    return QByteArray("pausing_keep get_property ") + name + '\n';
+}
+
 } // namespace SlaveCommand

@@ -74,4 +74,22 @@ QByteArray SeekChapter(int index);
 // player only ever sends these three.
 QByteArray Balance(int side);
 
+// Playback speed as a factor of normal speed; the pause holds. The engine keeps the pitch
+// only with its scaletempo filter in the audio chain (EngineArguments puts it there).
+QByteArray SpeedKeepPause(double factor);
+// The sound's and the subtitles' delay against the picture, in seconds; positive is later.
+// The engine has no sound delay while it plays without sound (no audio device).
+QByteArray AudioDelayKeepPause(double seconds);
+QByteArray SubtitleDelayKeepPause(double seconds);
+// Turns the deinterlacing filter in the video chain on or off.
+QByteArray DeinterlaceKeepPause(bool on);
+// Shows the picture in the given shape (width over height) from now on.
+QByteArray AspectKeepPause(double ratio);
+// Shows text over the picture for durationMs. Line ends become blanks, and backslashes and
+// double quotes are escaped as the engine's quoting wants, so no text can end the command.
+QByteArray OnScreenTextKeepPause(const QString &text, int durationMs);
+// "get_property NAME": answered by "ANS_NAME=VALUE", or "ANS_ERROR=..." when the engine has
+// no such value now. For the player's own checks of what the engine does.
+QByteArray AskProperty(const QByteArray &name);
+
 } // namespace SlaveCommand

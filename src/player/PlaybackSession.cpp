@@ -95,6 +95,12 @@ void PlaybackSession::Start(const SessionLaunch &next)
     subtitleChosen = false;
     pendingSubtitleLoad.clear();
     catalog = StreamCatalog();
+    speed = NormalSpeed;
+    audioDelayMs = qBound(-MaximumDelayMs, next.audioDelayMs, MaximumDelayMs);
+    subtitleDelayMs = qBound(-MaximumDelayMs, next.subtitleDelayMs, MaximumDelayMs);
+    deinterlace = next.deinterlace;
+    aspect = AspectChoice::Auto;
+    sourcePictureSize = QSize();
     landingToCheck = next.startSec > 0 && next.latestStartSec >= next.startSec;
     subtitleCopies = std::make_unique<SubtitleHandOver>();
 
@@ -109,6 +115,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
         clock.Seek(startMs, NowMs());
     SetState(State::Starting);
     emit durationChanged(durationSec);
+    emit viewingChanged();
 
     // A media file must be a regular file: the engine sits on a named pipe or a device for
     // ever and shows a black page, and a folder is no media file.
@@ -472,6 +479,15 @@ void PlaybackSession::ApplyChoices()
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
     SendSubtitleChoice();
+    // The deinterlacing filter is always in the chain and starts on; the delays are the
+    // source's own from its last time.
+    Send(SlaveCommand::DeinterlaceKeepPause(deinterlace));
+    if (audioDelayMs != 0)
+        Send(SlaveCommand::AudioDelayKeepPause(audioDelayMs / 1000.0));
+    if (subtitleDelayMs != 0)
+        Send(SlaveCommand::SubtitleDelayKeepPause(subtitleDelayMs / 1000.0));
+    if (!SameSpeed(speed, NormalSpeed))
+        Send(SlaveCommand::SpeedKeepPause(speed));
 }
 
 void PlaybackSession::OnEngineEvent(const EngineEvent &received)
@@ -527,9 +543,20 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &received)
             emit subtitleLoadFailed(failed);
         }
         break;
-    case EngineEvent::Kind::VideoOutput:
+    case EngineEvent::Kind::VideoOutput: {
         pictureDrawn = true;
-        emit pictureSizeChanged(QSize(event.displayWidth, event.displayHeight));
+        const QSize shown(event.displayWidth, event.displayHeight);
+        if (!sourcePictureSize.isValid()) {
+            sourcePictureSize = shown;
+            // A shape chosen before the picture came is sent now that Auto is known.
+            if (const std::optional<double> ratio = AspectRatioOf(aspect))
+                Send(SlaveCommand::AspectKeepPause(*ratio));
+        }
+        emit pictureSizeChanged(ShapedPictureSize(shown, aspect));
+        break;
+    }
+    case EngineEvent::Kind::PropertyAnswer:
+        emit propertyAnswered(event.title, event.answerText);
         break;
     case EngineEvent::Kind::VideoStarted:
         pictureUp = true;
@@ -601,4 +628,61 @@ void PlaybackSession::Fail(Failure reason)
     clock.Pause(NowMs());
     failure = reason;
     SetState(State::Failed);
+}
+
+void PlaybackSession::SetSpeed(double factor)
+{
+    speed = BoundedSpeed(factor);
+    // Before the picture starts, the speed goes with the other choices.
+    if (IsActive() && engineStarted)
+        Send(SlaveCommand::SpeedKeepPause(speed));
+    emit viewingChanged();
+}
+
+void PlaybackSession::SetAudioDelay(int milliseconds)
+{
+    audioDelayMs = qBound(-MaximumDelayMs, milliseconds, MaximumDelayMs);
+    if (IsActive() && engineStarted)
+        Send(SlaveCommand::AudioDelayKeepPause(audioDelayMs / 1000.0));
+    emit viewingChanged();
+}
+
+void PlaybackSession::SetSubtitleDelay(int milliseconds)
+{
+    subtitleDelayMs = qBound(-MaximumDelayMs, milliseconds, MaximumDelayMs);
+    if (IsActive() && engineStarted)
+        Send(SlaveCommand::SubtitleDelayKeepPause(subtitleDelayMs / 1000.0));
+    emit viewingChanged();
+}
+
+void PlaybackSession::SetDeinterlace(bool on)
+{
+    deinterlace = on;
+    if (IsActive() && engineStarted)
+        Send(SlaveCommand::DeinterlaceKeepPause(deinterlace));
+    emit viewingChanged();
+}
+
+void PlaybackSession::SetAspect(AspectChoice shape)
+{
+    aspect = shape;
+    if (IsActive() && sourcePictureSize.isValid()) {
+        const std::optional<double> ratio = AspectRatioOf(shape);
+        Send(SlaveCommand::AspectKeepPause(
+            ratio ? *ratio : double(sourcePictureSize.width()) / sourcePictureSize.height()));
+        // The window takes the new shape at once; the engine's next size line agrees.
+        emit pictureSizeChanged(ShapedPictureSize(sourcePictureSize, shape));
+    }
+    emit viewingChanged();
+}
+
+void PlaybackSession::ShowOnScreen(const QString &text)
+{
+    if (IsActive() && engineStarted)
+        Send(SlaveCommand::OnScreenTextKeepPause(text, OnScreenMs));
+}
+
+void PlaybackSession::AskEngine(const QByteArray &property)
+{
+    Send(SlaveCommand::AskProperty(property));
 }

@@ -5,6 +5,7 @@
 #include "player/SourceKind.h"
 #include "player/StreamCatalog.h"
 #include "player/SubtitleHandOver.h"
+#include "player/ViewingRules.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -46,6 +47,11 @@ struct SessionLaunch
     // when it is not one of them).
     QString subtitleFile;
     int volume = 50;
+    // Kept with the source's place: the sound's and the subtitles' delay, in milliseconds.
+    int audioDelayMs = 0;
+    int subtitleDelayMs = 0;
+    // Whether the picture starts deinterlaced (IsInterlacedSource).
+    bool deinterlace = false;
 };
 
 // One playback session: the engine run on one source, its clock, its streams and its state.
@@ -86,6 +92,8 @@ public:
     // Opening a Blu-ray title (keys, playlists, a drive spinning up) can take many seconds,
     // but an engine that neither plays nor answers after this long never will.
     static constexpr int StartDeadlineMs = 45000;
+    // How long a text over the picture stays.
+    static constexpr int OnScreenMs = 2000;
 
     explicit PlaybackSession(QObject *parent = nullptr);
     ~PlaybackSession() override;
@@ -133,6 +141,18 @@ public:
     void TakeSnapshot();
     // A length learned after the launch (the probe's).
     void TakeDuration(qint64 seconds);
+    // The viewing controls; each holds until the next launch (the delays come with it).
+    // The speed is held to MinimumSpeed..MaximumSpeed, the delays to MaximumDelayMs.
+    void SetSpeed(double factor);
+    void SetAudioDelay(int milliseconds);
+    void SetSubtitleDelay(int milliseconds);
+    void SetDeinterlace(bool on);
+    void SetAspect(AspectChoice shape);
+    // Text over the picture for a moment, drawn by the engine.
+    void ShowOnScreen(const QString &text);
+    // For the player's own checks: asks the engine for a property; propertyAnswered()
+    // brings the answer.
+    void AskEngine(const QByteArray &property);
 
     State CurrentState() const { return state; }
     // Starting, playing or paused: an engine runs and was not told to quit.
@@ -152,6 +172,11 @@ public:
     int Volume() const { return volume; }
     int AudioChoice() const { return audioChoice; }
     int SubtitleChoice() const { return subtitleChoice; }
+    double Speed() const { return speed; }
+    int AudioDelayMs() const { return audioDelayMs; }
+    int SubtitleDelayMs() const { return subtitleDelayMs; }
+    bool Deinterlaced() const { return deinterlace; }
+    AspectChoice Aspect() const { return aspect; }
     // The streams, subtitle files and chapters the engine reported for this launch.
     const StreamCatalog &Streams() const { return catalog; }
     int AudioCount() const { return int(catalog.AudioStreams().size()); }
@@ -178,6 +203,10 @@ signals:
     void volumeChanged(int level);
     // The engine's screenshot filter wrote a file (not yet checked).
     void screenshotWritten(const QString &path);
+    // The speed, a delay, the deinterlacing or the picture's shape changed.
+    void viewingChanged();
+    // The engine's answer to AskEngine, as it printed it.
+    void propertyAnswered(const QString &property, const QString &value);
 
 private:
     void OnEngineEvent(const EngineEvent &event);
@@ -239,4 +268,12 @@ private:
     StreamCatalog catalog;
     // The engine's copies of this launch's subtitle files.
     std::unique_ptr<SubtitleHandOver> subtitleCopies;
+    double speed = NormalSpeed;
+    int audioDelayMs = 0;
+    int subtitleDelayMs = 0;
+    bool deinterlace = false;
+    AspectChoice aspect = AspectChoice::Auto;
+    // The picture's size as the engine first showed it this launch, before any other shape
+    // was asked for: Auto goes back to it.
+    QSize sourcePictureSize;
 };

@@ -25,6 +25,8 @@ struct PlaybackState
     // The front end's clock, the position the window shows.
     qint64 positionMs = 0;
     int volumePercent = 0;
+    // The playback speed, 1.0 for normal.
+    double rate = 1.0;
     bool canGoNext = false;
     bool canGoPrevious = false;
     bool canSeek = false;
@@ -34,8 +36,8 @@ struct PlaybackState
         return status == other.status && path == other.path && title == other.title &&
                artPath == other.artPath && durationSec == other.durationSec &&
                positionMs == other.positionMs && volumePercent == other.volumePercent &&
-               canGoNext == other.canGoNext && canGoPrevious == other.canGoPrevious &&
-               canSeek == other.canSeek;
+               rate == other.rate && canGoNext == other.canGoNext &&
+               canGoPrevious == other.canGoPrevious && canSeek == other.canSeek;
     }
     bool operator!=(const PlaybackState &other) const { return !(*this == other); }
 };

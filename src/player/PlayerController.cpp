@@ -3,7 +3,9 @@
 #include "disc/DiscFolder.h"
 #include "disc/DiscProtection.h"
 #include "disc/DvdTitleReader.h"
+#include "engine/DurationProbe.h"
 #include "engine/DurationProbeQueue.h"
+#include "engine/FormatTime.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "platform/PathBytes.h"
@@ -12,6 +14,7 @@
 #include "player/ResumeRules.h"
 #include "player/SubtitleFileCheck.h"
 #include "player/TransportRules.h"
+#include "player/ViewingRules.h"
 
 #include <QCryptographicHash>
 
@@ -51,6 +54,12 @@ std::optional<ResumeKey> ResumeKeyFor(const SessionLaunch &launch)
     return std::nullopt;
 }
 
+// A delay asked for, held to what the player allows before it is narrowed to an int.
+int DelayMs(Ask::Milliseconds delay)
+{
+    return int(std::clamp<Ask::Milliseconds::rep>(delay.count(), -MaximumDelayMs, MaximumDelayMs));
+}
+
 } // namespace
 
 PlayerController::PlayerController(const QString &folder, QObject *parent)
@@ -86,6 +95,9 @@ void PlayerController::ConnectSession()
 {
     connect(session, &PlaybackSession::stateChanged, this, &PlayerController::SessionStateChanged);
     connect(session, &PlaybackSession::pictureStarted, this, [this] {
+        if (!launchNote.isEmpty())
+            session->ShowOnScreen(launchNote);
+        launchNote.clear();
         QTimer::singleShot(ProbeAfterVideoLineMs, this, &PlayerController::ProbePendingFiles);
         QTimer::singleShot(ProbeAfterVideoLineMs, this, &PlayerController::ListDueDvdTitles);
     });
@@ -185,7 +197,9 @@ bool PlayerController::Act(const Ask::SeekTo &ask)
     // With the length still unknown there is no end to hold the seek to.
     const qint64 last =
         session->DurationSec() > 0 ? session->DurationSec() : std::numeric_limits<int>::max();
-    session->SeekTo(std::clamp<qint64>(ask.at.count(), 0, last));
+    const qint64 target = std::clamp<qint64>(ask.at.count(), 0, last);
+    session->SeekTo(target);
+    ShowPositionOnScreen(target);
     return true;
 }
 
@@ -198,7 +212,9 @@ bool PlayerController::Act(const Ask::Step &ask)
     const qint64 duration = session->DurationSec();
     const qint64 position = session->PositionMs();
     const qint64 origin = StepSeekOrigin(int(position / 1000), position, duration);
-    session->SeekTo(StepSeekTarget(origin, int(ask.by.count()), duration));
+    const qint64 target = StepSeekTarget(origin, int(ask.by.count()), duration);
+    session->SeekTo(target);
+    ShowPositionOnScreen(target);
     return true;
 }
 
@@ -225,6 +241,7 @@ bool PlayerController::Act(const Ask::Chapter &ask)
         if (session->CurrentState() == PlaybackSession::State::Paused)
             session->Resume();
         session->SeekTo(qint64(qBound(0.0, chapters[ask.index].startSeconds, 4.0e6)));
+        ShowChapterOnScreen(ask.index, chapters[ask.index].name);
         return true;
     }
     if (openKind != SourceKind::BluRay)
@@ -239,6 +256,7 @@ bool PlayerController::Act(const Ask::Chapter &ask)
         if (session->CurrentState() == PlaybackSession::State::Paused)
             session->Resume();
         session->SeekTo(startSec);
+        ShowChapterOnScreen(ask.index, QString());
     } else {
         PlayTitle(currentTitleKey, startSec, StartFrom::AskedStart);
     }
@@ -273,6 +291,7 @@ bool PlayerController::Act(const Ask::DvdTitle &ask)
     launch.engineTitle = ask.number;
     launch.volume = session->Volume();
     Launch(launch, StartFrom::WhereLeft);
+    launchNote = onScreen.title.arg(ask.number);
     emit dvdTitlesChanged();
     return true;
 }
@@ -284,6 +303,7 @@ bool PlayerController::Act(const Ask::DvdChapter &ask)
         return false;
     // The disc knows where its chapters start; a seek by time could land in another cell.
     session->SeekChapter(ask.index, title->chapterStartsMs[ask.index] / 1000);
+    ShowChapterOnScreen(ask.index, QString());
     return true;
 }
 
@@ -363,6 +383,7 @@ void PlayerController::ShowVolume(int level)
     level = qBound(0, level, 100);
     muted = level == 0;
     session->SetVolume(level);
+    session->ShowOnScreen(onScreen.volume.arg(level));
     emit volumeShown(level, muted);
 }
 
@@ -620,6 +641,7 @@ void PlayerController::PlayTitle(const QString &titleKey, qint64 startSec, Start
     launch.subtitleChoice = SubtitleChoiceOf(titleKey);
     launch.volume = session->Volume();
     Launch(launch, from);
+    launchNote = onScreen.title.arg(title->playlistName);
     if (changed)
         emit currentTitleChanged();
 }
@@ -675,6 +697,7 @@ void PlayerController::StepDvdChapter(bool forward)
     for (int i = 0; i < starts.size(); ++i) {
         if (starts[i] / 1000 == *target) {
             session->SeekChapter(i, *target);
+            ShowChapterOnScreen(i, QString());
             return;
         }
     }
@@ -697,8 +720,13 @@ void PlayerController::StepThroughSources(bool forward)
         const std::optional<qint64> target = forward
                                                  ? NextChapterSecond(title->chapters, position)
                                                  : PreviousChapterSecond(title->chapters, position);
-        if (target)
+        if (target) {
             session->SeekTo(*target);
+            const qsizetype index =
+                std::count_if(title->chapters.begin(), title->chapters.end(),
+                              [&](quint32 start) { return qint64(start / 1000) <= *target; });
+            ShowChapterOnScreen(int(qMax<qsizetype>(index - 1, 0)), QString());
+        }
         return;
     }
     if (launch.kind == SourceKind::Dvd && PlayingDvdTitle()) {
@@ -749,9 +777,17 @@ void PlayerController::TakeProbedDuration(const QString &path, const ProbedDurat
             emit playlistRowChanged(row);
         }
     }
+    if (!probed.fieldOrder.isEmpty())
+        fieldOrders.insert(path, probed.fieldOrder);
     // A probe that failed leaves the length unknown, as it was.
-    if (session->CurrentLaunch().path == path && session->IsActive())
+    if (session->CurrentLaunch().path == path && session->IsActive()) {
         session->TakeDuration(probed.seconds);
+        // The probe speaks after the launch: an interlaced file is deinterlaced from now on,
+        // unless the user has already chosen.
+        if (!deinterlaceChosen && InterlacedAtLaunch(session->CurrentLaunch()) &&
+            !session->Deinterlaced())
+            session->SetDeinterlace(true);
+    }
 }
 
 void PlayerController::SessionStateChanged(PlaybackSession::State state)
@@ -801,6 +837,9 @@ void PlayerController::Launch(SessionLaunch launch, StartFrom from)
     if (from == StartFrom::WhereLeft)
         launch = WithResumePoint(launch);
     openKind = launch.kind;
+    launch.deinterlace = InterlacedAtLaunch(launch);
+    deinterlaceChosen = false;
+    launchNote.clear();
     AddRecentFile(launch.path);
     emit launched(launch);
     if (resumedAtSec >= 0) {
@@ -842,6 +881,8 @@ SessionLaunch PlayerController::WithResumePoint(SessionLaunch launch)
         break;
     }
     launch.volume = qBound(0, point->volume, 100);
+    launch.audioDelayMs = point->audioDelayMs;
+    launch.subtitleDelayMs = point->subtitleDelayMs;
     resumedAtSec = launch.startSec;
     return launch;
 }
@@ -885,6 +926,8 @@ void PlayerController::RememberWhereItIs(bool playedToEnd)
         point.subtitleFile = session->Streams().SubtitleFiles().value(subtitle - streams - 1);
     }
     point.volume = session->Volume();
+    point.audioDelayMs = session->AudioDelayMs();
+    point.subtitleDelayMs = session->SubtitleDelayMs();
     point.savedAt = QDateTime::currentSecsSinceEpoch();
     if (!resumeStore.Remember(*key, point))
         qWarning("where %s was left could not be kept", qUtf8Printable(launch.path));
@@ -938,6 +981,7 @@ PlaybackState PlayerController::RemoteState() const
     state.artPath = DiscArtPath();
     state.durationSec = session->DurationSec();
     state.positionMs = session->PositionMs();
+    state.rate = session->Speed();
     state.canSeek = true;
     if (launch.kind == SourceKind::BluRay) {
         const BluRayTitle *title = loadedDisc.Find(launch.titleKey);
@@ -950,4 +994,130 @@ PlaybackState PlayerController::RemoteState() const
         state.canGoPrevious = PreviousPlaylistIndex(playlist, launch.path) >= 0;
     }
     return state;
+}
+
+bool PlayerController::InterlacedAtLaunch(const SessionLaunch &launch) const
+{
+    InterlaceClues clues;
+    clues.kind = launch.kind;
+    if (launch.kind == SourceKind::BluRay) {
+        const BluRayTitle *title = loadedDisc.Find(launch.titleKey);
+        clues.blurayVideoFormat = title ? title->videoFormat : 0;
+    } else if (launch.kind == SourceKind::MediaFile) {
+        clues.fieldOrder = fieldOrders.value(launch.path);
+    }
+    return IsInterlacedSource(clues);
+}
+
+void PlayerController::ShowPositionOnScreen(qint64 second)
+{
+    session->ShowOnScreen(
+        onScreen.position.arg(FormatTime(second), FormatTime(session->DurationSec())));
+}
+
+void PlayerController::ShowChapterOnScreen(int index, const QString &name)
+{
+    const QString shown = name.simplified();
+    session->ShowOnScreen(
+        onScreen.chapter.arg(shown.isEmpty() ? QString::number(index + 1)
+                                             : QStringLiteral("%1: %2").arg(index + 1).arg(shown)));
+}
+
+void PlayerController::SnapshotKept(const QString &fileName)
+{
+    session->ShowOnScreen(onScreen.snapshot.arg(fileName));
+}
+
+bool PlayerController::Act(const Ask::Speed &ask)
+{
+    if (!session->IsActive())
+        return false;
+    session->SetSpeed(ask.factor);
+    session->ShowOnScreen(onScreen.speed.arg(session->Speed()));
+    return true;
+}
+
+bool PlayerController::Act(const Ask::SpeedStep &ask)
+{
+    return Act(Ask::Speed{SteppedSpeed(session->Speed(), ask.steps)});
+}
+
+bool PlayerController::Act(const Ask::AudioDelay &ask)
+{
+    if (!session->IsActive())
+        return false;
+    session->SetAudioDelay(SteppedDelayMs(DelayMs(ask.at), 0));
+    session->ShowOnScreen(onScreen.audioDelay.arg(session->AudioDelayMs()));
+    return true;
+}
+
+bool PlayerController::Act(const Ask::AudioDelayStep &ask)
+{
+    return Act(Ask::AudioDelay{
+        Ask::Milliseconds(SteppedDelayMs(session->AudioDelayMs(), DelayMs(ask.by)))});
+}
+
+bool PlayerController::Act(const Ask::SubtitleDelay &ask)
+{
+    if (!session->IsActive())
+        return false;
+    session->SetSubtitleDelay(SteppedDelayMs(DelayMs(ask.at), 0));
+    session->ShowOnScreen(onScreen.subtitleDelay.arg(session->SubtitleDelayMs()));
+    return true;
+}
+
+bool PlayerController::Act(const Ask::SubtitleDelayStep &ask)
+{
+    return Act(Ask::SubtitleDelay{
+        Ask::Milliseconds(SteppedDelayMs(session->SubtitleDelayMs(), DelayMs(ask.by)))});
+}
+
+bool PlayerController::Act(const Ask::Deinterlace &ask)
+{
+    if (!session->IsActive())
+        return false;
+    deinterlaceChosen = true;
+    session->SetDeinterlace(ask.on);
+    session->ShowOnScreen(ask.on ? onScreen.deinterlaceOn : onScreen.deinterlaceOff);
+    return true;
+}
+
+bool PlayerController::Act(const Ask::Aspect &ask)
+{
+    if (!session->IsActive())
+        return false;
+    session->SetAspect(ask.shape);
+    static const char *const names[] = {nullptr, "4:3", "16:9", "2.35:1"};
+    const int which = int(ask.shape);
+    session->ShowOnScreen(onScreen.aspect.arg(names[which] ? QString::fromLatin1(names[which])
+                                                           : onScreen.aspectAuto));
+    return true;
+}
+
+bool PlayerController::Act(const Ask::RemoveFromPlaylist &ask)
+{
+    const QVector<PLAY_LIST_INFO> kept = PlaylistWithoutRows(playlist, ask.rows);
+    if (kept.size() == playlist.size())
+        return false;
+    playlist = kept;
+    emit playlistChanged();
+    return true;
+}
+
+bool PlayerController::Act(const Ask::ClearPlaylist &)
+{
+    if (playlist.isEmpty())
+        return false;
+    ClearPlaylist();
+    return true;
+}
+
+bool PlayerController::Act(const Ask::MoveInPlaylist &ask)
+{
+    const int target = PlaylistMoveTarget(playlist, ask.row, ask.by);
+    if (target < 0 || target == ask.row)
+        return false;
+    playlist.move(ask.row, target);
+    emit playlistChanged();
+    return true;
 }

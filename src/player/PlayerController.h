@@ -27,6 +27,24 @@
 class DurationProbeQueue;
 struct ProbedDuration;
 
+// The texts the player shows over the picture, with "%1" (and "%2") for what changes; the
+// window gives them in the interface language.
+struct OnScreenTexts
+{
+    QString position = QStringLiteral("%1 / %2"); // position, length
+    QString volume = QStringLiteral("Volume: %1%");
+    QString speed = QStringLiteral("Speed: %1x");
+    QString audioDelay = QStringLiteral("Audio delay: %1 ms");
+    QString subtitleDelay = QStringLiteral("Subtitle delay: %1 ms");
+    QString snapshot = QStringLiteral("Saved: %1"); // the file's name
+    QString chapter = QStringLiteral("Chapter %1");          // "3" or "3: The Chase"
+    QString title = QStringLiteral("Title: %1");
+    QString deinterlaceOn = QStringLiteral("Deinterlace: on");
+    QString deinterlaceOff = QStringLiteral("Deinterlace: off");
+    QString aspect = QStringLiteral("Aspect ratio: %1");
+    QString aspectAuto = QStringLiteral("Auto");
+};
+
 // What the player does, without a window: it owns the playback session, the playlist and the
 // length probes, the loaded disc (its scan, the current title, the stream choices per title,
 // a DVD's titles and chapters), where each source was left and the saver that keeps it, the
@@ -58,6 +76,9 @@ public:
     bool PlayNext() const { return playNext; }
     // The program that measures file lengths beside the engine.
     void SetProbeTool(const QString &path) { probeTool = path; }
+    void SetOnScreenTexts(const OnScreenTexts &texts) { onScreen = texts; }
+    // A snapshot was kept under this file name: it is said over the picture.
+    void SnapshotKept(const QString &fileName);
 
     PlaybackSession &Session() const { return *session; }
     // What is open: a disc page counts before any title plays.
@@ -158,6 +179,23 @@ private:
     bool Act(const Ask::Snapshot &);
     bool Act(const Ask::StartOver &);
     bool Act(const Ask::Open &ask);
+    bool Act(const Ask::Speed &ask);
+    bool Act(const Ask::SpeedStep &ask);
+    bool Act(const Ask::AudioDelay &ask);
+    bool Act(const Ask::AudioDelayStep &ask);
+    bool Act(const Ask::SubtitleDelay &ask);
+    bool Act(const Ask::SubtitleDelayStep &ask);
+    bool Act(const Ask::Deinterlace &ask);
+    bool Act(const Ask::Aspect &ask);
+    bool Act(const Ask::RemoveFromPlaylist &ask);
+    bool Act(const Ask::ClearPlaylist &);
+    bool Act(const Ask::MoveInPlaylist &ask);
+
+    // Says over the picture where a seek went, or which chapter it reached.
+    void ShowPositionOnScreen(qint64 second);
+    void ShowChapterOnScreen(int index, const QString &name);
+    // Whether the launch's source is interlaced, from what is known of it now.
+    bool InterlacedAtLaunch(const SessionLaunch &launch) const;
 
     void ConnectSession();
     void StopSession();
@@ -213,4 +251,12 @@ private:
 
     bool muted = false;
     int levelBeforeMute = 50;
+
+    OnScreenTexts onScreen;
+    // Said over the picture once the launch's picture is up (a title's name).
+    QString launchNote;
+    // The probe's field order per file, for the next launch of the same file.
+    QMap<QString, QString> fieldOrders;
+    // The user turned deinterlacing on or off during this launch; the probe then says nothing.
+    bool deinterlaceChosen = false;
 };

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "player/ViewingRules.h"
+
+#include <QList>
+
 #include <chrono>
 #include <variant>
 
@@ -14,6 +18,7 @@
 namespace Ask {
 
 using Seconds = std::chrono::seconds;
+using Milliseconds = std::chrono::milliseconds;
 
 // A stream as the menus number it: 0 disables, n is stream n.
 struct StreamChoice
@@ -149,6 +154,59 @@ struct Open
     From from = From::OpenDialog;
 };
 
+// Playback speed as a factor of normal speed (1.0), held to MinimumSpeed..MaximumSpeed.
+struct Speed
+{
+    double factor = NormalSpeed;
+};
+// Steps up (positive) or down along the Speed menu's steps.
+struct SpeedStep
+{
+    int steps = 0;
+};
+// The sound's delay against the picture: positive plays it later. Set, or moved by a step.
+struct AudioDelay
+{
+    Milliseconds at{0};
+};
+struct AudioDelayStep
+{
+    Milliseconds by{0};
+};
+// The subtitles' delay against the picture: positive shows them later.
+struct SubtitleDelay
+{
+    Milliseconds at{0};
+};
+struct SubtitleDelayStep
+{
+    Milliseconds by{0};
+};
+// Turns the deinterlacing of what plays on or off.
+struct Deinterlace
+{
+    bool on = true;
+};
+// The shape the picture is shown in.
+struct Aspect
+{
+    AspectChoice shape = AspectChoice::Auto;
+};
+// Playlist edits, by row from 0. What plays goes on playing.
+struct RemoveFromPlaylist
+{
+    QList<int> rows;
+};
+struct ClearPlaylist
+{
+};
+// Moves one entry up (negative) or down by that many rows.
+struct MoveInPlaylist
+{
+    int row = 0;
+    int by = 0;
+};
+
 } // namespace Ask
 
 using PlayerRequest =
@@ -157,4 +215,6 @@ using PlayerRequest =
                  Ask::PlayMovie, Ask::DvdTitle, Ask::DvdChapter, Ask::AudioTrack,
                  Ask::SubtitleTrack, Ask::DiscAudio, Ask::DiscSubtitle, Ask::LoadSubtitle,
                  Ask::Volume, Ask::VolumeStep, Ask::ToggleMute, Ask::Balance, Ask::Snapshot,
-                 Ask::StartOver, Ask::Open>;
+                 Ask::StartOver, Ask::Open, Ask::Speed, Ask::SpeedStep, Ask::AudioDelay,
+                 Ask::AudioDelayStep, Ask::SubtitleDelay, Ask::SubtitleDelayStep, Ask::Deinterlace,
+                 Ask::Aspect, Ask::RemoveFromPlaylist, Ask::ClearPlaylist, Ask::MoveInPlaylist>;

@@ -86,3 +86,22 @@ std::optional<qint64> PreviousChapterSecond(const QVector<quint32> &chapterStart
     // That chapter starts before the position, so the step always moves.
     return chapterStartsMs[before - 2] / 1000;
 }
+
+QVector<PLAY_LIST_INFO> PlaylistWithoutRows(const QVector<PLAY_LIST_INFO> &playlist,
+                                            const QList<int> &rows)
+{
+    QVector<PLAY_LIST_INFO> kept;
+    kept.reserve(playlist.size());
+    for (int row = 0; row < playlist.size(); ++row) {
+        if (!rows.contains(row))
+            kept.append(playlist[row]);
+    }
+    return kept;
+}
+
+int PlaylistMoveTarget(const QVector<PLAY_LIST_INFO> &playlist, int row, int by)
+{
+    if (row < 0 || row >= playlist.size())
+        return -1;
+    return int(qBound<qint64>(0, qint64(row) + by, playlist.size() - 1));
+}

@@ -43,3 +43,12 @@ std::optional<qint64> NextChapterSecond(const QVector<quint32> &chapterStartsMs,
 // chapter nothing happens: there is no "back to the start of this chapter".
 std::optional<qint64> PreviousChapterSecond(const QVector<quint32> &chapterStartsMs,
                                             qint64 positionSec);
+
+// The playlist without the given rows (rows out of range and repeats are ignored), in the
+// order it had. The playing entry is found by its path, so its mark follows it.
+QVector<PLAY_LIST_INFO> PlaylistWithoutRows(const QVector<PLAY_LIST_INFO> &playlist,
+                                            const QList<int> &rows);
+
+// The row that moving an entry by that many rows (negative up) brings it to, held to the
+// list's ends; -1 when row is not in the list. The caller then moves it there.
+int PlaylistMoveTarget(const QVector<PLAY_LIST_INFO> &playlist, int row, int by);

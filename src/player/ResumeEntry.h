@@ -52,6 +52,10 @@ struct ResumePoint
     Subtitles subtitles = Subtitles::EngineDefault;
     int subtitleIndex = -1;
     QString subtitleFile;
-    int volume = 100;   // 0 to 100
+    int volume = 100; // 0 to 100
+    // The sound's and the subtitles' delay in milliseconds; 0 in entries kept before delays
+    // were.
+    int audioDelayMs = 0;
+    int subtitleDelayMs = 0;
     qint64 savedAt = 0; // seconds since the epoch; the oldest entries go first
 };

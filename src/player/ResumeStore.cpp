@@ -82,6 +82,8 @@ QJsonObject ToJson(const ResumeKey &key, const ResumePoint &point)
     object[QStringLiteral("subtitleIndex")] = point.subtitleIndex;
     object[QStringLiteral("subtitleFile")] = point.subtitleFile;
     object[QStringLiteral("volume")] = point.volume;
+    object[QStringLiteral("audioDelayMs")] = point.audioDelayMs;
+    object[QStringLiteral("subtitleDelayMs")] = point.subtitleDelayMs;
     object[QStringLiteral("savedAt")] = double(point.savedAt);
     return object;
 }
@@ -108,10 +110,20 @@ bool FromJson(const QJsonObject &object, ResumeKey &key, ResumePoint &point)
     const auto subtitleIndex = Whole(object.value(QStringLiteral("subtitleIndex")), -1, 1 << 20);
     const auto volume = Whole(object.value(QStringLiteral("volume")), 0, 100);
     const auto savedAt = Whole(object.value(QStringLiteral("savedAt")), 0, Largest);
+    // Entries from before the delays have none; a delay that is there must be a whole number
+    // of milliseconds within a minute either way, or the entry is refused like any other bad one.
+    const QJsonValue audioDelayValue = object.value(QStringLiteral("audioDelayMs"));
+    const QJsonValue subtitleDelayValue = object.value(QStringLiteral("subtitleDelayMs"));
+    const auto audioDelay = audioDelayValue.isUndefined() ? std::optional<qint64>(0)
+                                                          : Whole(audioDelayValue, -60000, 60000);
+    const auto subtitleDelay = subtitleDelayValue.isUndefined()
+                                   ? std::optional<qint64>(0)
+                                   : Whole(subtitleDelayValue, -60000, 60000);
     if (kindName == std::end(KindNames) || subtitleName == std::end(SubtitleNames) ||
         !path.isString() || !title.isString() || !subtitleFile.isString() || !size || !modified ||
-        !position || !audio || !subtitleIndex || !volume || !savedAt || path.toString().isEmpty() ||
-        !Fits(path.toString()) || !Fits(title.toString()) || !Fits(subtitleFile.toString()))
+        !position || !audio || !subtitleIndex || !volume || !savedAt || !audioDelay ||
+        !subtitleDelay || path.toString().isEmpty() || !Fits(path.toString()) ||
+        !Fits(title.toString()) || !Fits(subtitleFile.toString()))
         return false;
     key.kind = kindName->kind;
     key.path = path.toString();
@@ -124,6 +136,8 @@ bool FromJson(const QJsonObject &object, ResumeKey &key, ResumePoint &point)
     point.subtitleIndex = int(*subtitleIndex);
     point.subtitleFile = subtitleFile.toString();
     point.volume = int(*volume);
+    point.audioDelayMs = int(*audioDelay);
+    point.subtitleDelayMs = int(*subtitleDelay);
     point.savedAt = *savedAt;
     return true;
 }

@@ -22,7 +22,7 @@ SnapshotWriter::Result SnapshotWriter::Save(const EngineScreenshot &screenshot,
 
 SnapshotWriter::Result SnapshotWriter::Keep(const QString &enginePath, const QString &appDataFolder,
                                             const QString &documentsFolder, const QDateTime &now,
-                                            const QString &format)
+                                            const QString &format, QString *savedAs)
 {
     // The name comes from engine output, which also carries the media's own metadata, so
     // only a file the screenshot filter itself wrote is touched.
@@ -34,5 +34,8 @@ SnapshotWriter::Result SnapshotWriter::Keep(const QString &enginePath, const QSt
     // snapshot would be lost without a word.
     QDir().mkpath(folder);
     // Two snapshots in one second would share a name; the second must not replace the first.
-    return Save(screenshot, FreeSnapshotFileName(SnapshotFileName(folder, now, format)), format);
+    const QString file = FreeSnapshotFileName(SnapshotFileName(folder, now, format));
+    if (savedAs)
+        *savedAs = file;
+    return Save(screenshot, file, format);
 }

@@ -24,7 +24,9 @@ public:
                        const QString &format);
 
     // Keeps the screenshot the engine named in its output as a snapshot taken at now: in
-    // the snapshot folder (made if missing), under a name no earlier snapshot has.
+    // the snapshot folder (made if missing), under a name no earlier snapshot has; savedAs,
+    // when given, gets that file's path.
     static Result Keep(const QString &enginePath, const QString &appDataFolder,
-                       const QString &documentsFolder, const QDateTime &now, const QString &format);
+                       const QString &documentsFolder, const QDateTime &now, const QString &format,
+                       QString *savedAs = nullptr);
 };

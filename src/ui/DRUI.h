@@ -50,6 +50,8 @@ public:
     void OpenPaths(const QStringList &paths);
     void PauseSession();
     void ResumeSession();
+    // Marks the speed, deinterlacing and shape the session has in their menus.
+    void ShowViewing();
 
 public slots:
     void BDFileMenu(QAction *action);
@@ -104,6 +106,13 @@ private:
     void PlayFromControls();
     void StepForward();
     void StepBackward();
+    void StepForwardShort();
+    void StepBackwardShort();
+    void ToggleDeinterlace();
+    // The playlist's context menu and its Delete key.
+    void ShowPlaylistMenu(const QPoint &at);
+    void RemoveSelectedPlaylistRows();
+    void MovePlaylistRow(int by);
     void VolumeUp();
     void VolumeDown();
     void ResizeToHalfSize();
@@ -170,6 +179,9 @@ private:
     QMenu *toolsMenu = nullptr;
     QAction *snapshotAction = nullptr;
     QMenu *helpMenu = nullptr;
+    QMenu *speedSubmenu = nullptr;
+    QMenu *aspectSubmenu = nullptr;
+    QAction *deinterlaceAction = nullptr;
 
     // The controller outlives every rebuild of the widgets.
     PlayerController *controller = nullptr;

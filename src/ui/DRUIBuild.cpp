@@ -57,6 +57,14 @@ void DRUI::BuildWindow()
 
     playlistTable = WindowParts::BuildPlaylistTable(this);
     connect(playlistTable, &QTableWidget::cellDoubleClicked, this, &DRUI::PlayListItemDoubleClick);
+    playlistTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(playlistTable, &QWidget::customContextMenuRequested, this, &DRUI::ShowPlaylistMenu);
+    // Delete acts on the table's selection only while the table has the focus.
+    auto *removeRows = new QAction(playlistTable);
+    removeRows->setShortcut(QKeySequence::Delete);
+    removeRows->setShortcutContext(Qt::WidgetShortcut);
+    playlistTable->addAction(removeRows);
+    connect(removeRows, &QAction::triggered, this, &DRUI::RemoveSelectedPlaylistRows);
     auto *centralRow = new QHBoxLayout;
     centralRow->setContentsMargins(0, 0, 0, 0);
     centralRow->setSpacing(0);

@@ -5,6 +5,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
+#include "player/ViewingRules.h"
 #include "ui/CProcessUI.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -185,6 +186,39 @@ void DRUI::StepForward()
 void DRUI::StepBackward()
 {
     Request(Ask::Step{Ask::Seconds(-60)});
+}
+
+void DRUI::StepForwardShort()
+{
+    Request(Ask::Step{Ask::Seconds(10)});
+}
+
+void DRUI::StepBackwardShort()
+{
+    Request(Ask::Step{Ask::Seconds(-10)});
+}
+
+void DRUI::ToggleDeinterlace()
+{
+    Request(Ask::Deinterlace{deinterlaceAction->isChecked()});
+    ShowViewing();
+}
+
+void DRUI::ShowViewing()
+{
+    const PlaybackSession &session = controller->Session();
+    if (speedSubmenu) {
+        for (QAction *action : speedSubmenu->actions()) {
+            if (action->isCheckable())
+                action->setChecked(SameSpeed(action->data().toDouble(), session.Speed()));
+        }
+    }
+    if (aspectSubmenu) {
+        for (QAction *action : aspectSubmenu->actions())
+            action->setChecked(action->data().toInt() == int(session.Aspect()));
+    }
+    if (deinterlaceAction)
+        deinterlaceAction->setChecked(session.Deinterlaced());
 }
 
 void DRUI::VolumeUp()

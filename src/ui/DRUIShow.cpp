@@ -7,6 +7,7 @@
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
 #include "player/PlaylistRules.h"
+#include "player/ViewingRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
 #include "ui/TrackMenus.h"
@@ -37,8 +38,11 @@ void DRUI::ConnectController()
     connect(session, &PlaybackSession::pictureSizeChanged, this,
             [this](const QSize &size) { videoFrame->SetPictureSize(size); });
     connect(session, &PlaybackSession::screenshotWritten, this, [this](const QString &path) {
-        WindowDialogs::KeepSnapshot(this, path, snapshotFormat);
+        const QString saved = WindowDialogs::KeepSnapshot(this, path, snapshotFormat);
+        if (!saved.isEmpty())
+            controller->SnapshotKept(QFileInfo(saved).fileName());
     });
+    connect(session, &PlaybackSession::viewingChanged, this, &DRUI::ShowViewing);
 
     PlayerController *c = controller;
     connect(c, &PlayerController::launched, this, &DRUI::ShowLaunch);
@@ -244,10 +248,9 @@ void DRUI::FillDvdMenus()
 void DRUI::FillPlaylist()
 {
     const QVector<PLAY_LIST_INFO> &playlist = controller->Playlist();
-    // Rows are only ever added, or all removed.
-    if (playlistTable->rowCount() > playlist.size())
-        playlistTable->setRowCount(0);
-    for (qsizetype row = playlistTable->rowCount(); row < playlist.size(); ++row)
+    // Rows are added, removed and moved: the table is drawn anew from the list.
+    playlistTable->setRowCount(0);
+    for (qsizetype row = 0; row < playlist.size(); ++row)
         WindowParts::AppendPlaylistRow(playlistTable, playlist[row]);
     MarkPlayingRow(controller->Session().CurrentLaunch().path);
 }

@@ -27,6 +27,34 @@ QVariantMap MprisPlayerAdaptor::metadata() const
     return Property("Metadata").toMap();
 }
 
+double MprisPlayerAdaptor::rate() const
+{
+    return Property("Rate").toDouble();
+}
+
+double MprisPlayerAdaptor::minimumRate() const
+{
+    return Property("MinimumRate").toDouble();
+}
+
+double MprisPlayerAdaptor::maximumRate() const
+{
+    return Property("MaximumRate").toDouble();
+}
+
+void MprisPlayerAdaptor::setRate(double rate)
+{
+    if (std::isnan(rate) || rate < 0) {
+        return;
+    }
+    if (rate == 0.0) {
+        service->Controller().Handle(Ask::Pause{});
+    } else {
+        service->Controller().Handle(Ask::Speed{rate});
+    }
+    service->Refresh();
+}
+
 double MprisPlayerAdaptor::volume() const
 {
     return Property("Volume").toDouble();

@@ -17,8 +17,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(bool CanGoNext READ canGoNext)
     Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ canPlay)
@@ -29,9 +29,11 @@ public:
     explicit MprisPlayerAdaptor(MprisService *service);
 
     QString playbackStatus() const;
-    // The engine plays at its own pace only.
-    double rate() const { return 1.0; }
-    void setRate(double) {}
+    double rate() const;
+    // 0 pauses, as the desktop's protocol asks; other rates are held to the player's bounds.
+    void setRate(double rate);
+    double minimumRate() const;
+    double maximumRate() const;
     QVariantMap metadata() const;
     double volume() const;
     void setVolume(double volume);

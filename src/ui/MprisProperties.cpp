@@ -1,5 +1,7 @@
 #include "ui/MprisProperties.h"
 
+#include "player/ViewingRules.h"
+
 #include "platform/PathBytes.h"
 
 #include <QCryptographicHash>
@@ -58,9 +60,9 @@ QVariantMap MprisProperties::PlayerProperties(const PlaybackState &state)
         {QStringLiteral("PlaybackStatus"), StatusText(state.status)},
         {QStringLiteral("Metadata"), Metadata(state)},
         {QStringLiteral("Volume"), state.volumePercent / 100.0},
-        {QStringLiteral("Rate"), 1.0},
-        {QStringLiteral("MinimumRate"), 1.0},
-        {QStringLiteral("MaximumRate"), 1.0},
+        {QStringLiteral("Rate"), state.rate},
+        {QStringLiteral("MinimumRate"), MinimumSpeed},
+        {QStringLiteral("MaximumRate"), MaximumSpeed},
         {QStringLiteral("CanGoNext"), state.canGoNext},
         {QStringLiteral("CanGoPrevious"), state.canGoPrevious},
         {QStringLiteral("CanPlay"), hasSource},

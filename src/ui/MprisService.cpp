@@ -28,6 +28,7 @@ MprisService::MprisService(PlayerController &controller, QObject *parent)
     connect(session, &PlaybackSession::volumeChanged, this, &MprisService::Refresh);
     connect(session, &PlaybackSession::seeked, this, &MprisService::Refresh);
     connect(session, &PlaybackSession::positionAnswered, this, &MprisService::Refresh);
+    connect(session, &PlaybackSession::viewingChanged, this, &MprisService::Refresh);
 }
 
 MprisService::~MprisService()

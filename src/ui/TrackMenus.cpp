@@ -6,6 +6,7 @@
 #include "i18n/GetText.h"
 #include "i18n/StreamLabel.h"
 #include "player/PlaybackSession.h"
+#include "player/ViewingRules.h"
 
 #include <QFileInfo>
 
@@ -94,8 +95,7 @@ void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRay
     const QList<StreamCatalog::Chapter> found = streams.Chapters();
     for (int i = 0; i < found.size(); ++i) {
         const qint64 startSec = qint64(qBound(0.0, found[i].startSeconds, 4.0e6));
-        auto *entry =
-            new QAction(QStringLiteral("%1. ").arg(i + 1) + FormatTime(startSec), chapters);
+        auto *entry = new QAction(ChapterRowText(i + 1, found[i].name, startSec), chapters);
         entry->setData(i);
         chapters->addAction(entry);
     }

@@ -63,13 +63,15 @@ void WindowDialogs::OpenOrSay(QWidget *parent, const QUrl &url)
     }
 }
 
-void WindowDialogs::KeepSnapshot(QWidget *parent, const QString &screenshot, const QString &format)
+QString WindowDialogs::KeepSnapshot(QWidget *parent, const QString &screenshot,
+                                    const QString &format)
 {
+    QString savedAs;
     switch (SnapshotWriter::Keep(screenshot, AppFolders::AppDataFolder(),
                                  AppFolders::DocumentsFolder(), QDateTime::currentDateTime(),
-                                 format)) {
+                                 format, &savedAs)) {
     case SnapshotWriter::Result::Saved:
-        break;
+        return savedAs;
     case SnapshotWriter::Result::NotAccepted:
         // Not a screenshot of ours: a film's own metadata can print the same line.
         qWarning("ignored a screenshot line naming %s", qUtf8Printable(screenshot));
@@ -80,6 +82,7 @@ void WindowDialogs::KeepSnapshot(QWidget *parent, const QString &screenshot, con
         CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0107"));
         break;
     }
+    return QString();
 }
 
 void WindowDialogs::TellFailure(QWidget *parent, const PlaybackSession &session)

@@ -24,8 +24,9 @@ QString AskForSubtitleFile(QWidget *parent, const QString &folder);
 // guide would otherwise fail without a word.
 void OpenOrSay(QWidget *parent, const QUrl &url);
 // Keeps the engine's screenshot as a snapshot in the user's folder, in the format chosen
-// ("JPG", "PNG", "BMP"); a snapshot that cannot be saved gets a message.
-void KeepSnapshot(QWidget *parent, const QString &screenshot, const QString &format);
+// ("JPG", "PNG", "BMP"); a snapshot that cannot be saved gets a message. Returns the
+// snapshot's path, or nothing when it was not saved.
+QString KeepSnapshot(QWidget *parent, const QString &screenshot, const QString &format);
 // Says why the session failed: no engine to start, a source it could not play, or an
 // engine that died or stopped answering (whose place is kept).
 void TellFailure(QWidget *parent, const PlaybackSession &session);

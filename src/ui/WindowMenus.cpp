@@ -8,6 +8,8 @@
 #include "ui/TrackMenus.h"
 #include "ui/WindowStyle.h"
 
+#include "player/ViewingRules.h"
+
 #include <QAction>
 #include <QFontMetrics>
 #include <QMenu>
@@ -24,6 +26,27 @@ QMenu *NavigationSubmenu(QWidget *owner)
     menu->setAttribute(Qt::WA_TranslucentBackground);
     menu->setStyleSheet(WindowStyle::navigationSubmenu);
     return menu;
+}
+
+// An entry of a viewing submenu: it hands its request to the controller itself, and its key
+// works wherever the focus is in the window. The menus' own slots pass such entries by
+// (DirectEntry), so a click is not taken twice.
+QAction *AddDirect(DRUI &window, QMenu *menu, const QString &text, const char *shortcut,
+                   const PlayerRequest &request, bool checkable = false)
+{
+    QAction *action = menu->addAction(text);
+    action->setProperty(WindowMenus::DirectEntry, true);
+    action->setCheckable(checkable);
+    if (shortcut) {
+        action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+        window.addAction(action);
+    }
+    QObject::connect(action, &QAction::triggered, &window, [&window, request] {
+        window.Request(request);
+        // What the engine plays now decides the marks, whether or not the request acted.
+        window.ShowViewing();
+    });
+    return action;
 }
 
 } // namespace
@@ -55,6 +78,10 @@ MenuTable<DRUI> WindowMenus::Table(Menu menu)
         {"MainWnd/FullScreen", "FullScreen", "F", false, &DRUI::FullScreenBtn, ""},
         {"MainWnd/StartOver", "StartOver", nullptr, true, &DRUI::StartOver, ""},
         {"MainWnd/PlayNext", "PlayNext", nullptr, true, &DRUI::TogglePlayNext, ""},
+        {"MainWnd/ForwardShort", "ForwardShort", "Shift+Right", true, &DRUI::StepForwardShort, ""},
+        {"MainWnd/BackwardShort", "BackwardShort", "Shift+Left", true, &DRUI::StepBackwardShort,
+         ""},
+        {"MainWnd/Speed", "Speed", nullptr, true, nullptr, ""},
         // The first entry's keyword follows the session: "Pause" while playing, "Resume"
         // while paused.
         {nullptr, "Pause", nullptr, true, &DRUI::PauseSession, ""},
@@ -67,10 +94,14 @@ MenuTable<DRUI> WindowMenus::Table(Menu menu)
         {"MainWnd/Fit2Screen", "Fit2Screen", nullptr, true, &DRUI::FitToScreen, ""},
         {"MainWnd/VideoTrack", "VideoTrack", nullptr, true, nullptr, ""},
         {"MainWnd/SubtitleTrack", "SubtitleTrack", nullptr, true, nullptr, ""},
+        {"MainWnd/SubtitleDelay", "SubtitleDelay", nullptr, true, nullptr, ""},
+        {"MainWnd/Deinterlace", "Deinterlace", "D", true, &DRUI::ToggleDeinterlace, ""},
+        {"MainWnd/AspectRatio", "AspectRatio", nullptr, true, nullptr, ""},
     };
     static const MenuRow<DRUI> audio[] = {
         {"MainWnd/AudioTrack", "AudioTrack", nullptr, false, nullptr, ""},
         {"MainWnd/AudioChannel", "AudioChannel", nullptr, false, nullptr, ""},
+        {"MainWnd/AudioDelay", "AudioDelay", nullptr, true, nullptr, ""},
     };
     static const MenuRow<DRUI> tools[] = {
         {"MainWnd/PlayList", "PlayList", nullptr, true, &DRUI::TogglePlaylist, "..."},
@@ -166,6 +197,17 @@ QMenu *WindowMenus::BuildControls(DRUI &window)
     window.playNextAction = entries.value(QStringLiteral("PlayNext"));
     window.playNextAction->setCheckable(true);
     window.playNextAction->setChecked(window.preferences.PlayNext());
+    window.speedSubmenu = new QMenu(&window);
+    entries.value(QStringLiteral("Speed"))->setMenu(window.speedSubmenu);
+    for (double factor : SpeedSteps())
+        AddDirect(window, window.speedSubmenu, QStringLiteral("%1x").arg(factor), nullptr,
+                  Ask::Speed{factor}, true)
+            ->setData(factor);
+    window.speedSubmenu->addSeparator();
+    AddDirect(window, window.speedSubmenu, GetText("MainWnd/Faster"), "]", Ask::SpeedStep{1});
+    AddDirect(window, window.speedSubmenu, GetText("MainWnd/Slower"), "[", Ask::SpeedStep{-1});
+    AddDirect(window, window.speedSubmenu, GetText("MainWnd/NormalSpeed"), "Backspace",
+              Ask::Speed{NormalSpeed});
     // A menu that is not open takes no keys, so the entries with shortcuts are also added to
     // the window, where they act whatever widget inside it has the focus.
     window.addActions(menu->actions());
@@ -181,6 +223,31 @@ QMenu *WindowMenus::BuildVideo(DRUI &window)
     window.subtitleTrackSubmenu = new QMenu(&window);
     entries.value(QStringLiteral("VideoTrack"))->setMenu(tracks);
     entries.value(QStringLiteral("SubtitleTrack"))->setMenu(window.subtitleTrackSubmenu);
+    QMenu *subtitleDelay = new QMenu(&window);
+    entries.value(QStringLiteral("SubtitleDelay"))->setMenu(subtitleDelay);
+    AddDirect(window, subtitleDelay, GetText("MainWnd/DelayLater"), "X",
+              Ask::SubtitleDelayStep{Ask::Milliseconds(DelayStepMs)});
+    AddDirect(window, subtitleDelay, GetText("MainWnd/DelayEarlier"), "Z",
+              Ask::SubtitleDelayStep{Ask::Milliseconds(-DelayStepMs)});
+    AddDirect(window, subtitleDelay, GetText("MainWnd/DelayReset"), nullptr,
+              Ask::SubtitleDelay{Ask::Milliseconds(0)});
+    window.deinterlaceAction = entries.value(QStringLiteral("Deinterlace"));
+    window.deinterlaceAction->setCheckable(true);
+    window.addAction(window.deinterlaceAction);
+    window.aspectSubmenu = new QMenu(&window);
+    entries.value(QStringLiteral("AspectRatio"))->setMenu(window.aspectSubmenu);
+    static const std::pair<AspectChoice, const char *> shapes[] = {
+        {AspectChoice::FourThree, "4:3"},
+        {AspectChoice::SixteenNine, "16:9"},
+        {AspectChoice::Scope, "2.35:1"},
+    };
+    AddDirect(window, window.aspectSubmenu, GetText("MainWnd/AspectAuto"), nullptr,
+              Ask::Aspect{AspectChoice::Auto}, true)
+        ->setData(int(AspectChoice::Auto));
+    for (const auto &[shape, name] : shapes)
+        AddDirect(window, window.aspectSubmenu, QString::fromLatin1(name), nullptr,
+                  Ask::Aspect{shape}, true)
+            ->setData(int(shape));
 
     auto *videoOff = new QAction(TrackMenus::DisableText(), tracks);
     videoOff->setData(0);
@@ -210,6 +277,14 @@ QMenu *WindowMenus::BuildAudio(DRUI &window)
         channels->addAction(action);
     }
     TrackMenus::ResetToFirst(channels);
+    QMenu *audioDelay = new QMenu(&window);
+    entries.value(QStringLiteral("AudioDelay"))->setMenu(audioDelay);
+    AddDirect(window, audioDelay, GetText("MainWnd/DelayLater"), "+",
+              Ask::AudioDelayStep{Ask::Milliseconds(DelayStepMs)});
+    AddDirect(window, audioDelay, GetText("MainWnd/DelayEarlier"), "-",
+              Ask::AudioDelayStep{Ask::Milliseconds(-DelayStepMs)});
+    AddDirect(window, audioDelay, GetText("MainWnd/DelayReset"), nullptr,
+              Ask::AudioDelay{Ask::Milliseconds(0)});
     QObject::connect(menu, &QMenu::triggered, &window, &DRUI::BDAudioMenu);
     return menu;
 }

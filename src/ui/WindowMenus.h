@@ -33,6 +33,9 @@ public:
     // Deletes every menu built so far, with the submenus that belong to the window.
     static void DeleteAll(DRUI &window);
 
+    // The property that marks an entry which hands its request on by itself.
+    static constexpr const char *DirectEntry = "orvelDirectEntry";
+
     // Runs the entry of a table-made menu whose keyword is the action's data.
     static void Dispatch(DRUI &window, Menu menu, const QAction *action);
 

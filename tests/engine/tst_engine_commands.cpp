@@ -14,6 +14,10 @@ const QStringList FixedOptions{"-demuxer",
                                "-identify",
                                "-wid",
                                "81788929",
+                               "-osdlevel",
+                               "0",
+                               "-subfont-osd-scale",
+                               "3",
                                "-vo",
                                "xv,x11,",
                                "-zoom",
@@ -22,9 +26,9 @@ const QStringList FixedOptions{"-demuxer",
                                "-lavdopts",
                                "threads=4",
                                "-vf",
-                               "screenshot=./",
+                               "screenshot=./,yadif",
                                "-af",
-                               "channels=6,volume=5.1:1"};
+                               "scaletempo,channels=6,volume=5.1:1"};
 
 } // namespace
 
@@ -72,6 +76,27 @@ void EngineCommandsTest::formatsSlaveCommands_data()
     QTest::newRow("left") << SlaveCommand::Balance(-1) << QByteArray("pausing_keep balance -1 1\n");
     QTest::newRow("both") << SlaveCommand::Balance(0) << QByteArray("pausing_keep balance 0 1\n");
     QTest::newRow("right") << SlaveCommand::Balance(1) << QByteArray("pausing_keep balance 1 1\n");
+    QTest::newRow("speed") << SlaveCommand::SpeedKeepPause(1.25)
+                           << QByteArray("pausing_keep speed_set 1.250\n");
+    QTest::newRow("audio delay") << SlaveCommand::AudioDelayKeepPause(-0.3)
+                                 << QByteArray("pausing_keep set_property audio_delay -0.300\n");
+    QTest::newRow("subtitle delay") << SlaveCommand::SubtitleDelayKeepPause(0.1)
+                                    << QByteArray("pausing_keep set_property sub_delay 0.100\n");
+    QTest::newRow("deinterlace on") << SlaveCommand::DeinterlaceKeepPause(true)
+                                    << QByteArray("pausing_keep set_property deinterlace 1\n");
+    QTest::newRow("deinterlace off") << SlaveCommand::DeinterlaceKeepPause(false)
+                                     << QByteArray("pausing_keep set_property deinterlace 0\n");
+    QTest::newRow("aspect") << SlaveCommand::AspectKeepPause(16.0 / 9.0)
+                            << QByteArray("pausing_keep switch_ratio 1.7778\n");
+    QTest::newRow("on-screen text")
+        << SlaveCommand::OnScreenTextKeepPause(QStringLiteral("00:10:00 / 01:42:07"), 2000)
+        << QByteArray("pausing_keep osd_show_text \"00:10:00 / 01:42:07\" 2000 0\n");
+    // A file name can hold anything: it must neither end the quotes nor the command.
+    QTest::newRow("on-screen text quoted")
+        << SlaveCommand::OnScreenTextKeepPause(QStringLiteral("a \"b\" \\c\nq\r\u00e9"), 1000)
+        << QByteArray("pausing_keep osd_show_text \"a \\\"b\\\" \\\\c q \xc3\xa9\" 1000 0\n");
+    QTest::newRow("ask property") << SlaveCommand::AskProperty("speed")
+                                  << QByteArray("pausing_keep get_property speed\n");
 }
 
 void EngineCommandsTest::formatsSlaveCommands()

@@ -24,6 +24,8 @@ private slots:
     void parsesClockText();
     void takesDurationTextFromOutput_data();
     void takesDurationTextFromOutput();
+    void takesFieldOrderFromOutput_data();
+    void takesFieldOrderFromOutput();
     void probesARealFileThroughTheShippedTool();
     void missingToolGivesNoDuration();
     void probesOnlyRegularFiles_data();
@@ -127,6 +129,44 @@ void DurationProbeTest::takesDurationTextFromOutput()
     QFETCH(QString, name);
     QFETCH(QString, text);
     QCOMPARE(DurationTextFromProbeOutput(output, name), text);
+}
+
+void DurationProbeTest::takesFieldOrderFromOutput_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("order");
+
+    QTest::newRow("top first") << QByteArray("  Stream #0:0: Video: mpeg2video (Main), "
+                                             "yuv420p(tv, top first), 720x576 [SAR 1:1 DAR 5:4]")
+                               << "top first";
+    QTest::newRow("bottom first, with colours")
+        << QByteArray("  Stream #0:0[0x1011]: Video: h264 (High) (HDMV / 0x564D4448), "
+                      "yuv420p(tv, bt709, bottom first), 1920x1080")
+        << "bottom first";
+    QTest::newRow("swapped") << QByteArray("  Stream #0:0: Video: mpeg2video, "
+                                           "yuv420p(tv, top coded first (swapped)), 720x480")
+                             << "top coded first (swapped)";
+    QTest::newRow("progressive")
+        << QByteArray("  Stream #0:0: Video: h264 (High), yuv420p(progressive), 1920x1080")
+        << "progressive";
+    QTest::newRow("none named") << QByteArray("  Stream #0:0: Video: mpeg4, yuv420p, 320x240")
+                                << QString();
+    // Only the video line counts: a title or an audio line saying the words does not.
+    QTest::newRow("words in a title")
+        << QByteArray("    title           : (top first)\n"
+                      "  Stream #0:0: Video: mpeg4, yuv420p, 320x240\n")
+        << QString();
+    QTest::newRow("first video stream's")
+        << QByteArray("  Stream #0:0: Video: mpeg2video, yuv420p(tv, top first), 720x576\n"
+                      "  Stream #0:1: Video: mjpeg, yuvj420p(pc, progressive), 90x90\n")
+        << "top first";
+    QTest::newRow("no output") << QByteArray() << QString();
+}
+
+void DurationProbeTest::takesFieldOrderFromOutput()
+{
+    QFETCH(QByteArray, output);
+    QTEST(FieldOrderFromProbeOutput(output), "order");
 }
 
 void DurationProbeTest::probesARealFileThroughTheShippedTool()

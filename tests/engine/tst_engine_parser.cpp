@@ -57,6 +57,8 @@ private slots:
     void readsWhatStreamAndSubtitleLinesSay();
     void readsChapterStarts_data();
     void readsChapterStarts();
+    void readsPropertyAnswers_data();
+    void readsPropertyAnswers();
     void keepsPartialLastLineForNextRead();
     void sameEventsWhateverTheReadBoundaries();
     void finishParsesUnterminatedLine();
@@ -380,6 +382,47 @@ void EngineParserTest::readsChapterStarts()
     QCOMPARE(event->number, number);
     QCOMPARE(event->valueValid, valid);
     QCOMPARE(event->value, seconds);
+}
+
+void EngineParserTest::readsPropertyAnswers_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("speed") << QByteArray("ANS_speed=1.500000") << int(Kind::PropertyAnswer)
+                           << "speed"
+                           << "1.500000";
+    QTest::newRow("audio delay") << QByteArray("ANS_audio_delay=-0.200000")
+                                 << int(Kind::PropertyAnswer) << "audio_delay"
+                                 << "-0.200000";
+    QTest::newRow("deinterlace") << QByteArray("ANS_deinterlace=yes") << int(Kind::PropertyAnswer)
+                                 << "deinterlace"
+                                 << "yes";
+    QTest::newRow("empty value") << QByteArray("ANS_sub_delay=") << int(Kind::PropertyAnswer)
+                                 << "sub_delay" << QString();
+    // The answers the session acts on keep their own kinds.
+    QTest::newRow("subtitle file keeps its kind")
+        << QByteArray("ANS_sub_file=0") << int(Kind::SubtitleFileAnswer) << QString() << QString();
+    QTest::newRow("error keeps its kind") << QByteArray("ANS_ERROR=PROPERTY_UNAVAILABLE")
+                                          << int(Kind::ErrorAnswer) << QString() << QString();
+    QTest::newRow("title position keeps its kind")
+        << QByteArray("ANS_stream_time_pos=12.5") << int(Kind::TitlePositionAnswer) << QString()
+        << QString();
+}
+
+void EngineParserTest::readsPropertyAnswers()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, kind);
+    const std::optional<EngineEvent> event = EngineOutputParser::ParseLine(line);
+    QVERIFY(event.has_value());
+    QCOMPARE(int(event->kind), kind);
+    if (event->kind == Kind::PropertyAnswer) {
+        QTEST(event->title, "name");
+        QTEST(event->answerText, "value");
+    }
 }
 
 void EngineParserTest::keepsPartialLastLineForNextRead()

@@ -138,6 +138,47 @@ private slots:
         QCOMPARE(outcome.items[0].clipName, QStringLiteral("00007.M2TS"));
     }
 
+    // The last item's first video stream says whether the title is interlaced; audio and
+    // subtitles around it do not move it, and a title without video has none.
+    void videoFormatOfTheLastItem_data()
+    {
+        QTest::addColumn<QVector<quint8>>("firstItem");  // formats of its video streams
+        QTest::addColumn<QVector<quint8>>("secondItem"); // empty: a title of one item
+        QTest::addColumn<int>("format");
+        QTest::newRow("1080i") << QVector<quint8>{4} << QVector<quint8>{} << 4;
+        QTest::newRow("1080p") << QVector<quint8>{6} << QVector<quint8>{} << 6;
+        QTest::newRow("576i") << QVector<quint8>{2} << QVector<quint8>{} << 2;
+        QTest::newRow("the first of two streams")
+            << QVector<quint8>{4, 6} << QVector<quint8>{} << 4;
+        QTest::newRow("the last item's") << QVector<quint8>{6} << QVector<quint8>{4} << 4;
+        QTest::newRow("no video") << QVector<quint8>{} << QVector<quint8>{} << 0;
+        QTest::newRow("no video in the last item") << QVector<quint8>{4} << QVector<quint8>{0} << 0;
+    }
+    void videoFormatOfTheLastItem()
+    {
+        QFETCH(QVector<quint8>, firstItem);
+        QFETCH(QVector<quint8>, secondItem);
+        MplsWriter writer;
+        const auto item = [](const QByteArray &clip, const QVector<quint8> &formats) {
+            MplsWriter::Item made = MakeItem(clip, 0, 60);
+            made.video.clear();
+            for (quint8 format : formats) {
+                if (format != 0)
+                    made.video << MplsWriter::Video(0x1B, format);
+            }
+            made.audio = {MplsWriter::Audio(0x81, "eng")};
+            made.subtitles = {MplsWriter::GraphicsSubtitle("eng")};
+            return made;
+        };
+        writer.items = {item("00001", firstItem)};
+        if (!secondItem.isEmpty())
+            writer.items << item("00002", secondItem);
+        const Outcome outcome = Read(writer);
+        QCOMPARE(outcome.code, int(MplsReader::Ok));
+        QCOMPARE(outcome.audio.size(), 1);
+        QTEST(reader.VideoFormat(), "format");
+    }
+
     void itemsFollowOneAnother()
     {
         MplsWriter writer;

@@ -49,6 +49,8 @@ private slots:
     void changedFileStartsOver_data();
     void changedFileStartsOver();
     void dropsTheOldestBeyondTheCap();
+    void delaysAreKeptAndOlderEntriesLoad_data();
+    void delaysAreKeptAndOlderEntriesLoad();
     void ignoresUnusableFiles_data();
     void ignoresUnusableFiles();
     void reportsAFailedWrite();
@@ -229,6 +231,62 @@ void ResumeTest::dropsTheOldestBeyondTheCap()
     QCOMPARE(again.Find(ResumeKey::ForDvd("/d/3", 1))->position, qint64(103));
     QCOMPARE(again.Find(ResumeKey::ForDvd("/d/500", 1))->position, qint64(600));
     QVERIFY(QFileInfo(storePath).size() < ResumeStore::MaxFileBytes);
+}
+
+void ResumeTest::delaysAreKeptAndOlderEntriesLoad_data()
+{
+    QTest::addColumn<QString>("edit"); // what is done to the stored entry's delay fields
+    QTest::addColumn<bool>("loads");
+    QTest::addColumn<int>("audioDelay");
+    QTest::addColumn<int>("subtitleDelay");
+
+    QTest::newRow("as written") << "" << true << -300 << 1200;
+    QTest::newRow("an entry from before the delays") << "drop" << true << 0 << 0;
+    QTest::newRow("a delay that is no number") << "text" << false << 0 << 0;
+    QTest::newRow("a delay beyond a minute") << "huge" << false << 0 << 0;
+    QTest::newRow("a delay with a fraction") << "fraction" << false << 0 << 0;
+}
+
+void ResumeTest::delaysAreKeptAndOlderEntriesLoad()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, loads);
+    ResumePoint point = PointAt(700, 5);
+    point.audioDelayMs = -300;
+    point.subtitleDelayMs = 1200;
+    {
+        ResumeStore store(storePath);
+        QVERIFY(store.Remember(ResumeKey::ForDvd("/media/DVD", 1), point));
+    }
+    QFile file(storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    const QRegularExpression audioField(QStringLiteral(R"("audioDelayMs": *-?\d+)"));
+    const QRegularExpression subtitleField(QStringLiteral(R"("subtitleDelayMs": *-?\d+,?)"));
+    QString changed = QString::fromUtf8(text);
+    QVERIFY(changed.contains(audioField) && changed.contains(subtitleField));
+    if (edit == "drop")
+        changed.replace(subtitleField, QString()).replace(audioField, "\"unrelated\": 1");
+    else if (edit == "text")
+        changed.replace(audioField, "\"audioDelayMs\": \"-300\"");
+    else if (edit == "huge")
+        changed.replace(audioField, "\"audioDelayMs\": 600000");
+    else if (edit == "fraction")
+        changed.replace(audioField, "\"audioDelayMs\": 0.5");
+    QVERIFY(WriteFile(storePath, changed.toUtf8()));
+
+    if (!loads)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^resume store .*"));
+    ResumeStore again(storePath);
+    again.Load();
+    const std::optional<ResumePoint> found = again.Find(ResumeKey::ForDvd("/media/DVD", 1));
+    QCOMPARE(found.has_value(), loads);
+    if (loads) {
+        QCOMPARE(found->position, qint64(700));
+        QTEST(found->audioDelayMs, "audioDelay");
+        QTEST(found->subtitleDelayMs, "subtitleDelay");
+    }
 }
 
 void ResumeTest::ignoresUnusableFiles_data()

@@ -94,6 +94,9 @@ public:
         return w.titleSubmenu;
     }
     QMenu *ChapterSubmenu() const { return w.chapterSubmenu; }
+    QMenu *SpeedMenu() const { return w.speedSubmenu; }
+    QMenu *AspectMenu() const { return w.aspectSubmenu; }
+    QAction *DeinterlaceEntry() const { return w.deinterlaceAction; }
     QLabel *DiscName() const { return w.disc.name; }
     QLabel *DiscArt() const { return w.disc.art; }
     QLabel *DiscProtectionLine() const { return w.disc.protection; }

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QLabel>
 #include <QStandardPaths>
 #include <QtTest>
@@ -137,6 +139,44 @@ void MprisTest::clientDrivesARealSession()
 
         Playerctl({"volume", "0.3"});
         QCOMPARE(ui.Volume()->value(), 30);
+
+        // The rate, as a desktop's speed control sets it: the engine plays at it, and the
+        // bounds the player keeps are told.
+        const auto call = [&client](const QString &method, const QVariantList &arguments) {
+            QDBusMessage message = QDBusMessage::createMethodCall(
+                "org.mpris.MediaPlayer2.orvel_bluray_player", "/org/mpris/MediaPlayer2",
+                "org.freedesktop.DBus.Properties", method);
+            message.setArguments(arguments);
+            QDBusPendingCall pending = client.asyncCall(message);
+            if (!QTest::qWaitFor([&pending] { return pending.isFinished(); }, 5000))
+                qWarning("no answer over the bus for %s", qPrintable(method));
+            return pending.reply();
+        };
+        const auto rateProperty = [&call](const char *name) {
+            const QDBusMessage reply = call("Get", {"org.mpris.MediaPlayer2.Player", name});
+            return reply.arguments().value(0).value<QDBusVariant>().variant().toDouble();
+        };
+        QCOMPARE(rateProperty("Rate"), 1.0);
+        QCOMPARE(rateProperty("MinimumRate"), 0.5);
+        QCOMPARE(rateProperty("MaximumRate"), 2.0);
+        QCOMPARE(call("Set", {"org.mpris.MediaPlayer2.Player", "Rate",
+                              QVariant::fromValue(QDBusVariant(1.5))})
+                     .type(),
+                 QDBusMessage::ReplyMessage);
+        QCOMPARE(rateProperty("Rate"), 1.5);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !listener.changes.isEmpty() && listener.changes.last().value("Rate") == 1.5, 5000);
+        QString engineSpeed;
+        connect(&ui.Session(), &PlaybackSession::propertyAnswered,
+                [&engineSpeed](const QString &name, const QString &value) {
+                    if (name == "speed")
+                        engineSpeed = value;
+                });
+        ui.Session().AskEngine("speed");
+        QTRY_COMPARE_WITH_TIMEOUT(engineSpeed, QStringLiteral("1.500000"), 5000);
+        call("Set",
+             {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(1.0))});
+        QCOMPARE(rateProperty("Rate"), 1.0);
 
         listener.changes.clear();
         Playerctl({"next"});

@@ -392,11 +392,16 @@ void SessionFakeEngineTest::pausedSessionStaysPausedThroughMuteAndTrackSwitch()
     QTest::mouseClick(mute, Qt::LeftButton);
     QTest::mouseClick(mute, Qt::LeftButton);
     emit ui.AudioMenu()->triggered(ui.AudioTracks()->actions().at(2));
-    QTRY_VERIFY(fake.Commands().size() >= before + 4);
-    // Every command keeps the engine paused, and the track switch brings the level back.
-    QCOMPARE(fake.Commands().mid(before, 4),
-             QStringList({"pausing_keep volume 0 100", "pausing_keep volume 50 100",
-                          "pausing_keep switch_audio 1", "pausing_keep volume 50 100"}));
+    QTRY_VERIFY(fake.Commands().size() >= before + 6);
+    // Every command keeps the engine paused, the level is said over the picture each time,
+    // and the track switch brings the level back.
+    QStringList sent = fake.Commands().mid(before, 6);
+    const QStringList said = sent.filter(QRegularExpression("^pausing_keep osd_show_text "));
+    QCOMPARE(said, QStringList({"pausing_keep osd_show_text \"Volume: 0%\" 2000 0",
+                                "pausing_keep osd_show_text \"Volume: 50%\" 2000 0"}));
+    sent.removeIf([](const QString &command) { return command.contains("osd_show_text"); });
+    QCOMPARE(sent, QStringList({"pausing_keep volume 0 100", "pausing_keep volume 50 100",
+                                "pausing_keep switch_audio 1", "pausing_keep volume 50 100"}));
     QVERIFY(!ui.IsPlaying());
 }
 

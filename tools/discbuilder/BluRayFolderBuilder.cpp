@@ -185,7 +185,7 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
         item.clip = entry.clip;
         item.inTicks = timing.InTicks() + quint32(entry.trimStartMs) * TicksPerMs;
         item.outTicks = timing.OutTicks() - quint32(entry.trimEndMs) * TicksPerMs;
-        item.video = {MplsWriter::Stream{H264, QByteArray()}};
+        item.video = {MplsWriter::Video(H264, playlist.videoFormat)};
         if (clip) {
             item.video = {
                 MplsWriter::Stream{clip->videoCodingType, QByteArray(), clip->videoFormatRate}};

@@ -71,6 +71,9 @@ public:
         QByteArray version = "0200";
         QString source;   // the playlist a copy copies
         QByteArray bytes; // Raw
+        // The video format the playlist gives its video stream (4 1080i, 6 1080p, ...); the
+        // clip itself is coded the same whatever it says.
+        quint8 videoFormat = 6;
     };
 
     struct Metadata

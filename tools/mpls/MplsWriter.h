@@ -54,6 +54,10 @@ public:
     bool WriteTo(const QString &path) const;
 
     static Stream Video() { return {0x1B, QByteArray()}; }
+    static Stream Video(quint8 codingType, quint8 format)
+    {
+        return {codingType, QByteArray(), format};
+    }
     static Stream Audio(quint8 codingType, const QByteArray &language)
     {
         return {codingType, language};
