@@ -1,5 +1,6 @@
 // Life cycle of the main window: construction, (re)building, closing, and the Help menu.
 #include "ui/DRUI.h"
+#include "ui/WindowParts.h"
 
 #include "i18n/CHelpMenu.h"
 #include "i18n/CLanguageManager.h"
@@ -81,20 +82,7 @@ void DRUI::InitMainWindow()
         centralWidget()->setLayout(centralBox);
     }
     centralBox->addLayout(contentStack);
-    OnScreenTexts texts;
-    texts.position = GetText("MainWnd/OsdPosition");
-    texts.volume = GetText("MainWnd/OsdVolume");
-    texts.speed = GetText("MainWnd/OsdSpeed");
-    texts.audioDelay = GetText("MainWnd/OsdAudioDelay");
-    texts.subtitleDelay = GetText("MainWnd/OsdSubtitleDelay");
-    texts.snapshot = GetText("MainWnd/OsdSnapshot");
-    texts.chapter = GetText("MainWnd/OsdChapter");
-    texts.title = GetText("MainWnd/OsdTitle");
-    texts.deinterlaceOn = GetText("MainWnd/OsdDeinterlaceOn");
-    texts.deinterlaceOff = GetText("MainWnd/OsdDeinterlaceOff");
-    texts.aspect = GetText("MainWnd/OsdAspect");
-    texts.aspectAuto = GetText("MainWnd/AspectAuto");
-    controller->SetOnScreenTexts(texts);
+    controller->SetOnScreenTexts(WindowParts::OnScreenTextsOfLanguage());
     ShowViewing();
     // A new window starts with an empty playlist.
     controller->ClearPlaylist();

@@ -109,10 +109,6 @@ private:
     void StepForwardShort();
     void StepBackwardShort();
     void ToggleDeinterlace();
-    // The playlist's context menu and its Delete key.
-    void ShowPlaylistMenu(const QPoint &at);
-    void RemoveSelectedPlaylistRows();
-    void MovePlaylistRow(int by);
     void VolumeUp();
     void VolumeDown();
     void ResizeToHalfSize();

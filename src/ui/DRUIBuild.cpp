@@ -1,6 +1,8 @@
 // The widget tree of the main window and its menus.
 #include "i18n/GetText.h"
 #include "ui/DRUI.h"
+
+#include "ui/PlaylistPanel.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -57,14 +59,7 @@ void DRUI::BuildWindow()
 
     playlistTable = WindowParts::BuildPlaylistTable(this);
     connect(playlistTable, &QTableWidget::cellDoubleClicked, this, &DRUI::PlayListItemDoubleClick);
-    playlistTable->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(playlistTable, &QWidget::customContextMenuRequested, this, &DRUI::ShowPlaylistMenu);
-    // Delete acts on the table's selection only while the table has the focus.
-    auto *removeRows = new QAction(playlistTable);
-    removeRows->setShortcut(QKeySequence::Delete);
-    removeRows->setShortcutContext(Qt::WidgetShortcut);
-    playlistTable->addAction(removeRows);
-    connect(removeRows, &QAction::triggered, this, &DRUI::RemoveSelectedPlaylistRows);
+    PlaylistPanel::Attach(playlistTable, controller);
     auto *centralRow = new QHBoxLayout;
     centralRow->setContentsMargins(0, 0, 0, 0);
     centralRow->setSpacing(0);

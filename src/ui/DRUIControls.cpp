@@ -1,11 +1,11 @@
 // Transport controls, keyboard, the Video, Audio and Tools menus.
 #include "ui/DRUI.h"
+#include "ui/TrackMenus.h"
 
 #include "engine/FormatTime.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
-#include "player/ViewingRules.h"
 #include "ui/CProcessUI.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
@@ -206,19 +206,7 @@ void DRUI::ToggleDeinterlace()
 
 void DRUI::ShowViewing()
 {
-    const PlaybackSession &session = controller->Session();
-    if (speedSubmenu) {
-        for (QAction *action : speedSubmenu->actions()) {
-            if (action->isCheckable())
-                action->setChecked(SameSpeed(action->data().toDouble(), session.Speed()));
-        }
-    }
-    if (aspectSubmenu) {
-        for (QAction *action : aspectSubmenu->actions())
-            action->setChecked(action->data().toInt() == int(session.Aspect()));
-    }
-    if (deinterlaceAction)
-        deinterlaceAction->setChecked(session.Deinterlaced());
+    TrackMenus::ShowViewing(controller->Session(), speedSubmenu, aspectSubmenu, deinterlaceAction);
 }
 
 void DRUI::VolumeUp()

@@ -13,7 +13,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -105,51 +104,6 @@ void DRUI::PlayListItemDoubleClick(int row, int column)
     if (QTableWidgetItem *cell = playlistTable->item(row, column))
         Request(Ask::Open{{cell->data(Qt::UserRole).value<PLAY_LIST_INFO>().path},
                           Ask::From::Playlist});
-}
-
-void DRUI::ShowPlaylistMenu(const QPoint &at)
-{
-    const int row = playlistTable->rowAt(at.y());
-    QMenu menu(this);
-    QAction *remove = menu.addAction(GetText("MainWnd/PlaylistRemove"));
-    remove->setShortcut(QKeySequence::Delete);
-    QAction *up = menu.addAction(GetText("MainWnd/PlaylistMoveUp"));
-    QAction *down = menu.addAction(GetText("MainWnd/PlaylistMoveDown"));
-    menu.addSeparator();
-    QAction *clear = menu.addAction(GetText("MainWnd/PlaylistClear"));
-    const bool onRow = row >= 0;
-    remove->setEnabled(!playlistTable->selectionModel()->selectedRows().isEmpty() || onRow);
-    up->setEnabled(onRow && row > 0);
-    down->setEnabled(onRow && row + 1 < playlistTable->rowCount());
-    clear->setEnabled(playlistTable->rowCount() > 0);
-    if (onRow && !playlistTable->selectionModel()->isRowSelected(row, QModelIndex()))
-        playlistTable->selectRow(row);
-    const QAction *chosen = menu.exec(playlistTable->viewport()->mapToGlobal(at));
-    if (chosen == remove)
-        RemoveSelectedPlaylistRows();
-    else if (chosen == up)
-        MovePlaylistRow(-1);
-    else if (chosen == down)
-        MovePlaylistRow(1);
-    else if (chosen == clear)
-        Request(Ask::ClearPlaylist{});
-}
-
-void DRUI::RemoveSelectedPlaylistRows()
-{
-    QList<int> rows;
-    for (const QModelIndex &index : playlistTable->selectionModel()->selectedRows())
-        rows << index.row();
-    Request(Ask::RemoveFromPlaylist{rows});
-}
-
-void DRUI::MovePlaylistRow(int by)
-{
-    const int row = playlistTable->currentRow();
-    if (row < 0 || !Request(Ask::MoveInPlaylist{row, by}))
-        return;
-    const int target = qBound(0, row + by, playlistTable->rowCount() - 1);
-    playlistTable->selectRow(target);
 }
 
 void DRUI::ClearRecentFiles()

@@ -56,6 +56,23 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
     }
 }
 
+void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *aspectSubmenu,
+                 QAction *deinterlaceAction)
+{
+    if (speedSubmenu) {
+        for (QAction *action : speedSubmenu->actions()) {
+            if (action->isCheckable())
+                action->setChecked(SameSpeed(action->data().toDouble(), session.Speed()));
+        }
+    }
+    if (aspectSubmenu) {
+        for (QAction *action : aspectSubmenu->actions())
+            action->setChecked(action->data().toInt() == int(session.Aspect()));
+    }
+    if (deinterlaceAction)
+        deinterlaceAction->setChecked(session.Deinterlaced());
+}
+
 } // namespace TrackMenus
 
 namespace {

@@ -34,4 +34,9 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked);
 void ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
                         const QString &locale, QMenu *audio, QMenu *subtitles, QMenu *chapters);
 
+// Marks the speed, the picture's shape and the deinterlacing the session has in their menus
+// (any of them may not exist yet).
+void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *aspectSubmenu,
+                 QAction *deinterlaceAction);
+
 } // namespace TrackMenus

@@ -335,4 +335,22 @@ void ShowProtection(QLabel *line, const DiscProtectionInfo &info)
     line->setVisible(key != nullptr);
 }
 
+OnScreenTexts OnScreenTextsOfLanguage()
+{
+    OnScreenTexts texts;
+    texts.position = GetText("MainWnd/OsdPosition");
+    texts.volume = GetText("MainWnd/OsdVolume");
+    texts.speed = GetText("MainWnd/OsdSpeed");
+    texts.audioDelay = GetText("MainWnd/OsdAudioDelay");
+    texts.subtitleDelay = GetText("MainWnd/OsdSubtitleDelay");
+    texts.snapshot = GetText("MainWnd/OsdSnapshot");
+    texts.chapter = GetText("MainWnd/OsdChapter");
+    texts.title = GetText("MainWnd/OsdTitle");
+    texts.deinterlaceOn = GetText("MainWnd/OsdDeinterlaceOn");
+    texts.deinterlaceOff = GetText("MainWnd/OsdDeinterlaceOff");
+    texts.aspect = GetText("MainWnd/OsdAspect");
+    texts.aspectAuto = GetText("MainWnd/AspectAuto");
+    return texts;
+}
+
 } // namespace WindowParts

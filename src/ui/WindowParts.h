@@ -1,6 +1,7 @@
 #pragma once
 
 #include "disc/DiscProtection.h"
+#include "player/PlayerController.h"
 
 #include "player/PlayListInfo.h"
 
@@ -90,5 +91,8 @@ void ResizeWithinScreen(QWidget *window, QSize size);
 
 // A protected disc's line on the disc page: whether it plays here; hidden for other discs.
 void ShowProtection(QLabel *line, const DiscProtectionInfo &info);
+
+// The texts said over the picture, in the interface language.
+OnScreenTexts OnScreenTextsOfLanguage();
 
 } // namespace WindowParts

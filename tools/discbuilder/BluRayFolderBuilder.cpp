@@ -185,10 +185,14 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
         item.clip = entry.clip;
         item.inTicks = timing.InTicks() + quint32(entry.trimStartMs) * TicksPerMs;
         item.outTicks = timing.OutTicks() - quint32(entry.trimEndMs) * TicksPerMs;
-        item.video = {MplsWriter::Video(H264, playlist.videoFormat)};
+        const quint8 format = playlist.videoFormat ? playlist.videoFormat : 6;
+        item.video = {MplsWriter::Video(H264, format)};
         if (clip) {
-            item.video = {
-                MplsWriter::Stream{clip->videoCodingType, QByteArray(), clip->videoFormatRate}};
+            const quint8 formatRate =
+                playlist.videoFormat
+                    ? quint8(playlist.videoFormat << 4 | (clip->videoFormatRate & 0x0F))
+                    : clip->videoFormatRate;
+            item.video = {MplsWriter::Stream{clip->videoCodingType, QByteArray(), formatRate}};
             for (const QByteArray &language : clip->audioLanguages)
                 item.audio << MplsWriter::Audio(Ac3, language);
             for (const QByteArray &language : clip->subtitleLanguages)

@@ -72,8 +72,8 @@ public:
         QString source;   // the playlist a copy copies
         QByteArray bytes; // Raw
         // The video format the playlist gives its video stream (4 1080i, 6 1080p, ...); the
-        // clip itself is coded the same whatever it says.
-        quint8 videoFormat = 6;
+        // clip itself is coded the same whatever it says. 0: the clip's own (videoFormatRate).
+        quint8 videoFormat = 0;
     };
 
     struct Metadata

@@ -54,9 +54,10 @@ public:
     bool WriteTo(const QString &path) const;
 
     static Stream Video() { return {0x1B, QByteArray()}; }
+    // format: 4 1080i, 6 1080p, ... at 23.976 frames per second.
     static Stream Video(quint8 codingType, quint8 format)
     {
-        return {codingType, QByteArray(), format};
+        return {codingType, QByteArray(), quint8(format << 4 | 0x01)};
     }
     static Stream Audio(quint8 codingType, const QByteArray &language)
     {
