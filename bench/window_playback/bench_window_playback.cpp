@@ -94,6 +94,19 @@ double WaitForPicture(QWidget *surface, const QElapsedTimer &clock)
     return result;
 }
 
+// A new player window, built and shown as at the program's start, with the tests' view of it.
+struct ShownWindow
+{
+    ShownWindow() : ui(window)
+    {
+        window.InitMainWindow();
+        window.show();
+        QApplication::processEvents();
+    }
+    DRUI window;
+    DRUITestAccess ui;
+};
+
 // Waits for the engine's "VIDEO: " line, then for the picture; the clock started at "open".
 void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &result)
 {
@@ -115,11 +128,9 @@ void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &resul
 
 Startup ThroughPlayer(const QString &media)
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QApplication::processEvents();
-    DRUITestAccess ui(window);
+    ShownWindow shown;
+    DRUI &window = shown.window;
+    DRUITestAccess &ui = shown.ui;
     Startup result;
     QElapsedTimer clock;
     clock.start();
@@ -132,11 +143,9 @@ Startup ThroughPlayer(const QString &media)
 // The open dialog's road: the clock starts when the user's choice is accepted.
 Startup ThroughDialog(const QString &media)
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QApplication::processEvents();
-    DRUITestAccess ui(window);
+    ShownWindow shown;
+    DRUI &window = shown.window;
+    DRUITestAccess &ui = shown.ui;
     Startup result;
     QElapsedTimer clock;
     QTimer poll;
@@ -164,11 +173,9 @@ Startup ThroughDialog(const QString &media)
 // Play Movie on a Blu-ray folder's disc page: the clock starts at the click.
 Startup ThroughDiscTitle(const QString &folder)
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QApplication::processEvents();
-    DRUITestAccess ui(window);
+    ShownWindow shown;
+    DRUI &window = shown.window;
+    DRUITestAccess &ui = shown.ui;
     QEventLoop page;
     QObject::connect(&window.Controller(), &PlayerController::discLoaded, &page, &QEventLoop::quit,
                      Qt::QueuedConnection);
@@ -187,11 +194,9 @@ Startup ThroughDiscTitle(const QString &folder)
 // A DVD folder plays when it is opened: the clock starts with the opening.
 Startup ThroughDvd(const QString &folder)
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QApplication::processEvents();
-    DRUITestAccess ui(window);
+    ShownWindow shown;
+    DRUI &window = shown.window;
+    DRUITestAccess &ui = shown.ui;
     Startup result;
     QElapsedTimer clock;
     clock.start();

@@ -19,8 +19,6 @@ public:
     // The picture came, or the moment passed: the disc to list now, once; empty when
     // there is none (listed already, or another disc opened since).
     QString Due();
-    // The disc whose titles were listed last (or are being listed).
-    const QString &Listed() const { return listed; }
 
 private:
     QString pending;

@@ -763,9 +763,7 @@ void PlayerController::ProbePendingFiles()
         connect(durationProbes, &DurationProbeQueue::probed, this,
                 &PlayerController::TakeProbedDuration);
     }
-    const QString tool =
-        probeTool.isEmpty() ? EngineLocator::ProbeToolToRun(appDataFolder) : probeTool;
-    durationProbes->Enqueue(tool, unprobedFiles);
+    durationProbes->Enqueue(EngineLocator::ProbeToolToRun(appDataFolder), unprobedFiles);
     unprobedFiles.clear();
 }
 

@@ -37,7 +37,7 @@ struct OnScreenTexts
     QString audioDelay = QStringLiteral("Audio delay: %1 ms");
     QString subtitleDelay = QStringLiteral("Subtitle delay: %1 ms");
     QString snapshot = QStringLiteral("Saved: %1"); // the file's name
-    QString chapter = QStringLiteral("Chapter %1");          // "3" or "3: The Chase"
+    QString chapter = QStringLiteral("Chapter %1"); // "3" or "3: The Chase"
     QString title = QStringLiteral("Title: %1");
     QString deinterlaceOn = QStringLiteral("Deinterlace: on");
     QString deinterlaceOff = QStringLiteral("Deinterlace: off");
@@ -74,8 +74,6 @@ public:
     void SetResumeEnabled(bool on) { resumeEnabled = on; }
     void SetPlayNext(bool on) { playNext = on; }
     bool PlayNext() const { return playNext; }
-    // The program that measures file lengths beside the engine.
-    void SetProbeTool(const QString &path) { probeTool = path; }
     void SetOnScreenTexts(const OnScreenTexts &texts) { onScreen = texts; }
     // A snapshot was kept under this file name: it is said over the picture.
     void SnapshotKept(const QString &fileName);
@@ -106,7 +104,6 @@ public:
     std::optional<qint64> ResumedAt() const;
     // The session as the desktop's media controls see it.
     PlaybackState RemoteState() const;
-    QString ResumeStorePath() const { return resumeStore.FilePath(); }
 
 signals:
     // A launch begins: the video page shows with its length and the stream menus empty.
@@ -222,7 +219,6 @@ private:
 
     PlaybackSession *session = nullptr;
     QString appDataFolder;
-    QString probeTool;
     bool resumeEnabled = true;
     bool playNext = false;
 
