@@ -1,6 +1,6 @@
 // Blu-ray discs shaped as shop discs are, in the window on the real engine under X: titles
-// of two clips whose streams carry B-frames, as every film on a shop disc does, and decoy
-// playlists around the film.
+// of two clips whose streams carry B-frames, as every film on a shop disc does, decoy
+// playlists around the film, and graphics subtitles on a full-HD picture.
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
 #include "disc/BluRayScan.h"
@@ -19,6 +19,7 @@ private slots:
     void twoClipTitlesEndOnTime_data();
     void twoClipTitlesEndOnTime();
     void playMoviePlaysTheFilmAmongDecoys();
+    void graphicsSubtitlesShowAsChosen();
 
 private:
     QTemporaryDir dir;
@@ -144,6 +145,116 @@ void ShopDiscsTest::playMoviePlaysTheFilmAmongDecoys()
     QTRY_COMPARE_WITH_TIMEOUT(ui.AudioTracks()->actions().size(), 3, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
     QCOMPARE(ui.CurrentTitleKey(), film->key);
+    window.StopBtn();
+}
+
+// Which of the three columns the disc builder puts its streams' subtitle lines in (left for
+// the first stream, middle for the second) shows a white line in a grab of the surface. The
+// engine keeps the picture's shape inside its window, centred.
+QList<int> ColumnsWithALine(QWidget *surface)
+{
+    const QImage image = surface->screen()
+                             ->grabWindow(surface->winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const double pictureWidth = qMin<double>(image.width(), image.height() * 16.0 / 9.0);
+    const double pictureHeight = pictureWidth * 9.0 / 16.0;
+    const double left = (image.width() - pictureWidth) / 2;
+    const double top = (image.height() - pictureHeight) / 2;
+    QList<int> columns;
+    for (int column = 0; column < 3; ++column) {
+        // The line's inner part: its edges are blended with the picture when scaled.
+        const double x0 = left + pictureWidth * (1.0 / 16 + column * 5.0 / 16 + 1.0 / 64);
+        const double x1 = left + pictureWidth * (1.0 / 16 + column * 5.0 / 16 + 1.0 / 4 - 1.0 / 64);
+        const double y0 = top + pictureHeight * (13.0 / 16 + 1.0 / 90);
+        const double y1 = top + pictureHeight * (13.0 / 16 + 1.0 / 18 - 1.0 / 90);
+        int white = 0;
+        int all = 0;
+        for (int y = int(y0); y < int(y1); ++y) {
+            for (int x = int(x0); x < int(x1); ++x) {
+                const QColor pixel(image.pixel(x, y));
+                white += pixel.red() >= 0xE0 && pixel.green() >= 0xE0 && pixel.blue() >= 0xE0;
+                ++all;
+            }
+        }
+        if (all > 0 && white * 10 >= all * 9)
+            columns << column;
+    }
+    return columns;
+}
+
+// Blu-ray subtitles are bitmaps: the disc page's choice, the Video menu's choice and Disable
+// each show on the picture what was chosen, and the choice holds over a chapter jump and a
+// resumed start. The builder's lines come every two seconds, each stream in its own column.
+void ShopDiscsTest::graphicsSubtitlesShowAsChosen()
+{
+    BluRayFolderBuilder disc;
+    disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    // Long enough for a place worth resuming: more than a minute from either end. Full HD,
+    // as films are: the engine takes a smaller picture for a DVD-sized one and scales the
+    // lines to 720x576.
+    disc.AddClip("00001", 150, {"eng"}, {"eng", "fra"}).fullHd = true;
+    disc.AddPlaylist("00001.mpls", {"00001"}, {0, 20000, 100000});
+    const QString folder = dir.filePath(QStringLiteral("subtitled film"));
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+
+    QTemporaryDir appData;
+    QVERIFY(appData.isValid());
+    qputenv("XDG_DATA_HOME", appData.path().toUtf8());
+    DRUI window;
+    window.InitMainWindow();
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Keys reach the window's shortcuts only when it is active; without a window manager
+    // nothing makes it so by itself.
+    window.activateWindow();
+    QTRY_VERIFY(window.isActiveWindow());
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+
+    // Disable, English, French: French chosen on the disc page.
+    QCOMPARE(ui.SubtitleEntry()->menu()->actions().size(), 3);
+    emit ui.DiscPageMenu()->triggered(ui.SubtitleEntry()->menu()->actions().at(2));
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    QTRY_COMPARE_WITH_TIMEOUT(ColumnsWithALine(ui.VideoSurface()), QList<int>{1}, 20000);
+
+    // The Video menu's first stream: English.
+    QTRY_COMPARE_WITH_TIMEOUT(ui.SubtitleTracks()->actions().size(), 3, 5000);
+    emit ui.VideoMenu()->triggered(ui.SubtitleTracks()->actions().at(1));
+    QTRY_COMPARE_WITH_TIMEOUT(ColumnsWithALine(ui.VideoSurface()), QList<int>{0}, 10000);
+
+    // Disabled, no line shows while the film plays on over two of them.
+    emit ui.VideoMenu()->triggered(ui.SubtitleTracks()->actions().at(0));
+    QTest::qWait(300);
+    const qint64 disabledAt = ui.ClockMs();
+    bool lineSeen = false;
+    QTRY_VERIFY_WITH_TIMEOUT((lineSeen = lineSeen || !ColumnsWithALine(ui.VideoSurface()).isEmpty(),
+                              ui.ClockMs() >= disabledAt + 4500),
+                             20000);
+    QVERIFY2(!lineSeen, "a subtitle line showed while subtitles were disabled");
+
+    // English again, then the second chapter: its lines show.
+    emit ui.VideoMenu()->triggered(ui.SubtitleTracks()->actions().at(1));
+    QTRY_COMPARE_WITH_TIMEOUT(ColumnsWithALine(ui.VideoSurface()), QList<int>{0}, 10000);
+    emit ui.DiscPageMenu()->triggered(ui.ChapterEntry()->menu()->actions().at(1));
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 20000, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ColumnsWithALine(ui.VideoSurface()), QList<int>{0}, 10000);
+
+    // A minute on, stopped, and started again: it resumes with English lines.
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
+                    Qt::Key_Right);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 80000, 10000);
+    window.StopBtn();
+    QTRY_VERIFY_WITH_TIMEOUT(ui.IsStopped(), 10000);
+    ui.ShowPage(Page::Disc);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 70000, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(ColumnsWithALine(ui.VideoSurface()), QList<int>{0}, 10000);
     window.StopBtn();
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 // Changes whenever the recipes below change, so that a shared cache never hands out a file
 // made the old way.
-constexpr char RecipeVersion[] = "orvel-discbuilder-2";
+constexpr char RecipeVersion[] = "orvel-discbuilder-3";
 
 constexpr int ClipWidth = 256;
 constexpr int ClipHeight = 144; // a multiple of 16
@@ -40,12 +40,54 @@ QByteArray Segment(quint32 pts, quint8 type, const QByteArray &data)
     return out;
 }
 
-// One display set: a composition with the square (show) or without it (clear).
-QByteArray DisplaySet(quint32 pts, int width, int height, quint16 number, bool show)
+// Where a subtitle line of stream INDEX sits in a frame: a bar a quarter of the frame wide
+// near the bottom, as lines are placed on discs; each stream's bar in its own column, so
+// that a picture shows which stream the engine draws.
+struct LinePlace
 {
-    constexpr int Square = 16;
-    constexpr int Left = 16;
-    constexpr int Top = 16;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+LinePlace PlaceOfLine(int width, int height, int index)
+{
+    LinePlace place;
+    place.width = qMax(8, width / 4);
+    place.height = qMax(4, height / 18);
+    place.left = width / 16 + (index % 3) * (width * 5 / 16);
+    place.top = height * 13 / 16;
+    return place;
+}
+
+// One line of the object's bitmap, run-length coded: a run of colour C is 00, two bits
+// saying long or short and not zero, the length, then C; 00 00 ends the line.
+QByteArray CodedLine(int width, quint8 colour)
+{
+    QByteArray line;
+    int left = width;
+    while (left > 0) {
+        const int run = qMin(left, 16383);
+        line.append('\0');
+        if (run < 64) {
+            line.append(char(0x80 | run));
+        } else {
+            line.append(char(0xC0 | (run >> 8)));
+            line.append(char(run & 0xFF));
+        }
+        line.append(char(colour));
+        left -= run;
+    }
+    line.append(2, '\0');
+    return line;
+}
+
+// One display set: a composition with the line shown (an epoch start, as each line on a
+// disc is) or with nothing (clear).
+QByteArray DisplaySet(quint32 pts, int width, int height, int index, quint16 number, bool show)
+{
+    const LinePlace place = PlaceOfLine(width, height, index);
     QByteArray composition;
     AppendWord16(composition, quint16(width));
     AppendWord16(composition, quint16(height));
@@ -59,18 +101,18 @@ QByteArray DisplaySet(quint32 pts, int width, int height, quint16 number, bool s
         AppendWord16(composition, 0); // object 0
         composition.append(char(0));  // window 0
         composition.append(char(0));  // not cropped
-        AppendWord16(composition, Left);
-        AppendWord16(composition, Top);
+        AppendWord16(composition, quint16(place.left));
+        AppendWord16(composition, quint16(place.top));
     }
     QByteArray out = Segment(pts, 0x16, composition);
 
     QByteArray window;
     window.append(char(1));
     window.append(char(0));
-    AppendWord16(window, Left);
-    AppendWord16(window, Top);
-    AppendWord16(window, Square);
-    AppendWord16(window, Square);
+    AppendWord16(window, quint16(place.left));
+    AppendWord16(window, quint16(place.top));
+    AppendWord16(window, quint16(place.width));
+    AppendWord16(window, quint16(place.height));
     out += Segment(pts, 0x17, window);
 
     if (show) {
@@ -81,13 +123,9 @@ QByteArray DisplaySet(quint32 pts, int width, int height, quint16 number, bool s
         palette.append(QByteArray::fromHex("01EB8080FF"));
         out += Segment(pts, 0x14, palette);
 
-        // Run-length coded lines: a non-zero byte is one pixel of that colour, 00 00 ends
-        // the line.
         QByteArray lines;
-        for (int y = 0; y < Square; ++y) {
-            lines.append(Square, char(1));
-            lines.append(2, '\0');
-        }
+        for (int y = 0; y < place.height; ++y)
+            lines.append(CodedLine(place.width, 1));
         QByteArray object;
         AppendWord16(object, 0);   // object 0
         object.append(char(0));    // version
@@ -95,8 +133,8 @@ QByteArray DisplaySet(quint32 pts, int width, int height, quint16 number, bool s
         const quint32 length = quint32(lines.size() + 4);
         object.append(char(length >> 16));
         AppendWord16(object, quint16(length & 0xFFFF));
-        AppendWord16(object, Square);
-        AppendWord16(object, Square);
+        AppendWord16(object, quint16(place.width));
+        AppendWord16(object, quint16(place.height));
         object.append(lines);
         out += Segment(pts, 0x15, object);
     }
@@ -119,11 +157,17 @@ MediaMaker::MediaMaker(const QString &cacheFolder)
 
 MediaMaker::~MediaMaker() = default;
 
-QByteArray MediaMaker::SubtitleStream(int seconds, int width, int height)
+QByteArray MediaMaker::SubtitleStream(int seconds, int width, int height, int index)
 {
-    const quint32 start = 90000;
-    const quint32 end = quint32(qMax(2, seconds - 1)) * 90000;
-    return DisplaySet(start, width, height, 0, true) + DisplaySet(end, width, height, 1, false);
+    // A line every two seconds from the first, each shown for a second and a half, so that
+    // a line comes soon after any seek, as on a film with dialogue.
+    QByteArray out;
+    quint16 number = 0;
+    for (int startMs = 1000; startMs + 2000 <= seconds * 1000; startMs += 2000) {
+        out += DisplaySet(quint32(startMs) * 90, width, height, index, number++, true);
+        out += DisplaySet(quint32(startMs + 1500) * 90, width, height, index, number++, false);
+    }
+    return out;
 }
 
 QString MediaMaker::CachePath(const QStringList &recipe, const QString &suffix) const
@@ -200,7 +244,7 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
             const QString sup = work.filePath(QStringLiteral("s%1.sup").arg(i));
             QFile file(sup);
             if (!file.open(QIODevice::WriteOnly) ||
-                file.write(SubtitleStream(request.seconds, width, height)) < 0) {
+                file.write(SubtitleStream(request.seconds, width, height, i)) < 0) {
                 if (error)
                     *error = QStringLiteral("cannot write ") + sup;
                 return false;

@@ -44,9 +44,10 @@ public:
 
     QString CacheFolder() const { return folder; }
 
-    // A presentation-graphics subtitle stream (.sup) that shows a small square from the
-    // first second until one second before the end.
-    static QByteArray SubtitleStream(int seconds, int width, int height);
+    // A presentation-graphics subtitle stream (.sup): a white bar near the bottom of the
+    // picture for 1.5 s every 2 s from the first second on, in a column of its own for
+    // each stream INDEX (0, 1, 2; left, middle, right).
+    static QByteArray SubtitleStream(int seconds, int width, int height, int index);
 
 private:
     QString CachePath(const QStringList &recipe, const QString &suffix) const;
