@@ -2,14 +2,15 @@
 // folder built with copies and a loop among its titles, a DVD folder, and folders that are
 // neither.
 #include "BluRayFolderBuilder.h"
-#include "DiscImageMaker.h"
 #include "DRUITestAccess.h"
+#include "DiscImageMaker.h"
 #include "DvdFolderBuilder.h"
 #include "disc/BluRayScan.h"
 #include "disc/StreamMenuName.h"
 #include "engine/EngineProcess.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
+#include "platform/PathBytes.h"
 #include "ui/CMessageBox.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ private slots:
     void foldersThatAreNoDiscGetTheMessage();
     void aBluRayWithNothingToPlayGetsTheMessage();
     void dvdImageOffersItsTitlesAndChapters();
+    void discsWhoseNamesAreNotUtf8Play();
 
 private:
     QTemporaryDir dir;
@@ -510,6 +512,61 @@ void DiscWindowTest::dvdImageOffersItsTitlesAndChapters()
     emit ui.ControlsMenu()->triggered(ui.ChapterSubmenu()->actions().at(1));
     QVERIFY(ui.ClockMs() >= 1000);
     QTRY_VERIFY_WITH_TIMEOUT(positions.size() >= 2 && positions.last() >= 1.0, 5000);
+    window.StopBtn();
+}
+
+// A Blu-ray folder and a DVD image whose names hold a Latin-1 letter, as discs copied from
+// older systems are named: each plays with picture, and the engine is handed the name's own
+// bytes.
+void DiscWindowTest::discsWhoseNamesAreNotUtf8Play()
+{
+    BluRayFolderBuilder bluray;
+    bluray.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    bluray.AddClip("00001", 8);
+    bluray.AddPlaylist("00001.mpls", {"00001"}, {0, 4000});
+    DvdFolderBuilder dvd;
+    dvd.seconds = 6;
+    QString error;
+    QVERIFY2(bluray.Build(dir.filePath("latin bd"), &error), qPrintable(error));
+    QVERIFY2(dvd.Build(dir.filePath("latin dvd"), &error), qPrintable(error));
+    QVERIFY2(MakeUdfImage(dir.filePath("latin dvd"), dir.filePath("latin dvd.iso"), &error),
+             qPrintable(error));
+    const QByteArray base = QFile::encodeName(dir.path()) + "/Caf\xe9";
+    QCOMPARE(::rename(QFile::encodeName(dir.filePath("latin bd")).constData(),
+                      (base + " BD").constData()),
+             0);
+    QCOMPARE(::rename(QFile::encodeName(dir.filePath("latin dvd.iso")).constData(),
+                      (base + " DVD.iso").constData()),
+             0);
+    // Qt could not remove these names with the temporary folder.
+    const auto cleanUp = qScopeGuard([&] {
+        QProcess::execute("/bin/sh", {"-c", "rm -rf \"$0\"/Caf?\\ *", dir.path()});
+    });
+
+    DRUI window;
+    window.InitMainWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    const auto engineGotTheName = [&](const QByteArray &name) {
+        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(ui.Engine()->ProcessId()));
+        return commandLine.open(QIODevice::ReadOnly) &&
+               commandLine.readAll().split('\0').contains(name);
+    };
+
+    window.OpenDiscFolder(PathBytes::FromBytes(base + " BD"));
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QVERIFY(engineGotTheName(base + " BD"));
+    window.StopBtn();
+    QTRY_VERIFY(ui.IsStopped());
+
+    window.OpenPaths({PathBytes::FromBytes(base + " DVD.iso")});
+    QTRY_VERIFY(ui.Engine());
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
+    QVERIFY(engineGotTheName(base + " DVD.iso"));
     window.StopBtn();
 }
 

@@ -26,8 +26,8 @@ private slots:
     void fileplaysWithPictureStreamsSnapshotAndEnd();
     void chineseSubtitlesDrawAsGlyphs_data();
     void chineseSubtitlesDrawAsGlyphs();
-    void crashedEngineKeepsThePlaceAndSaysSo_data();
-    void crashedEngineKeepsThePlaceAndSaysSo();
+    void crashedOrHungEngineKeepsThePlaceAndSaysSo_data();
+    void crashedOrHungEngineKeepsThePlaceAndSaysSo();
     void craftedMetadataDeletesNothing();
     void craftedTitlesNeitherEndTheSessionNorAddStreams();
     void dataFolderWithCommaStillPlaysAndSnapshots();
@@ -332,16 +332,20 @@ void SessionRealEngineTest::chineseSubtitlesDrawAsGlyphs()
 // An engine that dies in the middle of a film (the engine's own handler catches SIGSEGV,
 // prints ID_SIGNAL and exits with an error; SIGKILL gives it no chance to say anything) is
 // no end of the film: the window says so, keeps the place, and Play starts from there.
-void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo_data()
+void SessionRealEngineTest::crashedOrHungEngineKeepsThePlaceAndSaysSo_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGSEGV") << int(SIGSEGV);
-    QTest::newRow("SIGKILL") << int(SIGKILL);
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("SIGSEGV") << int(SIGSEGV) << QByteArray("MSG0110");
+    QTest::newRow("SIGKILL") << int(SIGKILL) << QByteArray("MSG0110");
+    // Stopped from outside, the engine answers nothing any more: a hang, ended by the player.
+    QTest::newRow("SIGSTOP") << int(SIGSTOP) << QByteArray("MSG0111");
 }
 
-void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo()
+void SessionRealEngineTest::crashedOrHungEngineKeepsThePlaceAndSaysSo()
 {
     QFETCH(int, signalNumber);
+    QFETCH(QByteArray, message);
     static const QString media = MakeMedia("crashing.mkv", 240);
     QVERIFY(!media.isEmpty());
     const QString store = AppFolders::AppDataFolder() + "Resume.json";
@@ -371,7 +375,8 @@ void SessionRealEngineTest::crashedEngineKeepsThePlaceAndSaysSo()
     const qint64 pid = ui.Engine()->ProcessId();
     QVERIFY(pid > 0);
     ::kill(pid_t(pid), signalNumber);
-    QTRY_COMPARE_WITH_TIMEOUT(shown, GetText("Messages/MSG0110").arg("crashing.mkv"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        shown, GetText(("Messages/" + message).constData()).arg("crashing.mkv"), 30000);
     QCOMPARE(ui.CurrentPage(), Page::Start);
     QVERIFY(!ui.IsPlaying());
     QVERIFY(!QFile::exists(QStringLiteral("/proc/%1/status").arg(pid)));
