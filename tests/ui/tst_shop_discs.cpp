@@ -193,7 +193,10 @@ void ShopDiscsTest::graphicsSubtitlesShowAsChosen()
     // Long enough for a place worth resuming: more than a minute from either end. Full HD,
     // as films are: the engine takes a smaller picture for a DVD-sized one and scales the
     // lines to 720x576.
-    disc.AddClip("00001", 150, {"eng"}, {"eng", "fra"}).fullHd = true;
+    BluRayFolderBuilder::Clip &film = disc.AddClip("00001", 150, {"eng"}, {"eng", "fra"});
+    film.fullHd = true;
+    // Time stamps from 600 s on, as many shop discs have them.
+    film.timestampOffsetSeconds = 600;
     disc.AddPlaylist("00001.mpls", {"00001"}, {0, 20000, 100000});
     const QString folder = dir.filePath(QStringLiteral("subtitled film"));
     QString error;

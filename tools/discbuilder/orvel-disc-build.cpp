@@ -24,6 +24,8 @@
 //   --no-thumbnail                                 metadata without a thumbnail
 //   --metadata-xml FILE                            the metadata file copied from FILE
 //   --no-index                                     no index.bdmv and MovieObject.bdmv
+//   --clip-start SECONDS                           clips' time stamps start there, as those of
+//                                                  many shop discs start at 600
 //   --full-hd                                      clips in 1920x1080 H.264 High profile
 //                                                  (every clip has B-frames either way)
 //   --aacs                                         AACS-protected: scrambled streams and
@@ -59,7 +61,7 @@ int Usage(const QString &problem)
                "         [--loop NAME=CLIP[xTIMES]] [--raw NAME=FILE] [--text NAME=TEXT]\n"
                "         [--folder NAME] [--name TEXT] [--thumbnail FILE] [--no-thumbnail]\n"
                "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
-               "         [--full-hd] [--aacs] [--aacs-key-file FILE]\n"
+               "         [--clip-start SECONDS] [--full-hd] [--aacs] [--aacs-key-file FILE]\n"
                "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
                "       orvel-disc-build bench FOLDER --playlists N\n"
                "       (each kind also takes --image FILE: a UDF image of the built folder)\n",
@@ -105,6 +107,7 @@ int BuildBluRay(const QString &folder, const QStringList &options)
     bool thumbnailSet = false;
     QString keyFile;
     bool fullHd = false;
+    int clipStart = 0;
     for (int i = 0; i < options.size(); ++i) {
         const QString option = options[i];
         const bool takesValue =
@@ -190,6 +193,11 @@ int BuildBluRay(const QString &folder, const QStringList &options)
             disc.aacs.enabled = true;
         } else if (option == QLatin1String("--full-hd")) {
             fullHd = true;
+        } else if (option == QLatin1String("--clip-start")) {
+            bool ok = false;
+            clipStart = value.toInt(&ok);
+            if (!ok || clipStart < 0 || clipStart > 86400)
+                return Usage(QStringLiteral("bad clip start: ") + value);
         } else if (option == QLatin1String("--aacs-key-file")) {
             keyFile = value;
         } else {
@@ -197,8 +205,10 @@ int BuildBluRay(const QString &folder, const QStringList &options)
         }
     }
     Q_UNUSED(thumbnailSet);
-    for (BluRayFolderBuilder::Clip &clip : disc.clips)
+    for (BluRayFolderBuilder::Clip &clip : disc.clips) {
         clip.fullHd = fullHd;
+        clip.timestampOffsetSeconds = clipStart;
+    }
     QString error;
     if (!disc.Build(folder, &error)) {
         std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));
