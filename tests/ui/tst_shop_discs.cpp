@@ -202,9 +202,6 @@ void ShopDiscsTest::graphicsSubtitlesShowAsChosen()
     QString error;
     QVERIFY2(disc.Build(folder, &error), qPrintable(error));
 
-    QTemporaryDir appData;
-    QVERIFY(appData.isValid());
-    qputenv("XDG_DATA_HOME", appData.path().toUtf8());
     DRUI window;
     window.InitMainWindow();
     window.resize(800, 600);
