@@ -22,6 +22,10 @@ PlaybackSession::PlaybackSession(QObject *parent) : QObject(parent)
 {
     pollTimer.setInterval(PollIntervalMs);
     connect(&pollTimer, &QTimer::timeout, this, &PlaybackSession::Poll);
+    connect(&subtitleRedraw, &SubtitleRedrawSchedule::redrawDue, this, [this] {
+        if (IsActive() && engineStarted)
+            Send(SlaveCommand::RedrawSubtitlesKeepPause());
+    });
 }
 
 PlaybackSession::~PlaybackSession()
@@ -680,6 +684,12 @@ void PlaybackSession::ShowOnScreen(const QString &text)
 {
     if (IsActive() && engineStarted)
         Send(SlaveCommand::OnScreenTextKeepPause(text, OnScreenMs));
+}
+
+void PlaybackSession::SurfaceResized()
+{
+    if (IsActive())
+        subtitleRedraw.SurfaceResized();
 }
 
 void PlaybackSession::AskEngine(const QByteArray &property)
