@@ -17,15 +17,18 @@ void FullScreenControls::Enter(QWidget *controlBar)
     if (!active)
         normalGeometry = window->geometry();
     active = true;
-    window->showFullScreen();
-    // Without a window manager nobody answers the request for full screen; the window then
-    // takes its screen's size itself. With one, this asks for what the manager gives anyway.
+    // Without a window manager nobody answers the request for full screen, so the window
+    // takes its screen's size itself first; with one, the manager then does the same. In
+    // that order: a new geometry after the request would end full screen again.
     if (QScreen *screen = window->screen())
         window->setGeometry(screen->geometry());
+    window->showFullScreen();
     rules.Start(clock.elapsed());
     shown = FullScreenBarRules::View{};
     shown.barShown = bar && bar->isVisible();
     Show(rules.Current());
+    // Where the pointer is now is where it was: only what changes after this is a move.
+    Poll();
     pollTimer.start();
 }
 
