@@ -61,6 +61,11 @@ void PlaybackSession::SetState(State next)
 {
     if (state == next)
         return;
+    // A paused engine keeps the letters of the size it last played at: once it plays again
+    // and has loaded its font for the surface's size, the line is laid out with it.
+    if (state == State::Paused && next == State::Playing && resizedWhilePaused)
+        subtitleRedraw.SurfaceResized();
+    resizedWhilePaused = false;
     state = next;
     emit stateChanged(state);
 }
@@ -690,6 +695,7 @@ void PlaybackSession::SurfaceResized()
 {
     if (IsActive())
         subtitleRedraw.SurfaceResized();
+    resizedWhilePaused = state == State::Paused;
 }
 
 void PlaybackSession::AskEngine(const QByteArray &property)

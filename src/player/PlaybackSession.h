@@ -248,6 +248,7 @@ private:
     EngineProcess *engine = nullptr;
     QTimer pollTimer;
     SubtitleRedrawSchedule subtitleRedraw;
+    bool resizedWhilePaused = false;
     SessionClock clock;
     State state = State::Stopped;
     Failure failure = Failure::None;
