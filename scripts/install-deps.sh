@@ -21,6 +21,8 @@ packages=(
   xvfb xauth x11-utils dbus libbluray-bin dvdauthor genisoimage clang
   libclang-rt-14-dev
   imagemagick
+  # full screen as on a desktop: a small window manager for the tests that need one
+  openbox
   # packaging: the Debian package's library dependencies, the desktop entry and AppStream
   # checks, and a real media-key client for the desktop-controls tests
   dpkg-dev desktop-file-utils appstream playerctl

@@ -124,6 +124,11 @@ QByteArray AskSubtitleFile()
     return QByteArrayLiteral("pausing_keep get_property sub_file\n");
 }
 
+QByteArray RedrawSubtitlesKeepPause()
+{
+    return QByteArrayLiteral("pausing_keep set_property sub_visibility 1\n");
+}
+
 QByteArray SubtitlesOffKeepPause()
 {
     return QByteArrayLiteral("pausing_keep sub_select -1\n");

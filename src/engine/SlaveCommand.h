@@ -67,6 +67,13 @@ QByteArray AskSubtitleFile();
 // a file the engine found beside the film would stay on screen.
 QByteArray SubtitlesOffKeepPause();
 
+// Makes the engine lay the subtitle line out again for the surface it now has. Its plain X11
+// output lays a line out anew when the surface changes size, but clips the letters to the old
+// height: on a surface that grew (full screen) the line vanishes until the next one is due.
+// Laid out again once the new size is drawn, the line shows in full; a paused engine also
+// draws its frame at the new size. Subtitles turned off stay off ("sub_select -1").
+QByteArray RedrawSubtitlesKeepPause();
+
 // Seeks to the start of a media file's chapter, numbered from 0 as in "ID_CHAPTER_N_START".
 QByteArray SeekChapter(int index);
 

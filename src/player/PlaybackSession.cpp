@@ -22,6 +22,10 @@ PlaybackSession::PlaybackSession(QObject *parent) : QObject(parent)
 {
     pollTimer.setInterval(PollIntervalMs);
     connect(&pollTimer, &QTimer::timeout, this, &PlaybackSession::Poll);
+    connect(&subtitleRedraw, &SubtitleRedrawSchedule::redrawDue, this, [this] {
+        if (IsActive() && engineStarted)
+            Send(SlaveCommand::RedrawSubtitlesKeepPause());
+    });
 }
 
 PlaybackSession::~PlaybackSession()
@@ -57,6 +61,11 @@ void PlaybackSession::SetState(State next)
 {
     if (state == next)
         return;
+    // A paused engine keeps the letters of the size it last played at: once it plays again
+    // and has loaded its font for the surface's size, the line is laid out with it.
+    if (state == State::Paused && next == State::Playing && resizedWhilePaused)
+        subtitleRedraw.SurfaceResized();
+    resizedWhilePaused = false;
     state = next;
     emit stateChanged(state);
 }
@@ -680,6 +689,13 @@ void PlaybackSession::ShowOnScreen(const QString &text)
 {
     if (IsActive() && engineStarted)
         Send(SlaveCommand::OnScreenTextKeepPause(text, OnScreenMs));
+}
+
+void PlaybackSession::SurfaceResized()
+{
+    if (IsActive())
+        subtitleRedraw.SurfaceResized();
+    resizedWhilePaused = state == State::Paused;
 }
 
 void PlaybackSession::AskEngine(const QByteArray &property)

@@ -5,6 +5,7 @@
 #include "player/SourceKind.h"
 #include "player/StreamCatalog.h"
 #include "player/SubtitleHandOver.h"
+#include "player/SubtitleRedrawSchedule.h"
 #include "player/ViewingRules.h"
 
 #include <QByteArray>
@@ -150,6 +151,9 @@ public:
     void SetAspect(AspectChoice shape);
     // Text over the picture for a moment, drawn by the engine.
     void ShowOnScreen(const QString &text);
+    // The surface the engine draws into changed size; the subtitle line is laid out again
+    // once the engine draws at the new size.
+    void SurfaceResized();
     // For the player's own checks: asks the engine for a property; propertyAnswered()
     // brings the answer.
     void AskEngine(const QByteArray &property);
@@ -243,6 +247,8 @@ private:
     SessionLaunch launch;
     EngineProcess *engine = nullptr;
     QTimer pollTimer;
+    SubtitleRedrawSchedule subtitleRedraw;
+    bool resizedWhilePaused = false;
     SessionClock clock;
     State state = State::Stopped;
     Failure failure = Failure::None;

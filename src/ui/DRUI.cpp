@@ -8,6 +8,7 @@
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
+#include "ui/FullScreenControls.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowDialogs.h"
 #include "ui/WindowMenus.h"
@@ -47,6 +48,7 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     AppFolders::EnsureFolder(dataFolder);
     EngineLocator::PrepareProbeToolCopy(dataFolder);
     controller = new PlayerController(dataFolder, this);
+    fullScreen = new FullScreenControls(this);
     controller->SetResumeEnabled(preferences.Resume());
     controller->SetPlayNext(preferences.PlayNext());
     ConnectController();

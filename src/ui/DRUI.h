@@ -21,6 +21,7 @@ class QStackedLayout;
 class QTableWidget;
 class QVBoxLayout;
 class QWidget;
+class FullScreenControls;
 class VideoFrame;
 
 // The main window: it draws what the player controller and its session say and turns every
@@ -182,6 +183,7 @@ private:
     // The controller outlives every rebuild of the widgets.
     PlayerController *controller = nullptr;
     bool isFullScreen = false;
+    FullScreenControls *fullScreen = nullptr;
     // Position answers since the slider last moved; where a drag of the slider ends.
     AnswerPacer answerPacer;
     int seekTargetSec = 0;

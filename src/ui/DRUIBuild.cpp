@@ -42,6 +42,7 @@ void DRUI::BuildWindow()
     const WindowParts::VideoPage video = WindowParts::BuildVideoPage(this);
     videoSurface = video.surface;
     videoFrame = video.page;
+    connect(videoFrame, &VideoFrame::surfaceResized, &Session(), &PlaybackSession::SurfaceResized);
 
     const WindowParts::StartPage start = WindowParts::BuildStartPage(this, whiteText);
     startTitleLabel = start.title;

@@ -7,6 +7,7 @@
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
 #include "ui/CProcessUI.h"
+#include "ui/FullScreenControls.h"
 #include "ui/WindowMenus.h"
 #include "ui/WindowParts.h"
 
@@ -97,9 +98,9 @@ void DRUI::SetFullScreen(bool on)
     bottom.panel->setVisible(!on);
     if (on) {
         playlistTable->hide();
-        showFullScreen();
-    } else if (isFullScreen) {
-        showNormal();
+        fullScreen->Enter(bottom.panel);
+    } else {
+        fullScreen->Leave();
     }
     isFullScreen = on;
 }

@@ -30,5 +30,8 @@ void VideoFrame::resizeEvent(QResizeEvent *event)
 
 void VideoFrame::PlaceSurface()
 {
+    const QSize before = surface->size();
     surface->setGeometry(LetterboxRect(size(), pictureSize));
+    if (surface->size() != before)
+        emit surfaceResized();
 }

@@ -10,12 +10,17 @@ class QLabel;
 // is given, so the surface itself must have the right shape.
 class VideoFrame : public QWidget
 {
+    Q_OBJECT
 public:
     explicit VideoFrame(QWidget *parent = nullptr);
 
     QLabel *Surface() const { return surface; }
     // The picture's shape as shown; an empty size fills the page.
     void SetPictureSize(QSize size);
+
+signals:
+    // The surface took another size; the engine lays its subtitles out for the old one.
+    void surfaceResized();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
