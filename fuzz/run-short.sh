@@ -7,7 +7,8 @@
 # FUZZ_RUNS to stop each target after that many executions instead (for long runs, with
 # SECONDS as the limit in time). The runs start from a fixed random seed, so that a short run
 # in the suite gives the same verdict on every machine (a slower machine tries a prefix of the
-# same inputs); set FUZZ_SEED to another number, or to 0 for a fresh one, to explore.
+# same inputs); set FUZZ_SEED to another number, or to 0 for a fresh one, to explore. Set
+# FUZZ_LOGS to a folder to keep each target's libFuzzer log there as NAME.log.
 #
 # One folder per target, fuzz/NAME/:
 #   CMakeLists.txt  orvel_add_fuzzer(fuzz_NAME ...), and optionally
@@ -71,6 +72,10 @@ for name in "${targets[@]}"; do
   "$program" "${flags[@]}" -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$work/$name/artifacts/" "${corpora[@]}" >"$work/$name/log" 2>&1 || status=$?
   took=$(( $(date +%s) - start ))
+  if [ -n "${FUZZ_LOGS:-}" ]; then
+    mkdir -p "$FUZZ_LOGS"
+    cp "$work/$name/log" "$FUZZ_LOGS/$name.log"
+  fi
 
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$name/log" | tail -n 1)"
   peak="$(sed -n 's/^stat::peak_rss_mb: *//p' "$work/$name/log" | tail -n 1)"

@@ -100,6 +100,19 @@ QByteArray ScanImage(const QByteArray &image, DiscFolderKind &kind)
 
 } // namespace
 
+// libudfread reserves a directory or descriptor extent whole, at the length the image states
+// (up to 1 GiB), before it reads a block of it. In a product build that costs nothing until
+// the blocks arrive; under the address checker every such reservation and its release mark
+// an eighth of its size as shadow memory, which took most of a run's time. An image here has
+// at most SparseImage::MaxBlocks blocks, so an extent above 256 MiB can never be read whole
+// and fails either way: refused at once, it fails without the cost. The scan's own largest
+// buffer, a file read up to DiscFileSource::MaxReadBytes, stays far below the limit, and a
+// throwing allocation that is refused still stops the run.
+extern "C" const char *__asan_default_options()
+{
+    return "allocator_may_return_null=1:max_allocation_size_mb=256";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QByteArray image;

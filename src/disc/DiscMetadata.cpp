@@ -43,7 +43,8 @@ void TakeLine(QByteArrayView read, DiscMetadata &metadata)
     }
 }
 
-// Feeds bytes to the line rules in pieces, as they arrive.
+// Feeds bytes to the line rules in pieces, as they arrive. A damaged disc can make the file
+// megabytes long: the bytes are taken in runs up to the next line end, never one by one.
 class LineFeeder
 {
 public:
@@ -51,26 +52,32 @@ public:
 
     void Feed(QByteArrayView bytes)
     {
-        for (const char c : bytes) {
+        while (!bytes.isEmpty()) {
             if (carriageReturn) {
                 carriageReturn = false;
-                if (c == '\n') {
-                    Put('\n');
+                if (bytes.front() == '\n') {
+                    Put("\n");
+                    bytes = bytes.sliced(1);
                     continue;
                 }
-                Put('\r');
+                // A "\r" on its own is text, as in a file read in text mode.
+                Put("\r");
             }
-            if (c == '\r')
-                carriageReturn = true;
-            else
-                Put(c);
+            const qsizetype carriage = bytes.indexOf('\r');
+            if (carriage < 0) {
+                Put(bytes);
+                return;
+            }
+            Put(bytes.first(carriage));
+            carriageReturn = true;
+            bytes = bytes.sliced(carriage + 1);
         }
     }
 
     void Finish()
     {
         if (carriageReturn)
-            Put('\r');
+            Put("\r");
         if (!line.isEmpty())
             TakeLine(line, metadata);
         metadata.name = QString::fromUtf8(metadata.nameBytes);
@@ -78,12 +85,20 @@ public:
     }
 
 private:
-    void Put(char c)
+    // Bytes without "\r": a line ends after "\n" or when a read would be full.
+    void Put(QByteArrayView run)
     {
-        line.append(c);
-        if (c == '\n' || line.size() == MaxLineRead) {
-            TakeLine(line, metadata);
-            line.clear();
+        while (!run.isEmpty()) {
+            QByteArrayView piece = run.first(qMin(MaxLineRead - line.size(), run.size()));
+            const qsizetype newline = piece.indexOf('\n');
+            if (newline >= 0)
+                piece = piece.first(newline + 1);
+            line.append(piece);
+            run = run.sliced(piece.size());
+            if (newline >= 0 || line.size() == MaxLineRead) {
+                TakeLine(line, metadata);
+                line.resize(0);
+            }
         }
     }
 

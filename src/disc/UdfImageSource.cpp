@@ -273,13 +273,16 @@ bool UdfImageSource::Read(const QString &relative, DiscFileBytes &out)
         return false;
     }
     // The buffer grows with what arrives rather than with what the file claims, so a
-    // damaged size costs nothing until its bytes are really there.
+    // damaged size costs nothing until its bytes are really there. It doubles as it grows:
+    // one piece more each time would copy a file of many pieces over and over.
     QByteArray bytes;
     const qint64 wanted = qMin(qMin(size, MaxReadBytes), budgetLeft);
     constexpr qint64 Piece = 256 * 1024;
     while (bytes.size() < wanted) {
         const qint64 start = bytes.size();
         const qint64 piece = qMin(Piece, wanted - start);
+        if (start + piece > bytes.capacity())
+            bytes.reserve(qMin(wanted, qMax(start + piece, 2 * bytes.capacity())));
         bytes.resize(start + piece);
         input->readingContents = true;
         const ssize_t got = udfread_file_read(file, bytes.data() + start, size_t(piece));

@@ -1,4 +1,5 @@
 #include "BluRayFolderBuilder.h"
+#include "DiscImageMaker.h"
 #include "disc/BluRayScan.h"
 #include "disc/DiscFolder.h"
 #include "disc/DiscMetadata.h"
@@ -51,6 +52,7 @@ private slots:
     void digest();
     void listingJoinsWithOneSlashAndSkipsDotNames();
     void scanKeepsTheWindowsTitleRules();
+    void imageReadsLargeFilesWhole();
 };
 
 void DiscScanTest::detection_data()
@@ -145,6 +147,20 @@ void DiscScanTest::metadata_data()
     QTest::newRow("a zero byte ends the line")
         << QByteArray("<di:name>Ze", 11) + QByteArray(1, '\0') + "ro</di:name>\n"
         << QByteArray("Ze") << QByteArray();
+    QTest::newRow("a carriage return alone is text")
+        << QByteArray("<di:name>A\rB</di:name>\r\r\n") << QByteArray("A\rB") << QByteArray();
+    // The file is read in pieces of 64 KiB: here "\r" ends the first and "\n" starts the next.
+    QTest::newRow("line end across two reads")
+        << QByteArray(QByteArray(65521, 'x') + "<di:name>Split\r\nnext\n") << QByteArray("Split\n")
+        << QByteArray();
+    QTest::newRow("line end at the read limit")
+        << QByteArray(QByteArray(2046, ' ') + "\r\n<di:name>Y</di:name>\n" + QByteArray(2047, ' ') +
+                      "<di:thumbnail href=\"t.jpg\" />\r")
+        << QByteArray("Y") << QByteArray("t.jpg");
+    // A damaged disc can hand out megabytes; the last of them still counts.
+    QTest::newRow("megabytes before the name")
+        << QByteArray(QByteArray("filler\r").repeated(600000) + "<di:name>Late</di:name>")
+        << QByteArray("Late") << QByteArray();
     QTest::newRow("missing file") << QByteArray("-") << QByteArray() << QByteArray();
 }
 
@@ -162,6 +178,12 @@ void DiscScanTest::metadata()
     QCOMPARE(metadata.nameBytes, name);
     QCOMPARE(metadata.thumbnailBytes, thumbnail);
     QCOMPARE(metadata.name, QString::fromUtf8(name));
+    // An image's file arrives whole, not in pieces: the same bytes give the same values.
+    if (file != "-") {
+        const DiscMetadata whole = ReadDiscMetadataBytes(file);
+        QCOMPARE(whole.nameBytes, name);
+        QCOMPARE(whole.thumbnailBytes, thumbnail);
+    }
 }
 
 void DiscScanTest::digest_data()
@@ -283,6 +305,35 @@ void DiscScanTest::scanKeepsTheWindowsTitleRules()
         QVERIFY2(title.HasEngineTitle(), qPrintable(title.playlistName));
         QCOMPARE(scan.engineTitles.at(title.engineTitle - 1).playlistName, title.playlistName);
     }
+}
+
+// A file of an image arrives in pieces into a buffer that grows as they come.
+void DiscScanTest::imageReadsLargeFilesWhole()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    BluRayFolderBuilder disc;
+    disc.writeIndex = false;
+    disc.AddSyntheticClip("00001", 10);
+    disc.AddPlaylist("00001.mpls", {"00001"});
+    disc.SetDiscName("Big Picture", "big.jpg");
+    disc.metadata.writePicture = false;
+    const QString folder = scratch.filePath(QStringLiteral("disc"));
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    // Five and a bit pieces of 256 KiB, each byte telling where it is.
+    QByteArray picture(5 * 256 * 1024 + 4099, Qt::Uninitialized);
+    for (qsizetype i = 0; i < picture.size(); ++i)
+        picture[i] = char((i * 7 + i / 251) & 0xFF);
+    QVERIFY(WriteFile(folder + QStringLiteral("/BDMV/META/DL/big.jpg"), picture));
+    const QString image = scratch.filePath(QStringLiteral("disc.iso"));
+    QVERIFY2(MakeUdfImage(folder, image, &error), qPrintable(error));
+
+    const BluRayScan scan = ScanBluRayFolder(image);
+    QCOMPARE(scan.discName, QStringLiteral("Big Picture"));
+    QCOMPARE(scan.thumbnailData.size(), picture.size());
+    QVERIFY(scan.thumbnailData == picture);
+    QCOMPARE(scan.titles.size(), 1);
 }
 
 QTEST_APPLESS_MAIN(DiscScanTest)
