@@ -19,6 +19,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -135,7 +136,30 @@ void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &resul
     result.surfaceSize = ui.VideoSurface()->size();
 }
 
-// Lets a window that was just shown be mapped and painted, as a window the user has open is.
+// Whether a process this one started still runs: the length probe or the DVD listing that a
+// road leaves behind, an engine still quitting. No clock starts beside one.
+bool ChildRunning()
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(tasks.filePath(task + QStringLiteral("/children")));
+        if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Before a road's clock starts: the window is mapped and painted, as a window the user has
+// open is, and what the last road left running has ended. The probe and the DVD listing start
+// a moment after the picture, so that moment is waited out first.
 void Settle(QWidget *window)
 {
     QElapsedTimer waited;
@@ -144,9 +168,11 @@ void Settle(QWidget *window)
            waited.elapsed() < TimeoutMs) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    QEventLoop settle;
-    QTimer::singleShot(200, &settle, &QEventLoop::quit);
-    settle.exec();
+    Wait(500);
+    while (ChildRunning() && waited.elapsed() < TimeoutMs) {
+        Wait(20);
+    }
+    Wait(200);
 }
 
 Startup ThroughPlayer(const QString &media)
@@ -154,6 +180,7 @@ Startup ThroughPlayer(const QString &media)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     clock.start();
@@ -169,6 +196,7 @@ Startup ThroughDialog(const QString &media)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     QTimer poll;
@@ -199,6 +227,7 @@ Startup ThroughDiscTitle(const QString &folder)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     QEventLoop page;
     QObject::connect(&window.Controller(), &PlayerController::discLoaded, &page, &QEventLoop::quit,
                      Qt::QueuedConnection);
@@ -220,6 +249,7 @@ Startup ThroughDvd(const QString &folder)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     clock.start();
