@@ -308,6 +308,8 @@ Startup Bare(QStringList arguments, QWidget *surface)
         return result;
     arguments[window + 1] = QString::number(surface->winId());
     QProcess engine;
+    // As the player runs it: what the engine writes to its error output goes nowhere.
+    engine.setStandardErrorFile(QProcess::nullDevice());
     QByteArray output;
     QEventLoop loop;
     QElapsedTimer clock;
