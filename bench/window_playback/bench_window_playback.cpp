@@ -6,7 +6,9 @@
 // the program handing the file to the running window (from the second start's launch); then
 // two disc roads: Play Movie on a Blu-ray folder's disc page (from the click) and a DVD
 // folder, which plays when it is opened. Each road is set beside the bare engine started with
-// the very arguments the player gave its engine on that road (only the window differs).
+// the very arguments the player gave its engine on that road (only the window differs). Every
+// clock starts with the window painted and nothing from the road before still running (the
+// length probe and the DVD listing follow a picture by a moment and would slow the next road).
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
 #include "BluRayFolderBuilder.h"
