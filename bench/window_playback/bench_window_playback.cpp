@@ -6,7 +6,9 @@
 // the program handing the file to the running window (from the second start's launch); then
 // two disc roads: Play Movie on a Blu-ray folder's disc page (from the click) and a DVD
 // folder, which plays when it is opened. Each road is set beside the bare engine started with
-// the very arguments the player gave its engine on that road (only the window differs).
+// the very arguments the player gave its engine on that road (only the window differs). Every
+// clock starts with the window painted and nothing from the road before still running (the
+// length probe and the DVD listing follow a picture by a moment and would slow the next road).
 // Not a test. Run by hand under X (a display below 10), e.g.
 //   DISPLAY=:5 build/bin/bench_window_playback 7
 #include "BluRayFolderBuilder.h"
@@ -19,6 +21,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -29,6 +32,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -52,9 +56,16 @@ struct Startup
     // had been started by then.
     double dialogGoneMs = -1;
     bool engineBeforeDialogGone = false;
+    // This process's CPU time from the clock's start to the first frame: the window's own work
+    // that competes with the engine on the road (the polling for the picture is on every road).
+    double ownCpuMs = -1;
+    // The size of the window the engine draws into when its first frame is seen.
+    QSize surfaceSize;
     // The player's engine command line on this road, for the bare engine beside it.
     QStringList arguments;
 };
+
+double OwnCpuSeconds();
 
 // Colour bars give many colours; an empty surface gives one or two.
 bool ShowsPicture(QWidget *surface)
@@ -124,6 +135,46 @@ void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &resul
         loop.exec();
     }
     result.firstFrameMs = WaitForPicture(ui.VideoSurface(), clock);
+    result.surfaceSize = ui.VideoSurface()->size();
+}
+
+// Whether a process this one started still runs: the length probe or the DVD listing that a
+// road leaves behind, an engine still quitting. No clock starts beside one.
+bool ChildRunning()
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(tasks.filePath(task + QStringLiteral("/children")));
+        if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Before a road's clock starts: the window is mapped and painted, as a window the user has
+// open is, and what the last road left running has ended. The probe and the DVD listing start
+// a moment after the picture, so that moment is waited out first.
+void Settle(QWidget *window)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window->windowHandle() && window->windowHandle()->isExposed()) &&
+           waited.elapsed() < TimeoutMs) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    Wait(500);
+    while (ChildRunning() && waited.elapsed() < TimeoutMs) {
+        Wait(20);
+    }
+    Wait(200);
 }
 
 Startup ThroughPlayer(const QString &media)
@@ -131,6 +182,7 @@ Startup ThroughPlayer(const QString &media)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     clock.start();
@@ -146,6 +198,7 @@ Startup ThroughDialog(const QString &media)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     QTimer poll;
@@ -176,6 +229,7 @@ Startup ThroughDiscTitle(const QString &folder)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     QEventLoop page;
     QObject::connect(&window.Controller(), &PlayerController::discLoaded, &page, &QEventLoop::quit,
                      Qt::QueuedConnection);
@@ -197,6 +251,7 @@ Startup ThroughDvd(const QString &folder)
     ShownWindow shown;
     DRUI &window = shown.window;
     DRUITestAccess &ui = shown.ui;
+    Settle(&window);
     Startup result;
     QElapsedTimer clock;
     clock.start();
@@ -226,6 +281,8 @@ Startup ThroughSecondStart(DRUI &window, SingleInstance &instance, const QString
     QProcess second;
     QObject::connect(&second, &QProcess::finished,
                      [&] { result.secondExitMs = clock.nsecsElapsed() / 1e6; });
+    Settle(&window);
+    const double cpuAtStart = OwnCpuSeconds();
     clock.start();
     second.start(QCoreApplication::applicationDirPath() + QStringLiteral("/orvel-bluray-player"),
                  {media});
@@ -236,6 +293,7 @@ Startup ThroughSecondStart(DRUI &window, SingleInstance &instance, const QString
     QTimer::singleShot(TimeoutMs, &arrival, &QEventLoop::quit);
     arrival.exec();
     WaitForVideo(ui, clock, result);
+    result.ownCpuMs = (OwnCpuSeconds() - cpuAtStart) * 1000;
     second.waitForFinished(TimeoutMs);
     QObject::disconnect(noted);
     QObject::disconnect(started);
@@ -252,6 +310,8 @@ Startup Bare(QStringList arguments, QWidget *surface)
         return result;
     arguments[window + 1] = QString::number(surface->winId());
     QProcess engine;
+    // As the player runs it: what the engine writes to its error output goes nowhere.
+    engine.setStandardErrorFile(QProcess::nullDevice());
     QByteArray output;
     QEventLoop loop;
     QElapsedTimer clock;
@@ -263,11 +323,15 @@ Startup Bare(QStringList arguments, QWidget *surface)
         }
     });
     QTimer::singleShot(TimeoutMs, &loop, &QEventLoop::quit);
+    Settle(surface);
+    const double cpuAtStart = OwnCpuSeconds();
     clock.start();
     engine.setWorkingDirectory(AppFolders::AppDataFolder());
     engine.start(EngineLocator::EnginePath(), arguments);
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
+    result.surfaceSize = surface->size();
+    result.ownCpuMs = (OwnCpuSeconds() - cpuAtStart) * 1000;
     engine.kill();
     engine.waitForFinished(3000);
     return result;
@@ -392,6 +456,7 @@ int main(int argc, char *argv[])
 
     std::vector<double> playerVideo, playerFrame, dialogVideo, dialogFrame, handVideo, handFrame;
     std::vector<double> handRequest, handEngine, handExit, bareVideo, bareFrame, dialogGone;
+    std::vector<double> handCpu, bareCpu;
     std::vector<double> titleVideo, titleFrame, bareTitleVideo, bareTitleFrame;
     std::vector<double> dvdVideo, dvdFrame, bareDvdVideo, bareDvdFrame;
     int engineFirst = 0;
@@ -425,6 +490,8 @@ int main(int argc, char *argv[])
         handRequest.push_back(handed.requestMs);
         handEngine.push_back(handed.engineStartedMs);
         handExit.push_back(handed.secondExitMs);
+        handCpu.push_back(handed.ownCpuMs);
+        bareCpu.push_back(bare.ownCpuMs);
         bareVideo.push_back(bare.videoLineMs);
         bareFrame.push_back(bare.firstFrameMs);
         printf("run %d (VIDEO line / first frame): player %.1f / %.1f ms, dialog %.1f / %.1f ms, "
@@ -432,6 +499,12 @@ int main(int argc, char *argv[])
                run + 1, player.videoLineMs, player.firstFrameMs, dialog.videoLineMs,
                dialog.firstFrameMs, handed.videoLineMs, handed.firstFrameMs, bare.videoLineMs,
                bare.firstFrameMs);
+        printf("      second start: request %.1f ms, engine started %.1f ms, ended %.1f ms; "
+               "this process's CPU to the first frame %.1f ms (bare engine road %.1f ms); "
+               "drawing into %dx%d (bare engine %dx%d)\n",
+               handed.requestMs, handed.engineStartedMs, handed.secondExitMs, handed.ownCpuMs,
+               bare.ownCpuMs, handed.surfaceSize.width(), handed.surfaceSize.height(),
+               bare.surfaceSize.width(), bare.surfaceSize.height());
         printf("      Blu-ray title %.1f / %.1f ms, bare %.1f / %.1f ms; DVD %.1f / %.1f ms, bare "
                "%.1f / %.1f ms\n",
                title.videoLineMs, title.firstFrameMs, bareTitle.videoLineMs, bareTitle.firstFrameMs,
@@ -465,6 +538,9 @@ int main(int argc, char *argv[])
     printf("second start road, medians from the launch: the window has the request at %.1f ms, "
            "the engine is started at %.1f ms, the second start has ended at %.1f ms\n",
            Median(handRequest), Median(handEngine), Median(handExit));
+    printf("this process's CPU time from the start to the first frame, medians: second start "
+           "road %.1f ms, bare engine road %.1f ms\n",
+           Median(handCpu), Median(bareCpu));
     printf("open dialog road: the dialog is destroyed %.1f ms after the accept (median); the "
            "engine had been started by then in %d of %d runs\n",
            Median(dialogGone), engineFirst, runs);

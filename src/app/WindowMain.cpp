@@ -1,24 +1,49 @@
 #include "platform/CommandLine.h"
 #include "platform/DisplayPlatform.h"
+#include "platform/HandOver.h"
 #include "platform/KeepAwake.h"
 #include "platform/LogMessageHandler.h"
+#include "platform/PathBytes.h"
 #include "platform/SingleInstance.h"
 #include "ui/DRUI.h"
 #include "ui/MprisService.h"
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QTimer>
 
+#include <climits>
 #include <cstdio>
+#include <unistd.h>
 
-// The whole program with its window, loaded by the front (main.cpp) only when no player of
-// this user is running yet. It judges the command line again: a start that raced another one
-// to the lock still hands its files over here.
-extern "C" __attribute__((visibility("default"))) int
-OrvelWindowMain(int argc, char *argv[], const CommandLineRequest *startRequest)
+// The whole program with its window, loaded by the front (main.cpp) for every start that the
+// front does not hand over by itself: the first start, and any command line it leaves to Qt.
+
+namespace {
+
+const char programName[] = "orvel-bluray-player";
+
+QStringList RawArguments(int argc, char *argv[])
 {
-    const CommandLineRequest &request = *startRequest;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        // File names are bytes; PathBytes keeps those that are not UTF-8.
+        arguments << PathBytes::FromBytes(argv[i]);
+    }
+    return arguments;
+}
+
+// The working folder as bytes, for relative paths: QDir would lose a name that is not UTF-8.
+QString CurrentFolder()
+{
+    char folder[PATH_MAX];
+    return ::getcwd(folder, sizeof folder) ? PathBytes::FromBytes(folder) : QDir::currentPath();
+}
+
+// This start is the first: the window, unless a start that raced this one to the lock won.
+int RunWindow(int argc, char *argv[], const CommandLineRequest &request)
+{
     SingleInstance instance(SingleInstance::DefaultLockPath(), SingleInstance::DefaultServerName());
     if (instance.IsOtherInstanceRunning()) {
         if (!instance.DeliverToRunningInstance(request.paths)) {
@@ -61,4 +86,43 @@ OrvelWindowMain(int argc, char *argv[], const CommandLineRequest *startRequest)
     }
     application.exec();
     return 0;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int OrvelProgramMain(int argc, char *argv[])
+{
+    // Everything up to the hand-over to a running window needs no display: the answer to
+    // --help or a wrong option, and a second start, come before Qt looks for one.
+    const CommandLineRequest request =
+        ParseCommandLine(WithoutToolkitOptions(RawArguments(argc, argv)), CurrentFolder());
+    if (request.showHelp) {
+        std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
+        return 0;
+    }
+    if (request.showVersion) {
+        std::printf("%s %s\n", programName, ORVEL_VERSION);
+        return 0;
+    }
+    for (const QString &problem : request.skipped) {
+        std::fprintf(stderr, "%s: %s\n", programName, qPrintable(problem));
+    }
+    if (!request.unknownOptions.isEmpty()) {
+        std::fprintf(stderr, "%s: unknown option %s\nTry '%s --help'.\n", programName,
+                     qPrintable(request.unknownOptions.first()), programName);
+        return 2;
+    }
+    {
+        // RunWindow takes the lock again for itself; a start that races this one in between
+        // is sorted out there.
+        InstanceLock lock(HandOver::DefaultLockPath());
+        if (lock.HeldByAnother()) {
+            if (!HandOver::SendWithin(HandOver::DefaultServerName(), request.paths, 10000)) {
+                std::fprintf(stderr, "%s: a player is running but does not answer\n", programName);
+                return 1;
+            }
+            return 0;
+        }
+    }
+    return RunWindow(argc, argv, request);
 }

@@ -1,80 +1,74 @@
-#include "platform/CommandLine.h"
-#include "platform/HandOver.h"
-#include "platform/PathBytes.h"
-
-#include <QDir>
+#include "app/FrontHandOver.h"
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <unistd.h>
 
-// The program's front. A second start only hands its files to the running window and ends, so
-// it must not pay for loading the widget and X11 libraries it never uses: those live in the
-// window module, which is loaded here only when this start is the first.
+// The program's front. A second start that only hands its files to the running window must
+// cost little more than starting a process, so the front links nothing but the C library: it
+// hands plain paths over itself, and for anything else (the first start, an option, a name
+// it cannot judge exactly) loads the window module, which reads the command line with Qt and
+// answers as the program always has.
 
 namespace {
 
 const char programName[] = "orvel-bluray-player";
 
-QStringList RawArguments(int argc, char *argv[])
-{
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        // File names are bytes; PathBytes keeps those that are not UTF-8.
-        arguments << PathBytes::FromBytes(argv[i]);
-    }
-    return arguments;
-}
+// How long the quick road waits for the window's answer; one that does not answer in time
+// gets the full road's patient tries.
+constexpr int quickAnswerMs = 2000;
 
-// The working folder as bytes, for relative paths: QDir would lose a name that is not UTF-8.
-QString CurrentFolder()
+bool HandedOverQuickly(int argc, char *argv[])
 {
+    using namespace FrontHandOver;
+    Bytes address;
+    if (!ServerAddress(address) || ::access(address.Data(), F_OK) != 0) {
+        return false;
+    }
     char folder[PATH_MAX];
-    return ::getcwd(folder, sizeof folder) ? PathBytes::FromBytes(folder) : QDir::currentPath();
+    Bytes request;
+    return ::getcwd(folder, sizeof folder) && RequestFor(argc - 1, argv + 1, folder, request) &&
+           Deliver(address.Data(), request, quickAnswerMs);
 }
 
 // The module sits beside the program in a build and in the program's library folder once
 // installed; both are found from the program's own place, never from the search path.
-QByteArray ProgramFolder()
+int RunProgramModule(int argc, char *argv[])
 {
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    char folder[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", folder, sizeof folder - 1);
     if (length <= 0) {
-        return QByteArray(".");
+        std::strcpy(folder, ".");
+    } else {
+        folder[length] = '\0';
+        if (char *slash = std::strrchr(folder, '/')) {
+            *slash = '\0';
+        }
     }
-    QByteArray path(self, int(length));
-    return path.left(path.lastIndexOf('/'));
-}
-
-int RunWindowProgram(int argc, char *argv[], const CommandLineRequest &request)
-{
-    const QByteArray folder = ProgramFolder();
-    const QByteArray candidates[] = {
-        folder + "/" ORVEL_WINDOW_MODULE,
-        folder + "/" ORVEL_RELATIVE_MODULE_FOLDER "/" ORVEL_WINDOW_MODULE,
-    };
-    QByteArray failures;
-    for (const QByteArray &candidate : candidates) {
-        if (::access(candidate.constData(), F_OK) != 0) {
+    const char *const subfolders[] = {"", "/" ORVEL_RELATIVE_MODULE_FOLDER};
+    FrontHandOver::Bytes failures;
+    for (const char *subfolder : subfolders) {
+        char candidate[PATH_MAX + 256];
+        std::snprintf(candidate, sizeof candidate, "%s%s/%s", folder, subfolder,
+                      ORVEL_WINDOW_MODULE);
+        if (::access(candidate, F_OK) != 0) {
             continue;
         }
-        void *module = ::dlopen(candidate.constData(), RTLD_LAZY | RTLD_LOCAL);
-        if (!module) {
-            failures += QByteArray("\n  ") + ::dlerror();
+        void *module = ::dlopen(candidate, RTLD_LAZY | RTLD_LOCAL);
+        using ProgramMain = int (*)(int, char **);
+        const auto programMain =
+            module ? reinterpret_cast<ProgramMain>(::dlsym(module, "OrvelProgramMain")) : nullptr;
+        if (!programMain) {
+            failures.Append("\n  ");
+            failures.Append(::dlerror());
             continue;
         }
-        using WindowMain = int (*)(int, char **, const CommandLineRequest *);
-        const auto windowMain = reinterpret_cast<WindowMain>(::dlsym(module, "OrvelWindowMain"));
-        if (!windowMain) {
-            failures += QByteArray("\n  ") + ::dlerror();
-            continue;
-        }
-        return windowMain(argc, argv, &request);
+        return programMain(argc, argv);
     }
     std::fprintf(stderr, "%s: the window module %s could not be loaded from %s%s\n", programName,
-                 ORVEL_WINDOW_MODULE, folder.constData(),
-                 failures.isEmpty() ? "" : failures.constData());
+                 ORVEL_WINDOW_MODULE, folder, failures.Data());
     return 1;
 }
 
@@ -82,37 +76,8 @@ int RunWindowProgram(int argc, char *argv[], const CommandLineRequest &request)
 
 int main(int argc, char *argv[])
 {
-    // Everything up to the hand-over to a running window needs no display: the answer to
-    // --help or a wrong option, and a second start, come before Qt looks for one.
-    const CommandLineRequest request =
-        ParseCommandLine(WithoutToolkitOptions(RawArguments(argc, argv)), CurrentFolder());
-    if (request.showHelp) {
-        std::fputs(CommandLineUsage(QString::fromLatin1(programName)).toLocal8Bit(), stdout);
+    if (HandedOverQuickly(argc, argv)) {
         return 0;
     }
-    if (request.showVersion) {
-        std::printf("%s %s\n", programName, ORVEL_VERSION);
-        return 0;
-    }
-    for (const QString &problem : request.skipped) {
-        std::fprintf(stderr, "%s: %s\n", programName, qPrintable(problem));
-    }
-    if (!request.unknownOptions.isEmpty()) {
-        std::fprintf(stderr, "%s: unknown option %s\nTry '%s --help'.\n", programName,
-                     qPrintable(request.unknownOptions.first()), programName);
-        return 2;
-    }
-    {
-        // The window module takes the lock again for itself; a start that races this one in
-        // between is sorted out there.
-        InstanceLock lock(HandOver::DefaultLockPath());
-        if (lock.HeldByAnother()) {
-            if (!HandOver::SendWithin(HandOver::DefaultServerName(), request.paths, 10000)) {
-                std::fprintf(stderr, "%s: a player is running but does not answer\n", programName);
-                return 1;
-            }
-            return 0;
-        }
-    }
-    return RunWindowProgram(argc, argv, request);
+    return RunProgramModule(argc, argv);
 }

@@ -223,6 +223,22 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     QCOMPARE(second.exitCode(), 0);
 
     QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+
+    // A name that is missing is left to the full reading of the command line, which names it
+    // and still hands the rest over.
+    const QString copy = media.filePath("clip copy.mkv");
+    QVERIFY(QFile::exists(copy) || QFile::copy(clip, copy));
+    QProcess third;
+    third.setProcessEnvironment(withoutDisplay);
+    third.setProcessChannelMode(QProcess::MergedChannels);
+    third.setWorkingDirectory(media.path());
+    third.start(ORVEL_PLAYER_EXECUTABLE, {"gone.mkv", "clip copy.mkv"});
+    QVERIFY(third.waitForFinished(20000));
+    const QString said = QString::fromLocal8Bit(third.readAll());
+    QCOMPARE(third.exitCode(), 0);
+    QVERIFY2(said.contains("gone.mkv: no such file or folder"), qPrintable(said));
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus),
+                              QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded), 20000);
     QCOMPARE(CountPlayerWindows(), 1);
     QCOMPARE(first.state(), QProcess::Running);
     Stop(first);
