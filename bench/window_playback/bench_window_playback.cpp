@@ -59,6 +59,11 @@ struct Startup
     // This process's CPU time from the clock's start to the first frame: the window's own work
     // that competes with the engine on the road (the polling for the picture is on every road).
     double ownCpuMs = -1;
+    // The engine's main thread when it printed its "VIDEO: " line: time on a core and time
+    // waiting for one. The work is the same on every road, so a road slower in time but not
+    // on a core waited for a core or for the X server.
+    double engineRunMs = -1;
+    double engineWaitMs = -1;
     // The size of the window the engine draws into when its first frame is seen.
     QSize surfaceSize;
     // The player's engine command line on this road, for the bare engine beside it.
@@ -66,6 +71,8 @@ struct Startup
 };
 
 double OwnCpuSeconds();
+double CpuSeconds(qint64 pid);
+void NoteEngineThread(qint64 pid, Startup &result);
 
 // Colour bars give many colours; an empty surface gives one or two.
 bool ShowsPicture(QWidget *surface)
@@ -128,6 +135,7 @@ void WaitForVideo(DRUITestAccess &ui, const QElapsedTimer &clock, Startup &resul
             ui.Engine(), &EngineProcess::eventReceived, &loop, [&](const EngineEvent &event) {
                 if (event.kind == EngineEvent::Kind::VideoStarted && result.videoLineMs < 0) {
                     result.videoLineMs = clock.nsecsElapsed() / 1e6;
+                    NoteEngineThread(ui.Engine()->ProcessId(), result);
                     loop.quit();
                 }
             });
@@ -319,6 +327,7 @@ Startup Bare(QStringList arguments, QWidget *surface)
         output += engine.readAllStandardOutput();
         if (result.videoLineMs < 0 && output.contains("VIDEO: ")) {
             result.videoLineMs = clock.nsecsElapsed() / 1e6;
+            NoteEngineThread(engine.processId(), result);
             loop.quit();
         }
     });
@@ -328,6 +337,8 @@ Startup Bare(QStringList arguments, QWidget *surface)
     clock.start();
     engine.setWorkingDirectory(AppFolders::AppDataFolder());
     engine.start(EngineLocator::EnginePath(), arguments);
+    // The same moment as the hand-over road's: the engine's program is running.
+    result.engineStartedMs = clock.nsecsElapsed() / 1e6;
     loop.exec();
     result.firstFrameMs = WaitForPicture(surface, clock);
     result.surfaceSize = surface->size();
@@ -359,6 +370,17 @@ double CpuSeconds(qint64 pid)
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     // Fields 14 and 15 of the file; the split starts at field 3.
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+}
+
+// The scheduler's own account of a process's main thread, in nanoseconds.
+void NoteEngineThread(qint64 pid, Startup &result)
+{
+    QFile stat(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return;
+    const QList<QByteArray> fields = stat.readAll().trimmed().split(' ');
+    result.engineRunMs = fields.value(0).toDouble() / 1e6;
+    result.engineWaitMs = fields.value(1).toDouble() / 1e6;
 }
 
 // This process's own CPU time, to the microsecond (the /proc figures count 10 ms ticks,
@@ -456,7 +478,7 @@ int main(int argc, char *argv[])
 
     std::vector<double> playerVideo, playerFrame, dialogVideo, dialogFrame, handVideo, handFrame;
     std::vector<double> handRequest, handEngine, handExit, bareVideo, bareFrame, dialogGone;
-    std::vector<double> handCpu, bareCpu;
+    std::vector<double> handCpu, bareCpu, bareEngine, handPerRound;
     std::vector<double> titleVideo, titleFrame, bareTitleVideo, bareTitleFrame;
     std::vector<double> dvdVideo, dvdFrame, bareDvdVideo, bareDvdFrame;
     int engineFirst = 0;
@@ -492,6 +514,8 @@ int main(int argc, char *argv[])
         handExit.push_back(handed.secondExitMs);
         handCpu.push_back(handed.ownCpuMs);
         bareCpu.push_back(bare.ownCpuMs);
+        bareEngine.push_back(bare.engineStartedMs);
+        handPerRound.push_back(handed.firstFrameMs / bare.firstFrameMs);
         bareVideo.push_back(bare.videoLineMs);
         bareFrame.push_back(bare.firstFrameMs);
         printf("run %d (VIDEO line / first frame): player %.1f / %.1f ms, dialog %.1f / %.1f ms, "
@@ -501,10 +525,12 @@ int main(int argc, char *argv[])
                bare.firstFrameMs);
         printf("      second start: request %.1f ms, engine started %.1f ms, ended %.1f ms; "
                "this process's CPU to the first frame %.1f ms (bare engine road %.1f ms); "
-               "drawing into %dx%d (bare engine %dx%d)\n",
+               "drawing into %dx%d (bare engine %dx%d); at its VIDEO line the engine had run %.1f ms "
+               "and waited %.1f ms for a core (bare %.1f / %.1f ms)\n",
                handed.requestMs, handed.engineStartedMs, handed.secondExitMs, handed.ownCpuMs,
                bare.ownCpuMs, handed.surfaceSize.width(), handed.surfaceSize.height(),
-               bare.surfaceSize.width(), bare.surfaceSize.height());
+               bare.surfaceSize.width(), bare.surfaceSize.height(), handed.engineRunMs,
+               handed.engineWaitMs, bare.engineRunMs, bare.engineWaitMs);
         printf("      Blu-ray title %.1f / %.1f ms, bare %.1f / %.1f ms; DVD %.1f / %.1f ms, bare "
                "%.1f / %.1f ms\n",
                title.videoLineMs, title.firstFrameMs, bareTitle.videoLineMs, bareTitle.firstFrameMs,
@@ -538,6 +564,11 @@ int main(int argc, char *argv[])
     printf("second start road, medians from the launch: the window has the request at %.1f ms, "
            "the engine is started at %.1f ms, the second start has ended at %.1f ms\n",
            Median(handRequest), Median(handEngine), Median(handExit));
+    printf("the second start's own cost before its engine runs: %.1f ms (median engine start "
+           "%.1f ms from the launch, the bare engine's %.1f ms from its own start); first frame "
+           "against the same round's bare engine, median of the rounds' ratios %.2f\n",
+           Median(handEngine) - Median(bareEngine), Median(handEngine), Median(bareEngine),
+           Median(handPerRound));
     printf("this process's CPU time from the start to the first frame, medians: second start "
            "road %.1f ms, bare engine road %.1f ms\n",
            Median(handCpu), Median(bareCpu));
