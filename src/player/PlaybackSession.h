@@ -31,6 +31,9 @@ struct SessionLaunch
     // the engine pick its own longest title.
     QString titleKey;
     int engineTitle = 0;
+    // The picture's shape when the source tells it before the engine does (a Blu-ray title's
+    // playlist); empty otherwise.
+    QSize pictureShape;
     // The length known before the launch; 0 when the engine has to tell it.
     qint64 durationSec = 0;
     int startSec = 0;

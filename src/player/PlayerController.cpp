@@ -10,6 +10,7 @@
 #include "platform/EngineLocator.h"
 #include "platform/PathBytes.h"
 #include "player/DiscLocation.h"
+#include "player/PictureFit.h"
 #include "player/PlaylistRules.h"
 #include "player/ResumeRules.h"
 #include "player/SubtitleFileCheck.h"
@@ -836,6 +837,10 @@ void PlayerController::Launch(SessionLaunch launch, StartFrom from)
         launch = WithResumePoint(launch);
     openKind = launch.kind;
     launch.deinterlace = InterlacedAtLaunch(launch);
+    if (launch.kind == SourceKind::BluRay) {
+        if (const BluRayTitle *title = loadedDisc.Find(launch.titleKey))
+            launch.pictureShape = BluRayPictureShape(title->videoFormat);
+    }
     deinterlaceChosen = false;
     launchNote.clear();
     AddRecentFile(launch.path);

@@ -88,8 +88,10 @@ void DRUI::Inform(const QString &text)
 void DRUI::ShowLaunch(const SessionLaunch &launch)
 {
     ShowPage(Page::Video);
-    // Until the engine tells the picture's shape, the surface fills the page.
-    videoFrame->SetPictureSize(QSize());
+    // The surface takes the picture's shape now when the source tells it: resized as the
+    // engine draws its first frame, the engine cleared that frame and showed the next one,
+    // about 50 ms later. Otherwise it fills the page until the engine tells the shape.
+    videoFrame->SetPictureSize(launch.pictureShape);
     bottom.seek->setEnabled(true);
     bottom.seek->setRange(0, int(launch.durationSec));
     bottom.seek->setValue(0);

@@ -202,11 +202,21 @@ void DiscWindowTest::bluRayTitlesPlayWhatTheyName()
     QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
     QCOMPARE(ui.PlaylistSize(), 1); // the disc, once
 
-    // Play Movie after another title plays the movie and the page names it again.
+    // Play Movie after another title plays the movie and the page names it again. Its
+    // playlist says 1080p, so the surface has the picture's shape from the launch on, in a
+    // page of another shape too: resized under the engine's first frame, that frame was lost.
     window.Navigation();
     QTRY_COMPARE(ui.CurrentPage(), Page::Disc);
+    window.resize(window.width(), 1000);
+    QTRY_COMPARE(window.height(), 1000);
     emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
     QTRY_VERIFY(ui.Engine());
+    const QRect surfaceAtLaunch = ui.VideoSurface()->geometry();
+    QVERIFY2(qAbs(surfaceAtLaunch.width() * 9 - surfaceAtLaunch.height() * 16) <= 16,
+             qPrintable(QStringLiteral("%1x%2").arg(surfaceAtLaunch.width())
+                            .arg(surfaceAtLaunch.height())));
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 10000);
+    QCOMPARE(ui.VideoSurface()->geometry(), surfaceAtLaunch);
     QVERIFY(LaunchArguments(ui).contains(
         QStringLiteral("br://%1 -bluray-device").arg(scan.titles[0].engineTitle)));
     QTRY_COMPARE(ui.CurrentTitleKey(), longest.key);
