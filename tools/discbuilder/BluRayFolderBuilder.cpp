@@ -18,6 +18,15 @@ constexpr quint32 TicksPerMs = 45;
 constexpr quint8 H264 = 0x1B;
 constexpr quint8 Ac3 = 0x81;
 
+// HEVC (0x24), 2160p (8) at 25 frames per second (3, as the clips are made), HDR10 (1) in
+// BT.2020 (2).
+MplsWriter::Stream UhdVideoStream()
+{
+    MplsWriter::Stream video{0x24, QByteArray(), 0x83};
+    video.hevcRangeColour = 0x12;
+    return video;
+}
+
 bool WriteFile(const QString &path, const QByteArray &bytes, QString *error)
 {
     QFile file(path);
@@ -193,8 +202,14 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
                     ? quint8(playlist.videoFormat << 4 | (clip->videoFormatRate & 0x0F))
                     : clip->videoFormatRate;
             item.video = {MplsWriter::Stream{clip->videoCodingType, QByteArray(), formatRate}};
+            if (clip->uhdHevc)
+                item.video = {UhdVideoStream()};
             for (const QByteArray &language : clip->audioLanguages)
                 item.audio << MplsWriter::Audio(Ac3, language);
+            for (int i = 0; i < clip->audioFormats.size() && i < item.audio.size(); ++i) {
+                item.audio[i].codingType = clip->audioFormats[i].PlaylistCodingType();
+                item.audio[i].audioFormatRate = clip->audioFormats[i].PlaylistFormatRate();
+            }
             for (const QByteArray &language : clip->subtitleLanguages)
                 item.subtitles << MplsWriter::GraphicsSubtitle(language);
         }
@@ -330,6 +345,8 @@ bool BluRayFolderBuilder::Build(const QString &discFolder, QString *error)
             request.subtitleLanguages = clip.subtitleLanguages;
             request.timestampOffsetSeconds = clip.timestampOffsetSeconds;
             request.fullHd = clip.fullHd;
+            request.audioFormats = clip.audioFormats;
+            request.uhdHevc = clip.uhdHevc;
             QString made;
             if (!maker.MakeClip(request, made, timing, error))
                 return false;

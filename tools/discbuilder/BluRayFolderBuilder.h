@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipTiming.h"
+#include "DiscAudioFormat.h"
 #include "MplsWriter.h"
 
 #include <QByteArray>
@@ -43,6 +44,12 @@ public:
         // rate (0x61: 1080p at 23.976; 0x51: 720p) — decoys differ from the film in these.
         quint8 videoCodingType = 0x1B;
         quint8 videoFormatRate = 0x61;
+        // How each audio stream is coded (DiscAudioFormat), in the order of audioLanguages;
+        // streams past its end are AC-3 stereo. The playlists give each its coding type and
+        // channel layout.
+        QVector<DiscAudioFormat> audioFormats;
+        // A 2160p HEVC Main 10 HDR10 picture; the playlists say HEVC, 2160p, HDR10, BT.2020.
+        bool uhdHevc = false;
     };
 
     // One play item: a clip, optionally cut at either end.

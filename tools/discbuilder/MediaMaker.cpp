@@ -22,6 +22,8 @@ constexpr int ClipWidth = 256;
 constexpr int ClipHeight = 144; // a multiple of 16
 constexpr int FullHdWidth = 1920;
 constexpr int FullHdHeight = 1080;
+constexpr int UhdWidth = 3840;
+constexpr int UhdHeight = 2160;
 // Shop discs use up to three B-frames between references; so do our clips, so that the
 // engine reorders frames on our titles as it does on theirs.
 constexpr int BFrames = 3;
@@ -142,6 +144,55 @@ QByteArray DisplaySet(quint32 pts, int width, int height, int index, quint16 num
     return out;
 }
 
+// 5.1 sound with a tone of its own in every channel, the stream's tone in front left, so that
+// a channel that goes missing on the way to the speakers shows in the engine's output. The
+// low-frequency channel gets a tone low enough to pass the encoders' low-pass filter.
+QString SurroundSource(int tone, const QString &seconds)
+{
+    const int channelTones[] = {tone, tone * 5 / 4, tone * 3 / 2, 60, tone * 2, tone * 9 / 4};
+    QString graph;
+    QString labels;
+    for (int c = 0; c < 6; ++c) {
+        graph += QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2[c%3];")
+                     .arg(channelTones[c])
+                     .arg(seconds)
+                     .arg(c);
+        labels += QStringLiteral("[c%1]").arg(c);
+    }
+    return graph + labels +
+           QStringLiteral("join=inputs=6:channel_layout=5.1:map=0.0-FL|1.0-FR|2.0-FC|3.0-LFE|"
+                          "4.0-BL|5.0-BR");
+}
+
+// HEVC Main 10 as UHD discs carry it: BT.2020 primaries and the PQ curve, with HDR10's
+// static metadata, a key frame every second and B-frames. The fastest preset keeps a few
+// seconds of 2160p within reach of a busy two-core machine.
+QStringList UhdVideoArguments()
+{
+    return {QStringLiteral("-c:v"),
+            QStringLiteral("libx265"),
+            QStringLiteral("-preset"),
+            QStringLiteral("ultrafast"),
+            QStringLiteral("-pix_fmt"),
+            QStringLiteral("yuv420p10le"),
+            QStringLiteral("-profile:v"),
+            QStringLiteral("main10"),
+            QStringLiteral("-color_primaries"),
+            QStringLiteral("bt2020"),
+            QStringLiteral("-color_trc"),
+            QStringLiteral("smpte2084"),
+            QStringLiteral("-colorspace"),
+            QStringLiteral("bt2020nc"),
+            QStringLiteral("-x265-params"),
+            QStringLiteral("log-level=error:keyint=%1:min-keyint=%1:scenecut=0:bframes=%2:"
+                           "hdr10=1:repeat-headers=1:colorprim=bt2020:transfer=smpte2084:"
+                           "colormatrix=bt2020nc:max-cll=1000,400:master-display="
+                           "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)"
+                           "L(10000000,1)")
+                .arg(FramesPerSecond)
+                .arg(BFrames)};
+}
+
 } // namespace
 
 MediaMaker::MediaMaker(const QString &cacheFolder)
@@ -204,8 +255,8 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                           QString *error)
 {
     const QString seconds = QString::number(qMax(1, request.seconds));
-    const int width = request.fullHd ? FullHdWidth : ClipWidth;
-    const int height = request.fullHd ? FullHdHeight : ClipHeight;
+    const int width = request.uhdHevc ? UhdWidth : request.fullHd ? FullHdWidth : ClipWidth;
+    const int height = request.uhdHevc ? UhdHeight : request.fullHd ? FullHdHeight : ClipHeight;
     QStringList inputs{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                        QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
                            .arg(width)
@@ -217,10 +268,14 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
     int input = 1;
     for (int i = 0; i < request.audioLanguages.size(); ++i, ++input) {
         // A different tone per stream, so that a switch of stream can be heard.
+        const int tone = 440 + 110 * i;
+        const bool surround =
+            i < request.audioFormats.size() && request.audioFormats[i].channels == 6;
         inputs << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-               << QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
-                      .arg(440 + 110 * i)
-                      .arg(seconds);
+               << (surround ? SurroundSource(tone, seconds)
+                            : QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
+                                  .arg(tone)
+                                  .arg(seconds));
         maps << QStringLiteral("-map") << QStringLiteral("%1:a").arg(input);
         metadata << QStringLiteral("-metadata:s:a:%1").arg(i)
                  << QStringLiteral("language=") + QString::fromLatin1(request.audioLanguages[i]);
@@ -229,6 +284,12 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                        QString::number(request.timestampOffsetSeconds),
                        request.fullHd ? QStringLiteral("1080p-high") : QStringLiteral("small")};
     recipe << metadata << QStringLiteral("subtitles");
+    // Only clips that differ from the AC-3, H.264 ones say so, so that those keep their names
+    // in a shared cache.
+    for (const DiscAudioFormat &format : request.audioFormats)
+        recipe.insert(recipe.indexOf(QStringLiteral("subtitles")), format.Name());
+    if (request.uhdHevc)
+        recipe << QStringLiteral("uhd-hevc-main10-hdr10");
     for (const QByteArray &language : request.subtitleLanguages)
         recipe << QString::fromLatin1(language);
 
@@ -258,23 +319,34 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
         }
         const QString made = work.filePath(QStringLiteral("clip.m2ts"));
         QStringList arguments = inputs + maps;
-        arguments << QStringLiteral("-c:v") << QStringLiteral("libx264")
-                  << QStringLiteral("-preset") << QStringLiteral("ultrafast")
-                  << QStringLiteral("-pix_fmt")
-                  << QStringLiteral("yuv420p")
-                  // Without force-cfr the engine reads twice the frame rate. The fastest
-                  // preset drops what makes High profile (CABAC, 8x8 transforms): asked back.
-                  << QStringLiteral("-x264-params")
-                  << (request.fullHd ? QStringLiteral("force-cfr=1:cabac=1:8x8dct=1")
-                                     : QStringLiteral("force-cfr=1"))
-                  << QStringLiteral("-g") << QString::number(FramesPerSecond)
-                  << QStringLiteral("-keyint_min") << QString::number(FramesPerSecond)
-                  << QStringLiteral("-sc_threshold") << QStringLiteral("0") << QStringLiteral("-bf")
-                  << QString::number(BFrames) << QStringLiteral("-c:a") << QStringLiteral("ac3")
-                  << QStringLiteral("-b:a") << QStringLiteral("64k") << QStringLiteral("-ac")
-                  << QStringLiteral("2") << QStringLiteral("-c:s") << QStringLiteral("copy");
+        if (request.uhdHevc)
+            arguments << UhdVideoArguments();
+        else
+            arguments << QStringLiteral("-c:v") << QStringLiteral("libx264")
+                      << QStringLiteral("-preset") << QStringLiteral("ultrafast")
+                      << QStringLiteral("-pix_fmt")
+                      << QStringLiteral("yuv420p")
+                      // Without force-cfr the engine reads twice the frame rate. The fastest
+                      // preset drops what makes High profile (CABAC, 8x8 transforms): asked back.
+                      << QStringLiteral("-x264-params")
+                      << (request.fullHd ? QStringLiteral("force-cfr=1:cabac=1:8x8dct=1")
+                                         : QStringLiteral("force-cfr=1"))
+                      << QStringLiteral("-g") << QString::number(FramesPerSecond)
+                      << QStringLiteral("-keyint_min") << QString::number(FramesPerSecond)
+                      << QStringLiteral("-sc_threshold") << QStringLiteral("0")
+                      << QStringLiteral("-bf") << QString::number(BFrames);
+        arguments << QStringLiteral("-c:a") << QStringLiteral("ac3") << QStringLiteral("-b:a")
+                  << QStringLiteral("64k") << QStringLiteral("-ac") << QStringLiteral("2")
+                  << QStringLiteral("-c:s") << QStringLiteral("copy");
+        bool experimental = false;
+        for (int i = 0; i < request.audioFormats.size() && i < request.audioLanguages.size(); ++i) {
+            arguments << request.audioFormats[i].EncoderArguments(i);
+            experimental = experimental || request.audioFormats[i].Experimental();
+        }
+        if (experimental)
+            arguments << QStringLiteral("-strict") << QStringLiteral("-2");
         arguments << metadata;
-        if (request.fullHd)
+        if (request.fullHd && !request.uhdHevc)
             arguments << QStringLiteral("-profile:v") << QStringLiteral("high")
                       << QStringLiteral("-level:v") << QStringLiteral("4.1");
         if (request.timestampOffsetSeconds != 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipTiming.h"
+#include "DiscAudioFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +34,12 @@ public:
         // 1920x1080 in H.264 High profile, as films on shop discs are; else a small picture
         // that is quick to make. Both carry B-frames, as every shop disc does.
         bool fullHd = false;
+        // How each audio stream is coded, in the order of audioLanguages; streams past its
+        // end are AC-3 stereo.
+        QVector<DiscAudioFormat> audioFormats;
+        // An Ultra HD picture instead: 3840x2160 HEVC Main 10 with HDR10 (BT.2020, PQ)
+        // signalling, as UHD discs carry. Slow to encode: keep such clips to a few seconds.
+        bool uhdHevc = false;
     };
 
     // A Blu-ray stream (192-byte packets, padded to whole aligned units) and its timing.

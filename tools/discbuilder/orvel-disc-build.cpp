@@ -28,6 +28,12 @@
 //                                                  many shop discs start at 600
 //   --full-hd                                      clips in 1920x1080 H.264 High profile
 //                                                  (every clip has B-frames either way)
+//   --audio-formats ID:FORMAT[,FORMAT...]          how the clip's audio streams are coded, in
+//                                                  order: ac3, eac3, dts, truehd, lpcm or
+//                                                  dtshdma (a DTS core marked DTS-HD MA), each
+//                                                  with /1, /2 or /6 channels (default 2);
+//                                                  e.g. 00001:truehd/6,lpcm/2
+//   --uhd                                          clips in 2160p HEVC Main 10, HDR10
 //   --aacs                                         AACS-protected: scrambled streams and
 //                                                  the AACS folder, with keys of our own
 //   --aacs-key-file FILE                           (with --aacs) a libaacs key file there
@@ -62,6 +68,7 @@ int Usage(const QString &problem)
                "         [--folder NAME] [--name TEXT] [--thumbnail FILE] [--no-thumbnail]\n"
                "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
                "         [--clip-start SECONDS] [--full-hd] [--aacs] [--aacs-key-file FILE]\n"
+               "         [--audio-formats ID:FORMAT[,FORMAT..]] [--uhd]\n"
                "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
                "       orvel-disc-build bench FOLDER --playlists N\n"
                "       (each kind also takes --image FILE: a UDF image of the built folder)\n",
@@ -107,12 +114,14 @@ int BuildBluRay(const QString &folder, const QStringList &options)
     bool thumbnailSet = false;
     QString keyFile;
     bool fullHd = false;
+    bool uhd = false;
     int clipStart = 0;
     for (int i = 0; i < options.size(); ++i) {
         const QString option = options[i];
         const bool takesValue =
             option != QLatin1String("--no-thumbnail") && option != QLatin1String("--no-index") &&
-            option != QLatin1String("--aacs") && option != QLatin1String("--full-hd");
+            option != QLatin1String("--aacs") && option != QLatin1String("--full-hd") &&
+            option != QLatin1String("--uhd");
         if (takesValue && i + 1 >= options.size())
             return Usage(option + QStringLiteral(" needs a value"));
         const QString value = takesValue ? options[++i] : QString();
@@ -193,6 +202,25 @@ int BuildBluRay(const QString &folder, const QStringList &options)
             disc.aacs.enabled = true;
         } else if (option == QLatin1String("--full-hd")) {
             fullHd = true;
+        } else if (option == QLatin1String("--uhd")) {
+            uhd = true;
+        } else if (option == QLatin1String("--audio-formats")) {
+            BluRayFolderBuilder::Clip *clip = nullptr;
+            for (BluRayFolderBuilder::Clip &each : disc.clips) {
+                if (each.id == value.section(QLatin1Char(':'), 0, 0).toLatin1())
+                    clip = &each;
+            }
+            if (!clip)
+                return Usage(QStringLiteral("--audio-formats names no clip given before: ") +
+                             value);
+            clip->audioFormats.clear();
+            for (const QString &text :
+                 value.section(QLatin1Char(':'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                DiscAudioFormat format;
+                if (!DiscAudioFormat::Parse(text, format))
+                    return Usage(QStringLiteral("bad audio format: ") + text);
+                clip->audioFormats << format;
+            }
         } else if (option == QLatin1String("--clip-start")) {
             bool ok = false;
             clipStart = value.toInt(&ok);
@@ -207,6 +235,7 @@ int BuildBluRay(const QString &folder, const QStringList &options)
     Q_UNUSED(thumbnailSet);
     for (BluRayFolderBuilder::Clip &clip : disc.clips) {
         clip.fullHd = fullHd;
+        clip.uhdHevc = uhd;
         clip.timestampOffsetSeconds = clipStart;
     }
     QString error;

@@ -12,6 +12,8 @@ QByteArray Fixed(const QByteArray &text, int width)
     return text.left(width).leftJustified(width, '\0');
 }
 
+constexpr quint8 HevcCodingType = 0x24;
+
 bool IsAudio(quint8 codingType)
 {
     return (codingType >= 0x80 && codingType <= 0x86) || codingType == 0xA1 || codingType == 0xA2;
@@ -154,7 +156,7 @@ QByteArray MplsWriter::StreamEntry(const Stream &stream, quint16 pid)
     AppendByte(out, stream.codingType);
     const QByteArray language = Fixed(stream.language, 3);
     if (IsAudio(stream.codingType)) {
-        AppendByte(out, 0x31); // stereo, 48 kHz
+        AppendByte(out, stream.audioFormatRate);
         out.append(language);
     } else if (stream.codingType == 0x90 || stream.codingType == 0x91) {
         out.append(language);
@@ -164,7 +166,8 @@ QByteArray MplsWriter::StreamEntry(const Stream &stream, quint16 pid)
         out.append(language);
     } else {
         AppendByte(out, stream.videoFormatRate);
-        out.append(3, '\0');
+        AppendByte(out, stream.codingType == HevcCodingType ? stream.hevcRangeColour : 0);
+        out.append(2, '\0');
     }
     return out;
 }

@@ -15,6 +15,11 @@ public:
         quint8 codingType = 0x1B;
         QByteArray language;           // three letters; unused for video
         quint8 videoFormatRate = 0x61; // video: format (high nibble) and rate; 1080p, 23.976
+        quint8 audioFormatRate =
+            0x31; // audio: channel layout (high nibble) and rate; stereo, 48 kHz
+        // HEVC video: dynamic range (high nibble: 0 SDR, 1 HDR10, 2 Dolby Vision) and colour
+        // space (low nibble: 1 BT.709, 2 BT.2020), the byte after the format and rate.
+        quint8 hevcRangeColour = 0;
     };
 
     struct Item
