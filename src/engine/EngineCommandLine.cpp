@@ -39,6 +39,9 @@ QStringList EngineArguments(EngineSource source, const QString &path, qulonglong
     // The tempo filter keeps the pitch when the speed changes; then six output channels and
     // 5.1 dB of gain, soft-clipped where it overshoots.
     arguments << QStringLiteral("-af") << QStringLiteral("scaletempo,channels=6,volume=5.1:1");
+    // Decoders mix down to what this asks for (two channels unless told): a 5.1 track of a
+    // disc would reach the six outputs above as stereo.
+    arguments << QStringLiteral("-channels") << QStringLiteral("6");
 
     if (source == EngineSource::DvdFolder) {
         const int title = titleChosen && titleNumber && *titleNumber >= 1 ? *titleNumber : 1;
