@@ -54,6 +54,14 @@ struct EngineEvent
         // "ANS_NAME=VALUE" for any other property, answering "get_property NAME": title
         // holds NAME, answerText VALUE ("1.500000", "yes").
         PropertyAnswer,
+        // The audio decoder of the stream the engine opened: "Selected audio codec: [NAME]
+        // afm: FAMILY (...)"; title holds FAMILY ("ffmpeg", or "spdif" and "hwac3" for
+        // pass-through, which hands compressed bits to the sound output).
+        AudioDecoderSelected,
+        // "AO: [DRIVER] 48000Hz 6ch ...": the sound output opened; number holds the channels.
+        AudioOutput,
+        // "Audio: no sound": no decoder took the stream; the picture plays on in silence.
+        NoSound,
     };
 
     Kind kind = Kind::PositionAnswer;

@@ -57,6 +57,9 @@ constexpr LineShape Shapes[] = {
     {"ID_CHAPTER_%d_START=%d", Kind::ChapterStart},
     {"ID_CHAPTER_%d_NAME=%s", Kind::ChapterName},
     {"ID_SIGNAL=%d", Kind::EngineSignal},
+    {"Selected audio codec: [%s] afm: %s", Kind::AudioDecoderSelected},
+    {"AO: [%s] %dHz %dch %s", Kind::AudioOutput},
+    {"Audio: no sound", Kind::NoSound},
     // Last: the answers above have their own kinds.
     {"ANS_%s=%s", Kind::PropertyAnswer},
 };
@@ -294,6 +297,18 @@ void ReadDetails(QByteArrayView text, EngineEvent &event)
     case Kind::EngineSignal:
         event.number = LeadingNumber(text.sliced(text.indexOf('=') + 1));
         break;
+    case Kind::AudioDecoderSelected: {
+        constexpr QByteArrayView Family("] afm: ");
+        QByteArrayView rest = text.sliced(text.indexOf(Family) + Family.size());
+        const qsizetype end = rest.indexOf(' ');
+        event.title = MediaText(end < 0 ? rest : rest.first(end));
+        break;
+    }
+    case Kind::AudioOutput: {
+        const QByteArrayView rest = text.sliced(text.indexOf("Hz ") + 3);
+        event.number = LeadingNumber(rest);
+        break;
+    }
     case Kind::PropertyAnswer: {
         constexpr QByteArrayView Head("ANS_");
         const qsizetype equals = text.indexOf('=');
