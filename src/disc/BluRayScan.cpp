@@ -142,6 +142,8 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
         reader.ReadPlaylistData(file.Bytes(), title.playItems, title.subtitles, title.audioStreams,
                                 title.chapters);
         title.videoFormat = reader.VideoFormat();
+        title.videoCodingType = reader.VideoCodingType();
+        title.videoRangeColour = reader.VideoRangeColour();
         clock.Into(&BluRayScanTimings::parsing);
         if (title.playItems.isEmpty())
             continue;

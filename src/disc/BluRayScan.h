@@ -31,6 +31,8 @@ struct BluRayTitle
     QVector<MplsStream> subtitles;    // the subtitle menus' entries after "Disable"
     QVector<quint32> chapters;        // chapter starts in milliseconds
     int videoFormat = 0;              // MplsReader::VideoFormat of the playlist
+    int videoCodingType = 0;          // MplsReader::VideoCodingType
+    int videoRangeColour = 0;         // MplsReader::VideoRangeColour
     int audioChoice = 0;              // audioChoices: 1 when the title has audio, else 0
     int subtitleChoice = 0;           // subtitleChoices: always 0 (disabled)
     QByteArray digest;                // FileDigestHex of the playlist file

@@ -18,6 +18,7 @@ constexpr quint8 audioCodingTypes[] = {0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86,
 // MPEG-1, MPEG-2, VC-1, H.264 and its multiview extension, HEVC.
 constexpr quint8 videoCodingTypes[] = {0x01, 0x02, 0xEA, 0x1B, 0x20, 0x24};
 
+constexpr quint8 HevcVideo = 0x24;
 constexpr quint8 GraphicsSubtitle = 0x90;
 constexpr quint8 InteractiveGraphics = 0x91;
 constexpr quint8 TextSubtitle = 0x92;
@@ -55,6 +56,8 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
     pgSubtitles.clear();
     audioStreams.clear();
     videoFormat = 0;
+    videoCodingType = 0;
+    videoRangeColour = 0;
     data = reinterpret_cast<const uchar *>(bytes.data());
     size = qMin<qint64>(bytes.size(), BufferSize);
     limit = size;
@@ -112,6 +115,8 @@ int MplsReader::ParsePlayList()
         textSubtitles.clear();
         audioStreams.clear();
         videoFormat = 0;
+        videoCodingType = 0;
+        videoRangeColour = 0;
         // Earlier items' streams are still walked, so that a damaged table anywhere refuses
         // the file, but keeping them would be work thrown away.
         describeStreams = i == itemCount - 1;
@@ -217,6 +222,11 @@ void MplsReader::ParseStreamEntry()
         const quint8 attributes = ByteAt(entry + 3 + entryLength);
         if (!outOfBounds)
             videoFormat = attributes >> 4;
+        videoCodingType = codingType;
+        // HEVC gives its dynamic range and colour space in the byte after, when the entry
+        // holds one.
+        if (codingType == HevcVideo && attributesLength >= 3)
+            videoRangeColour = ByteAt(entry + 4 + entryLength);
         return;
     }
 }

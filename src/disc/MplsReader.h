@@ -50,6 +50,11 @@ public:
     // The video format of the last play item's first video stream in the playlist read last
     // (1 480i, 2 576i, 3 480p, 4 1080i, 5 720p, 6 1080p, 7 576p); 0 when it has none.
     int VideoFormat() const { return videoFormat; }
+    // The same stream's coding type (0x1B H.264, 0x24 HEVC, ...), 0 when there is none; for
+    // HEVC its dynamic range (high four bits: 0 SDR, 1 HDR10, 2 Dolby Vision) and colour
+    // space (low four bits: 1 BT.709, 2 BT.2020), else 0.
+    int VideoCodingType() const { return videoCodingType; }
+    int VideoRangeColour() const { return videoRangeColour; }
 
 private:
     int ParseHeader();
@@ -78,6 +83,8 @@ private:
     QVector<MplsStream> textSubtitles;
     QVector<MplsStream> audioStreams;
     int videoFormat = 0;
+    int videoCodingType = 0;
+    int videoRangeColour = 0;
 
     // The bytes being parsed: the buffer after a file read, or the caller's bytes.
     const uchar *data = nullptr;
