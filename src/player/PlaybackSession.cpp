@@ -104,6 +104,7 @@ void PlaybackSession::Start(const SessionLaunch &next)
     subtitleChosen = false;
     pendingSubtitleLoad.clear();
     catalog = StreamCatalog();
+    audioPlayability = AudioPlayability();
     speed = NormalSpeed;
     audioDelayMs = qBound(-MaximumDelayMs, next.audioDelayMs, MaximumDelayMs);
     subtitleDelayMs = qBound(-MaximumDelayMs, next.subtitleDelayMs, MaximumDelayMs);
@@ -302,6 +303,8 @@ void PlaybackSession::SelectAudio(int choice)
     if (!IsActive() || choice < 0)
         return;
     audioChoice = choice;
+    if (choice != audioPlayability.OpenEntry())
+        audioPlayability.Open(choice);
     Send(SlaveCommand::SwitchAudioKeepPause(choice == 0 ? -2 : choice - 1));
     // The engine starts a newly chosen stream at full level; the level shown must hold.
     Send(SlaveCommand::VolumeKeepPause(volume));
@@ -484,6 +487,8 @@ void PlaybackSession::ApplyChoices()
         }
     }
     if (audioCount > 0) {
+        if (audioChoice != audioPlayability.OpenEntry())
+            audioPlayability.Open(audioChoice);
         Send(SlaveCommand::SwitchAudioKeepPause(audioChoice == 0 ? -2 : audioChoice - 1));
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
@@ -506,6 +511,9 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &received)
     if (event.kind == EngineEvent::Kind::SubtitleFileAdded && subtitleCopies)
         event.subtitlePath = subtitleCopies->OriginalOf(event.subtitlePath);
     catalog.Add(event);
+    // A stream the engine cannot sound is named so in the audio menu.
+    if (audioPlayability.Add(event))
+        emit streamsChanged();
     switch (event.kind) {
     case EngineEvent::Kind::PositionAnswer:
     case EngineEvent::Kind::TitlePositionAnswer: {
@@ -564,6 +572,10 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &received)
         emit pictureSizeChanged(ShapedPictureSize(shown, aspect));
         break;
     }
+    case EngineEvent::Kind::AudioDecoderSelected:
+    case EngineEvent::Kind::AudioOutput:
+    case EngineEvent::Kind::NoSound:
+        break; // audioPlayability keeps them
     case EngineEvent::Kind::PropertyAnswer:
         emit propertyAnswered(event.title, event.answerText);
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineEvent.h"
+#include "player/AudioPlayability.h"
 #include "player/SessionClock.h"
 #include "player/SourceKind.h"
 #include "player/StreamCatalog.h"
@@ -186,6 +187,8 @@ public:
     AspectChoice Aspect() const { return aspect; }
     // The streams, subtitle files and chapters the engine reported for this launch.
     const StreamCatalog &Streams() const { return catalog; }
+    // Which audio streams the engine could not sound, by menu entry.
+    const AudioPlayability &AudioHealth() const { return audioPlayability; }
     int AudioCount() const { return int(catalog.AudioStreams().size()); }
     // Subtitle streams and then subtitle files, as the subtitle menu lists them.
     int SubtitleEntryCount() const;
@@ -275,6 +278,7 @@ private:
     bool landingToCheck = false; // the launch's start seek may have gone past latestStartSec
     QString pendingSubtitleLoad;
     StreamCatalog catalog;
+    AudioPlayability audioPlayability;
     // The engine's copies of this launch's subtitle files.
     std::unique_ptr<SubtitleHandOver> subtitleCopies;
     double speed = NormalSpeed;

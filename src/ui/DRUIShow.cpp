@@ -214,6 +214,7 @@ void DRUI::ShowDisc()
     disc.art->setPixmap(picture);
     // The page names the movie's length, never what played before.
     const BluRayTitle *title = controller->CurrentTitle();
+    WindowParts::AddPictureNotes(disc.protection, title);
     ResetTimeDisplay();
     bottom.total->setText(QLatin1Char(' ') + FormatTime(title ? title->lengthSeconds : 0));
     FillDiscMenus();

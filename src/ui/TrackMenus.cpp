@@ -96,8 +96,12 @@ void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRay
                                     QMenu *chapters)
 {
     const StreamCatalog &streams = session.Streams();
-    const QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(),
-                                               title ? &title->audioStreams : nullptr, locale);
+    QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(),
+                                         title ? &title->audioStreams : nullptr, locale);
+    for (int n = 1; n <= audioNames.size(); ++n) {
+        if (session.AudioHealth().Of(n) == AudioPlayability::Verdict::CannotPlay)
+            audioNames[n - 1] = GetText("MainWnd/AudioCannotPlay").arg(audioNames[n - 1]);
+    }
     QStringList subtitleNames = StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(),
                                             title ? &title->subtitles : nullptr, locale);
     for (const QString &file : streams.SubtitleFiles())

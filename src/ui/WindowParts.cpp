@@ -1,7 +1,9 @@
 #include "ui/WindowParts.h"
+#include "disc/BluRayScan.h"
 
 #include "i18n/GetText.h"
 #include "platform/PathBytes.h"
+#include "player/PictureNotes.h"
 #include "player/PlaylistRules.h"
 #include "ui/VideoFrame.h"
 #include "ui/WindowStyle.h"
@@ -16,6 +18,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTableWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace WindowParts {
@@ -333,6 +336,24 @@ void ShowProtection(QLabel *line, const DiscProtectionInfo &info)
     const char *key = DiscProtection::PageLineKey(DiscProtection::Decide(info));
     line->setText(key ? GetText(key).arg(DiscProtection::SchemeNames(info)) : QString());
     line->setVisible(key != nullptr);
+}
+
+void AddPictureNotes(QLabel *line, const BluRayTitle *title)
+{
+    if (!title)
+        return;
+    const int notes =
+        PictureNotes::Decide({title->videoCodingType, title->videoFormat, title->videoRangeColour},
+                             QThread::idealThreadCount());
+    QStringList texts;
+    if (!line->text().isEmpty())
+        texts << line->text();
+    if (notes & PictureNotes::MayNotKeepUp)
+        texts << GetText("MainWnd/UhdSoftware");
+    if (notes & PictureNotes::HdrWithoutToneMapping)
+        texts << GetText("MainWnd/UhdHdr");
+    line->setText(texts.join(QLatin1Char('\n')));
+    line->setVisible(!texts.isEmpty());
 }
 
 OnScreenTexts OnScreenTextsOfLanguage()

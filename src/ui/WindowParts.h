@@ -1,6 +1,8 @@
 #pragma once
 
 #include "disc/DiscProtection.h"
+
+struct BluRayTitle;
 #include "player/PlayerController.h"
 
 #include "player/PlayListInfo.h"
@@ -91,6 +93,9 @@ void ResizeWithinScreen(QWidget *window, QSize size);
 
 // A protected disc's line on the disc page: whether it plays here; hidden for other discs.
 void ShowProtection(QLabel *line, const DiscProtectionInfo &info);
+// Adds to that line what the title's picture asks of this computer (PictureNotes): an Ultra
+// HD picture it may not decode in time, an HDR picture shown without tone mapping.
+void AddPictureNotes(QLabel *line, const BluRayTitle *title);
 
 // The texts said over the picture, in the interface language.
 OnScreenTexts OnScreenTextsOfLanguage();
