@@ -28,7 +28,9 @@ const QStringList FixedOptions{"-demuxer",
                                "-vf",
                                "screenshot=./,yadif",
                                "-af",
-                               "scaletempo,channels=6,volume=5.1:1"};
+                               "scaletempo,channels=6,volume=5.1:1",
+                               "-channels",
+                               "6"};
 
 } // namespace
 

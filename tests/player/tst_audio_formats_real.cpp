@@ -1,0 +1,280 @@
+#include "disc/BluRayScan.h"
+#include "engine/EngineCommandLine.h"
+#include "engine/EngineProcess.h"
+#include "engine/SlaveCommand.h"
+#include "player/AudioPlayability.h"
+
+#include "BluRayFolderBuilder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using Verdict = AudioPlayability::Verdict;
+
+namespace {
+
+// The sound formats of shop discs, 5.1 each, on one title in this order (PIDs 0x1100 up).
+const QVector<QByteArray> Languages{"eng", "fra", "deu", "spa", "jpn", "ita"};
+const QStringList Formats{"ac3/6", "eac3/6", "dts/6", "truehd/6", "lpcm/6", "dtshdma/6"};
+constexpr int ClipSeconds = 8;
+
+// What the engine's PCM output holds: per channel, the root mean square of the samples.
+struct PcmFile
+{
+    int channels = 0;
+    int rate = 0;
+    int bytesPerSample = 0;
+    bool floating = false;
+    qsizetype dataOffset = 0; // where the samples start in the file
+    QByteArray samples;
+
+    qsizetype FrameBytes() const { return qsizetype(channels) * bytesPerSample; }
+    // Over the frames in [fromByte, toByte) of the samples.
+    QVector<double> Levels(qsizetype fromByte, qsizetype toByte) const
+    {
+        QVector<double> sums(channels, 0.0);
+        const qsizetype frame = FrameBytes();
+        if (frame == 0)
+            return sums;
+        fromByte = qBound<qsizetype>(0, fromByte / frame * frame, samples.size());
+        toByte = qBound<qsizetype>(fromByte, toByte / frame * frame, samples.size());
+        const qsizetype frames = (toByte - fromByte) / frame;
+        const char *data = samples.constData() + fromByte;
+        for (qsizetype f = 0; f < frames; ++f) {
+            for (int c = 0; c < channels; ++c) {
+                const char *at = data + f * frame + c * bytesPerSample;
+                double value = 0;
+                if (floating) {
+                    const quint32 bits = qFromLittleEndian<quint32>(at);
+                    float sample;
+                    std::memcpy(&sample, &bits, sizeof sample);
+                    value = sample;
+                } else {
+                    value = qFromLittleEndian<qint16>(at) / 32768.0;
+                }
+                sums[c] += value * value;
+            }
+        }
+        for (double &sum : sums)
+            sum = frames > 0 ? std::sqrt(sum / double(frames)) : 0.0;
+        return sums;
+    }
+};
+
+bool ReadPcm(const QString &path, PcmFile &pcm)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (id == "fmt " && at + 24 <= bytes.size()) {
+            const quint16 tag = qFromLittleEndian<quint16>(bytes.constData() + at + 8);
+            pcm.channels = qFromLittleEndian<quint16>(bytes.constData() + at + 10);
+            pcm.rate = int(qFromLittleEndian<quint32>(bytes.constData() + at + 12));
+            pcm.bytesPerSample = qFromLittleEndian<quint16>(bytes.constData() + at + 22) / 8;
+            // The engine writes floats either as format 3 or in the extensible form.
+            pcm.floating = tag == 3 || (tag == 0xFFFE && pcm.bytesPerSample == 4);
+        } else if (id == "data") {
+            // The engine leaves the size open while it writes: the data runs to the end.
+            pcm.dataOffset = at + 8;
+            pcm.samples = bytes.mid(at + 8);
+            return pcm.channels > 0 && (pcm.bytesPerSample == 2 || pcm.bytesPerSample == 4);
+        }
+        at += 8 + qsizetype(size);
+    }
+    return false;
+}
+
+// Channels that carry sound, not silence or dither.
+int SoundingChannels(const QVector<double> &levels)
+{
+    return int(std::count_if(levels.begin(), levels.end(), [](double l) { return l > 0.01; }));
+}
+
+QString Describe(const QVector<double> &levels)
+{
+    QStringList text;
+    for (double level : levels)
+        text << QString::number(level, 'f', 3);
+    return text.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+// Each sound format a disc carries, played by the real engine with the player's own command
+// line (its sound output replaced by a PCM file): the channels the engine opens its output
+// with, and the channels that carry sound at the start and after a seek.
+class AudioFormatsRealTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void eachFormatSoundsWithItsChannels_data();
+    void eachFormatSoundsWithItsChannels();
+
+private:
+    QTemporaryDir root;
+    QString disc;
+    // The engine's audio streams in its own order: "ac3", "truehd", ... as "[lavf]" names them.
+    QStringList engineCodecs;
+    BluRayTitle title;
+};
+
+void AudioFormatsRealTest::initTestCase()
+{
+    if (QStandardPaths::findExecutable("mplayer").isEmpty() ||
+        QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        QSKIP("mplayer and ffmpeg are needed");
+    QVERIFY(root.isValid());
+    disc = root.filePath("DISC");
+    BluRayFolderBuilder builder;
+    builder.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    BluRayFolderBuilder::Clip &clip = builder.AddClip("00001", ClipSeconds, Languages);
+    for (const QString &name : Formats) {
+        DiscAudioFormat format;
+        QVERIFY(DiscAudioFormat::Parse(name, format));
+        clip.audioFormats << format;
+    }
+    builder.AddPlaylist("00001.mpls", {"00001"}, {0});
+    QString error;
+    QVERIFY2(builder.Build(disc, &error), qPrintable(error));
+
+    // What the player's scan reads of the playlist: each stream's coding type, in order.
+    const BluRayScan scan = ScanBluRayFolder(disc);
+    QCOMPARE(scan.titles.size(), 1);
+    title = scan.titles.first();
+    QVector<quint8> codingTypes;
+    for (const MplsStream &stream : title.audioStreams)
+        codingTypes << stream.codingType;
+    QCOMPARE(codingTypes, (QVector<quint8>{0x81, 0x84, 0x82, 0x83, 0x80, 0x86}));
+
+    // The engine's own numbering of the same streams.
+    EngineProcess engine;
+    bool ended = false;
+    connect(&engine, &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        if (event.kind == EngineEvent::Kind::AudioStream) {
+            const QByteArray line = event.line;
+            const qsizetype open = line.indexOf("audio (") + 7;
+            engineCodecs << QString::fromLatin1(line.mid(open, line.indexOf(')', open) - open));
+        }
+    });
+    connect(&engine, &EngineProcess::finished, this, [&] { ended = true; });
+    EngineRun run;
+    run.source = EngineSource::BluRayFolder;
+    run.path = disc;
+    run.titleNumber = 1;
+    run.extraOptions = {"-frames", "0"};
+    engine.Start(EngineRunArguments(run));
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 60000);
+    qInfo("the engine's audio streams: %s", qPrintable(engineCodecs.join(", ")));
+}
+
+void AudioFormatsRealTest::eachFormatSoundsWithItsChannels_data()
+{
+    QTest::addColumn<QString>("codec");      // as the engine's "[lavf]" line names it
+    QTest::addColumn<int>("occurrence");     // which stream of that codec, from 0
+    QTest::addColumn<Verdict>("verdict");    // AudioPlayability's from the engine's lines
+    QTest::addColumn<int>("outputChannels"); // of its "AO:" line
+
+    QTest::newRow("AC-3 5.1") << "ac3" << 0 << Verdict::Plays << 6;
+    QTest::newRow("E-AC-3 5.1") << "eac3" << 0 << Verdict::Plays << 6;
+    QTest::newRow("DTS 5.1") << "dca" << 0 << Verdict::Plays << 6;
+    QTest::newRow("TrueHD 5.1") << "truehd" << 0 << Verdict::Plays << 6;
+    QTest::newRow("LPCM 5.1") << "pcm_bluray" << 0 << Verdict::Plays << 6;
+    QTest::newRow("DTS core of DTS-HD MA 5.1") << "dca" << 1 << Verdict::Plays << 6;
+    // ffmpeg's demuxer lists an AC-3 stream beside every TrueHD one, for the core that discs
+    // carry on the same PID; ffmpeg writes none, so this one is empty.
+    QTest::newRow("TrueHD without its AC-3 core") << "ac3" << 1 << Verdict::CannotPlay << 0;
+}
+
+void AudioFormatsRealTest::eachFormatSoundsWithItsChannels()
+{
+    QFETCH(QString, codec);
+    QFETCH(int, occurrence);
+    QFETCH(Verdict, verdict);
+    QFETCH(int, outputChannels);
+
+    int stream = -1;
+    for (int i = 0, seen = 0; i < engineCodecs.size() && stream < 0; ++i) {
+        if (engineCodecs[i] == codec && seen++ == occurrence)
+            stream = i;
+    }
+    QVERIFY2(stream >= 0, qPrintable(engineCodecs.join(", ")));
+
+    const QString pcmPath = root.filePath(QStringLiteral("sound-%1.wav").arg(stream));
+    EngineRun run;
+    run.source = EngineSource::BluRayFolder;
+    run.path = disc;
+    run.titleNumber = 1;
+    run.extraOptions = {"-aid", QString::number(stream)};
+    QStringList arguments = EngineRunArguments(run);
+    const qsizetype sound = arguments.indexOf("-ao");
+    QVERIFY(sound >= 0);
+    arguments[sound + 1] = "pcm:file=" + pcmPath;
+
+    AudioPlayability playability;
+    playability.Open(stream + 1);
+    EngineProcess engine;
+    QTimer poll;
+    bool started = false, ended = false;
+    double position = -1;
+    connect(&engine, &EngineProcess::eventReceived, this, [&](const EngineEvent &event) {
+        playability.Add(event);
+        if (event.kind == EngineEvent::Kind::PlaybackStarted)
+            started = true;
+        if (event.kind == EngineEvent::Kind::PositionAnswer && event.valueValid)
+            position = event.value;
+    });
+    connect(&engine, &EngineProcess::finished, this, [&] { ended = true; });
+    connect(&poll, &QTimer::timeout, this, [&] { engine.Send(SlaveCommand::GetTimePos()); });
+    engine.Start(arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(started || ended, 60000);
+    QCOMPARE(playability.Of(stream + 1), verdict);
+    if (verdict == Verdict::CannotPlay) {
+        // The engine gives up on such a stream; the menu names it instead of playing it.
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        return;
+    }
+    QCOMPARE(playability.OutputChannels(stream + 1), outputChannels);
+
+    // A second of sound, then a seek forward; sound again for more than a second after it.
+    poll.start(100);
+    QTRY_VERIFY_WITH_TIMEOUT(position >= 1.0, 30000);
+    engine.Send(SlaveCommand::Seek(3));
+    const double before = position;
+    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 2.5, 30000);
+    const qint64 seekedBytes = QFileInfo(pcmPath).size();
+    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 4.0 || ended, 30000);
+    poll.stop();
+    engine.Send(SlaveCommand::Quit());
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+
+    PcmFile pcm;
+    QVERIFY(ReadPcm(pcmPath, pcm));
+    QCOMPARE(pcm.channels, outputChannels);
+    const qsizetype second = qsizetype(pcm.rate) * pcm.FrameBytes();
+    const QVector<double> atStart = pcm.Levels(second / 4, second);
+    const qsizetype seeked = seekedBytes - pcm.dataOffset;
+    const QVector<double> afterSeek = pcm.Levels(seeked, pcm.samples.size());
+    QVERIFY2(
+        pcm.samples.size() - seeked >= second / 2,
+        qPrintable(QStringLiteral("%1 bytes after the seek").arg(pcm.samples.size() - seeked)));
+    QVERIFY2(SoundingChannels(atStart) == outputChannels, qPrintable(Describe(atStart)));
+    QVERIFY2(SoundingChannels(afterSeek) == outputChannels, qPrintable(Describe(afterSeek)));
+}
+
+QTEST_GUILESS_MAIN(AudioFormatsRealTest)
+#include "tst_audio_formats_real.moc"
