@@ -62,6 +62,10 @@ struct EngineEvent
         AudioOutput,
         // "Audio: no sound": no decoder took the stream; the picture plays on in silence.
         NoSound,
+        // "ADecoder init failed :(": one decoder refused the stream. At the start the engine
+        // tries the next and may end with "Audio: no sound"; after a "switch_audio" this
+        // line is all it says of a stream it has no decoder for.
+        AudioDecoderFailed,
     };
 
     Kind kind = Kind::PositionAnswer;

@@ -60,6 +60,7 @@ constexpr LineShape Shapes[] = {
     {"Selected audio codec: [%s] afm: %s", Kind::AudioDecoderSelected},
     {"AO: [%s] %dHz %dch %s", Kind::AudioOutput},
     {"Audio: no sound", Kind::NoSound},
+    {"ADecoder init failed :(", Kind::AudioDecoderFailed},
     // Last: the answers above have their own kinds.
     {"ANS_%s=%s", Kind::PropertyAnswer},
 };

@@ -19,6 +19,9 @@ bool AudioPlayability::Add(const EngineEvent &event)
     case EngineEvent::Kind::NoSound:
         reports[current].noSound = true;
         break;
+    case EngineEvent::Kind::AudioDecoderFailed:
+        reports[current].refused = true;
+        break;
     case EngineEvent::Kind::AudioDecoderSelected: {
         // The engine tries decoders in turn; the one it names here is the one it kept.
         Report &report = reports[current];
@@ -43,7 +46,7 @@ AudioPlayability::Verdict AudioPlayability::Decide(const Report &report)
         return Verdict::CannotPlay;
     if (report.decoded)
         return Verdict::Plays;
-    return Verdict::Unknown;
+    return report.refused ? Verdict::CannotPlay : Verdict::Unknown;
 }
 
 AudioPlayability::Verdict AudioPlayability::Of(int entry) const

@@ -6,8 +6,9 @@
 
 // Whether each audio stream the engine opened sounds here, from what the engine said when it
 // opened it. The engine reports a stream's decoder and sound output, or that it found no
-// decoder ("Audio: no sound"), only for the stream it opens, at the start and after each
-// choice; a stream it never opened stays Unknown. GUI-free: fed the session's events.
+// decoder ("Audio: no sound" at the start, only "ADecoder init failed" after a switch), only
+// for the stream it opens; a stream it never opened stays Unknown. A refusal counts until a
+// decoder takes the stream after all. GUI-free: fed the session's events.
 //
 // Entries are numbered as the audio menus number them, from 1.
 class AudioPlayability
@@ -39,6 +40,7 @@ private:
     struct Report
     {
         bool noSound = false;
+        bool refused = false;     // a decoder refused it; another may still take it
         bool decoded = false;     // a decoder that outputs PCM took the stream
         bool passThrough = false; // only a pass-through decoder took it
         int outputChannels = 0;

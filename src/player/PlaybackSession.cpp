@@ -575,6 +575,7 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &received)
     case EngineEvent::Kind::AudioDecoderSelected:
     case EngineEvent::Kind::AudioOutput:
     case EngineEvent::Kind::NoSound:
+    case EngineEvent::Kind::AudioDecoderFailed:
         break; // audioPlayability keeps them
     case EngineEvent::Kind::PropertyAnswer:
         emit propertyAnswered(event.title, event.answerText);

@@ -38,6 +38,12 @@ const QByteArray EmptyTrueHdCore =
 const QByteArray NoDecoder = "Cannot find codec for audio format 0x2000.\n"
                              "Audio: no sound\n"
                              "Starting playback...\n";
+// The same stream chosen while the title plays: the engine says no more than this.
+const QByteArray NoDecoderAfterSwitch =
+    "Opening audio decoder: [ffmpeg] FFmpeg/libavcodec audio decoders\n"
+    "ADecoder init failed :(\n"
+    "ID_AUDIO_TRACK=1\n"
+    "ANS_switch_audio=1\n";
 const QByteArray StereoOnPulse = "Selected audio codec: [fftruehd] afm: ffmpeg (FFmpeg TrueHD)\n"
                                  "AO: [pulse] 48000Hz 2ch s16le (2 bytes per sample)\n";
 
@@ -157,6 +163,10 @@ void StreamRulesTest::audioVerdictFromWhatTheEngineSaid_data()
     QTest::newRow("decoded, stereo output") << StereoOnPulse << Verdict::Plays << 2;
     QTest::newRow("only pass-through takes it") << EmptyTrueHdCore << Verdict::CannotPlay << 0;
     QTest::newRow("no decoder") << NoDecoder << Verdict::CannotPlay << 0;
+    QTest::newRow("no decoder, chosen while playing")
+        << NoDecoderAfterSwitch << Verdict::CannotPlay << 0;
+    QTest::newRow("refused by one decoder, taken by the next")
+        << QByteArray("ADecoder init failed :(\n" + StereoOnPulse) << Verdict::Plays << 2;
     QTest::newRow("listed, not opened yet")
         << QByteArray("[lavf] stream 1: audio (ac3), -aid 0\n") << Verdict::Unknown << 0;
     QTest::newRow("a film's title that looks like a report")

@@ -20,6 +20,7 @@ constexpr CodingRow Codings[] = {
     {DiscAudioFormat::Coding::TrueHd, "truehd", "truehd", nullptr, 0x83, true},
     {DiscAudioFormat::Coding::Lpcm, "lpcm", "pcm_bluray", nullptr, 0x80, false},
     {DiscAudioFormat::Coding::DtsHdMaCore, "dtshdma", "dca", "768k", 0x86, true},
+    {DiscAudioFormat::Coding::NoEngineDecoder, "s302m", "s302m", nullptr, 0x80, true},
 };
 
 const CodingRow &RowOf(DiscAudioFormat::Coding coding)

@@ -18,6 +18,10 @@ struct DiscAudioFormat
         // ffmpeg cannot encode DTS-HD Master Audio; a DTS core under the playlist's DTS-HD MA
         // type is what a player that decodes the core alone meets on such a disc.
         DtsHdMaCore,
+        // Not a disc format: SMPTE 302M, which the engine's lavf demuxer reads but for which
+        // it has no decoder, so that a test meets a stream it cannot sound ("Audio: no
+        // sound"). The playlist calls it LPCM, the nearest a disc has.
+        NoEngineDecoder,
     };
 
     Coding coding = Coding::Ac3;

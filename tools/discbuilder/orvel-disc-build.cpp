@@ -30,7 +30,8 @@
 //                                                  (every clip has B-frames either way)
 //   --audio-formats ID:FORMAT[,FORMAT...]          how the clip's audio streams are coded, in
 //                                                  order: ac3, eac3, dts, truehd, lpcm or
-//                                                  dtshdma (a DTS core marked DTS-HD MA), each
+//                                                  dtshdma (a DTS core marked DTS-HD MA) or
+//                                                  s302m (no engine decoder takes it), each
 //                                                  with /1, /2 or /6 channels (default 2);
 //                                                  e.g. 00001:truehd/6,lpcm/2
 //   --uhd                                          clips in 2160p HEVC Main 10, HDR10
