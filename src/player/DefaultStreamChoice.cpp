@@ -25,6 +25,22 @@ int FirstIn(const QStringList &languages, const QString &wanted)
 
 } // namespace
 
+DefaultStreamChoice DefaultStreamChoice::ForStreams(const QVector<MplsStream> &audio,
+                                                    const QVector<MplsStream> &subtitles,
+                                                    const QString &preferredAudio,
+                                                    const QString &preferredSubtitle)
+{
+    auto codes = [](const QVector<MplsStream> &streams) {
+        QStringList list;
+        for (const MplsStream &stream : streams) {
+            const qsizetype end = stream.language.indexOf('\0');
+            list << QString::fromLatin1(end < 0 ? stream.language : stream.language.left(end));
+        }
+        return list;
+    };
+    return Choose(codes(audio), codes(subtitles), preferredAudio, preferredSubtitle);
+}
+
 bool DefaultStreamChoice::SameLanguage(const QString &a, const QString &b)
 {
     const QLocale::Language language = LanguageOf(a);

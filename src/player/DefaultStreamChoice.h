@@ -1,7 +1,10 @@
 #pragma once
 
+#include "disc/MplsStream.h"
+
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <optional>
 
@@ -23,6 +26,11 @@ struct DefaultStreamChoice
                                       const QStringList &subtitleLanguages,
                                       const QString &preferredAudio,
                                       const QString &preferredSubtitle);
+    // The same for a Blu-ray playlist's streams, whose codes are three bytes of C text.
+    static DefaultStreamChoice ForStreams(const QVector<MplsStream> &audio,
+                                          const QVector<MplsStream> &subtitles,
+                                          const QString &preferredAudio,
+                                          const QString &preferredSubtitle);
     // Whether two codes name one language ("ger", "deu" and "de" do).
     static bool SameLanguage(const QString &a, const QString &b);
 

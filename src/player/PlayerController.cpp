@@ -9,6 +9,7 @@
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "platform/PathBytes.h"
+#include "player/DefaultStreamChoice.h"
 #include "player/DiscLocation.h"
 #include "player/PictureFit.h"
 #include "player/PlaylistRules.h"
@@ -582,13 +583,21 @@ void PlayerController::ReadBluRay(const QString &folder)
 int PlayerController::AudioChoiceOf(const QString &titleKey) const
 {
     const BluRayTitle *title = loadedDisc.Find(titleKey);
-    return audioChoices.value(titleKey, title ? title->audioChoice : SessionLaunch::NoChoice);
+    if (!title || audioChoices.contains(titleKey))
+        return audioChoices.value(titleKey, SessionLaunch::NoChoice);
+    const DefaultStreamChoice preferred = DefaultStreamChoice::ForStreams(
+        title->audioStreams, title->subtitles, preferredAudioLanguage, preferredSubtitleLanguage);
+    return preferred.audio ? *preferred.audio + 1 : title->audioChoice;
 }
 
 int PlayerController::SubtitleChoiceOf(const QString &titleKey) const
 {
     const BluRayTitle *title = loadedDisc.Find(titleKey);
-    return subtitleChoices.value(titleKey, title ? title->subtitleChoice : SessionLaunch::NoChoice);
+    if (!title || subtitleChoices.contains(titleKey))
+        return subtitleChoices.value(titleKey, SessionLaunch::NoChoice);
+    const DefaultStreamChoice preferred = DefaultStreamChoice::ForStreams(
+        title->audioStreams, title->subtitles, preferredAudioLanguage, preferredSubtitleLanguage);
+    return preferred.subtitle ? *preferred.subtitle + 1 : title->subtitleChoice;
 }
 
 void PlayerController::TakeBluRayScan(const BluRayScan &scan)

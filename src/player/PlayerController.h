@@ -73,6 +73,13 @@ public:
     // The user's preferences; the window keeps them in the settings file.
     void SetResumeEnabled(bool on) { resumeEnabled = on; }
     void SetPlayNext(bool on) { playNext = on; }
+    // The languages a Blu-ray title starts with when the user has chosen no stream of it
+    // (DefaultStreamChoice); empty leaves that choice to the disc, as before.
+    void SetPreferredLanguages(const QString &audio, const QString &subtitle)
+    {
+        preferredAudioLanguage = audio;
+        preferredSubtitleLanguage = subtitle;
+    }
     bool PlayNext() const { return playNext; }
     void SetOnScreenTexts(const OnScreenTexts &texts) { onScreen = texts; }
     // A snapshot was kept under this file name: it is said over the picture.
@@ -93,7 +100,8 @@ public:
     QString CurrentTitleKey() const { return currentTitleKey; }
     const BluRayTitle *CurrentTitle() const { return loadedDisc.Find(currentTitleKey); }
     bool DiscLoaded() const { return openKind == SourceKind::BluRay && CurrentTitle(); }
-    // The user's stream choice for a title of the loaded disc, else the title's own.
+    // The user's stream choice for a title of the loaded disc, else the one in the preferred
+    // languages, else the title's own.
     int AudioChoiceOf(const QString &titleKey) const;
     int SubtitleChoiceOf(const QString &titleKey) const;
     // The titles of the DVD that plays, once read, and the one that plays.
@@ -233,6 +241,8 @@ private:
     QString currentTitleKey;
     QMap<QString, int> audioChoices;
     QMap<QString, int> subtitleChoices;
+    QString preferredAudioLanguage;
+    QString preferredSubtitleLanguage;
     QString dvdTitlesDisc;
     DvdTitles dvdTitles;
     DvdTitleSchedule dvdTitleSchedule;

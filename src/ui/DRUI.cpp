@@ -51,6 +51,7 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     fullScreen = new FullScreenControls(this);
     controller->SetResumeEnabled(preferences.Resume());
     controller->SetPlayNext(preferences.PlayNext());
+    controller->SetPreferredLanguages(preferences.AudioLanguage(), preferences.SubtitleLanguage());
     ConnectController();
 }
 

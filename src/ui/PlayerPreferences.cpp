@@ -31,6 +31,11 @@ PlayerPreferences::PlayerPreferences(const QString &path) : settingsPath(path)
     const CPrivateProfile profile = CPrivateProfile::Load(settingsPath);
     playNext = ReadSwitch(profile, PlayNextKey, playNext);
     resume = ReadSwitch(profile, ResumeKey, resume);
+    // A code is a few letters (and a region after "-"); anything longer is not one.
+    audioLanguage =
+        profile.ReadString(Section, QStringLiteral("AudioLanguage"), QString(), 16).trimmed();
+    subtitleLanguage =
+        profile.ReadString(Section, QStringLiteral("SubtitleLanguage"), QString(), 16).trimmed();
 }
 
 bool PlayerPreferences::SetPlayNext(bool on)

@@ -12,6 +12,10 @@ public:
     explicit PlayerPreferences(const QString &settingsPath = QString());
 
     bool PlayNext() const { return playNext; }
+    // The languages a Blu-ray title starts with ("AudioLanguage", "SubtitleLanguage": a
+    // language code); empty, the default, leaves the choice to the disc.
+    QString AudioLanguage() const { return audioLanguage; }
+    QString SubtitleLanguage() const { return subtitleLanguage; }
     bool Resume() const { return resume; }
     // Each returns whether the choice was stored; it holds for this run either way.
     bool SetPlayNext(bool on);
@@ -23,4 +27,6 @@ private:
     QString settingsPath;
     bool playNext = false;
     bool resume = true;
+    QString audioLanguage;
+    QString subtitleLanguage;
 };

@@ -28,6 +28,8 @@ private slots:
     void oneCheckSaysWhatOpensAsADisc_data();
     void oneCheckSaysWhatOpensAsADisc();
     void muteReturnsToTheLevelBefore();
+    void aTitleStartsInThePreferredLanguages_data();
+    void aTitleStartsInThePreferredLanguages();
     void whatCannotPlayFromOutsideLeavesWhatPlays_data();
     void whatCannotPlayFromOutsideLeavesWhatPlays();
 
@@ -217,6 +219,67 @@ void PlayerControllerTest::muteReturnsToTheLevelBefore()
     QCOMPARE(shown.last(), (QList<QVariant>{5, false}));
     QVERIFY(controller.Handle(Ask::Volume{150}));
     QCOMPARE(controller.Session().Volume(), 100);
+}
+
+void PlayerControllerTest::aTitleStartsInThePreferredLanguages_data()
+{
+    QTest::addColumn<QString>("audio");
+    QTest::addColumn<QString>("subtitle");
+    QTest::addColumn<int>("pageAudio"); // chosen on the disc page first; -1: nothing chosen
+    QTest::addColumn<int>("audioChoice");
+    QTest::addColumn<int>("subtitleChoice");
+    // The title: audio English, French, German; subtitles English, French.
+    QTest::newRow("nothing preferred: the disc's own") << ""
+                                                       << "" << -1 << 1 << 0;
+    QTest::newRow("German, French subtitles") << "deu"
+                                              << "fra" << -1 << 3 << 2;
+    QTest::newRow("no subtitles under audio in their language") << "ger"
+                                                                << "de" << -1 << 3 << 0;
+    QTest::newRow("no stream in the language") << "jpn"
+                                               << "" << -1 << 1 << 0;
+    QTest::newRow("the page's choice wins") << "deu"
+                                            << "fra" << 1 << 1 << 2;
+}
+
+void PlayerControllerTest::aTitleStartsInThePreferredLanguages()
+{
+    QFETCH(QString, audio);
+    QFETCH(QString, subtitle);
+    QFETCH(int, pageAudio);
+    QFETCH(int, audioChoice);
+    QFETCH(int, subtitleChoice);
+    const QString folder = fake.FilePath("languages disc");
+    if (!QFile::exists(folder + "/BDMV/PLAYLIST/00001.mpls")) {
+        BluRayFolderBuilder disc;
+        disc.AddSyntheticClip("00001", 600, {"eng", "fra", "deu"}, {"eng", "fra"});
+        disc.AddPlaylist("00001.mpls", {"00001"}, {0});
+        QString error;
+        QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+    }
+    PlayerController controller(dataFolder);
+    controller.SetPreferredLanguages(audio, subtitle);
+    QSignalSpy loaded(&controller, &PlayerController::discLoaded);
+    QVERIFY(controller.Handle(Ask::Open{{folder}, Ask::From::DiscDialog}));
+    QVERIFY(loaded.wait(20000));
+    if (pageAudio >= 0)
+        QVERIFY(controller.Handle(Ask::DiscAudio{{pageAudio}}));
+    // The page shows what the title will start with.
+    QCOMPARE(controller.AudioChoiceOf(controller.CurrentTitleKey()), audioChoice);
+    QCOMPARE(controller.SubtitleChoiceOf(controller.CurrentTitleKey()), subtitleChoice);
+
+    fake.UseScript("print Playing x.\n"
+                   "print [lavf] stream 1: audio (ac3), -aid 0\n"
+                   "print [lavf] stream 2: audio (ac3), -aid 1\n"
+                   "print [lavf] stream 3: audio (ac3), -aid 2\n"
+                   "print [lavf] stream 4: subtitle (hdmv_pgs_subtitle), -sid 0\n"
+                   "print [lavf] stream 5: subtitle (hdmv_pgs_subtitle), -sid 1\n"
+                   "print VIDEO:  [H264]  320x240\n");
+    QVERIFY(controller.Handle(Ask::PlayMovie{}));
+    QCOMPARE(controller.Session().CurrentLaunch().audioChoice, audioChoice);
+    QCOMPARE(controller.Session().CurrentLaunch().subtitleChoice, subtitleChoice);
+    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    QTRY_VERIFY(fake.LastEngineCommands().contains(
+        QStringLiteral("pausing_keep switch_audio %1").arg(audioChoice - 1)));
 }
 
 void PlayerControllerTest::whatCannotPlayFromOutsideLeavesWhatPlays_data()
