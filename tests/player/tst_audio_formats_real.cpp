@@ -27,89 +27,48 @@ const QVector<QByteArray> Languages{"eng", "fra", "deu", "spa", "jpn", "ita"};
 const QStringList Formats{"ac3/6", "eac3/6", "dts/6", "truehd/6", "lpcm/6", "dtshdma/6"};
 constexpr int ClipSeconds = 8;
 
-// What the engine's PCM output holds: per channel, the root mean square of the samples.
-struct PcmFile
+// The engine's PCM output (a WAVE file whose data runs to the end: the engine leaves the size
+// open while it writes), as the level of each channel over the file bytes [from, to): the
+// channels that carry sound, not silence or dither, and the levels for a failure's message.
+struct Levels
 {
     int channels = 0;
-    int rate = 0;
-    int bytesPerSample = 0;
-    bool floating = false;
-    qsizetype dataOffset = 0; // where the samples start in the file
-    QByteArray samples;
-
-    qsizetype FrameBytes() const { return qsizetype(channels) * bytesPerSample; }
-    // Over the frames in [fromByte, toByte) of the samples.
-    QVector<double> Levels(qsizetype fromByte, qsizetype toByte) const
-    {
-        QVector<double> sums(channels, 0.0);
-        const qsizetype frame = FrameBytes();
-        if (frame == 0)
-            return sums;
-        fromByte = qBound<qsizetype>(0, fromByte / frame * frame, samples.size());
-        toByte = qBound<qsizetype>(fromByte, toByte / frame * frame, samples.size());
-        const qsizetype frames = (toByte - fromByte) / frame;
-        const char *data = samples.constData() + fromByte;
-        for (qsizetype f = 0; f < frames; ++f) {
-            for (int c = 0; c < channels; ++c) {
-                const char *at = data + f * frame + c * bytesPerSample;
-                double value = 0;
-                if (floating) {
-                    const quint32 bits = qFromLittleEndian<quint32>(at);
-                    float sample;
-                    std::memcpy(&sample, &bits, sizeof sample);
-                    value = sample;
-                } else {
-                    value = qFromLittleEndian<qint16>(at) / 32768.0;
-                }
-                sums[c] += value * value;
-            }
-        }
-        for (double &sum : sums)
-            sum = frames > 0 ? std::sqrt(sum / double(frames)) : 0.0;
-        return sums;
-    }
+    int sounding = 0;
+    QString text;
 };
 
-bool ReadPcm(const QString &path, PcmFile &pcm)
+Levels ChannelLevels(const QByteArray &file, qsizetype from, qsizetype to)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    qsizetype at = 12;
-    while (at + 8 <= bytes.size()) {
-        const QByteArray id = bytes.mid(at, 4);
-        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
-        if (id == "fmt " && at + 24 <= bytes.size()) {
-            const quint16 tag = qFromLittleEndian<quint16>(bytes.constData() + at + 8);
-            pcm.channels = qFromLittleEndian<quint16>(bytes.constData() + at + 10);
-            pcm.rate = int(qFromLittleEndian<quint32>(bytes.constData() + at + 12));
-            pcm.bytesPerSample = qFromLittleEndian<quint16>(bytes.constData() + at + 22) / 8;
-            // The engine writes floats either as format 3 or in the extensible form.
-            pcm.floating = tag == 3 || (tag == 0xFFFE && pcm.bytesPerSample == 4);
-        } else if (id == "data") {
-            // The engine leaves the size open while it writes: the data runs to the end.
-            pcm.dataOffset = at + 8;
-            pcm.samples = bytes.mid(at + 8);
-            return pcm.channels > 0 && (pcm.bytesPerSample == 2 || pcm.bytesPerSample == 4);
+    auto word16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(file.constData() + at); };
+    // "RIFF", size, "WAVE", then the format block; its samples are 16-bit integers or floats.
+    const int channels = file.size() >= 44 ? word16(22) : 0;
+    const int bytes = file.size() >= 44 ? word16(34) / 8 : 0;
+    const qsizetype data = file.indexOf("data", 36) + 8;
+    Levels levels;
+    if (channels == 0 || (bytes != 2 && bytes != 4) || data < 8)
+        return levels;
+    const qsizetype frame = channels * bytes;
+    from = qMax(from, data);
+    const qsizetype frames = (qMin<qsizetype>(to, file.size()) - from) / frame;
+    QVector<double> sums(channels, 0.0);
+    for (qsizetype f = 0; f < frames; ++f) {
+        for (int c = 0; c < channels; ++c) {
+            const char *at = file.constData() + from + f * frame + c * bytes;
+            float sample = 0;
+            if (bytes == 4)
+                std::memcpy(&sample, at, 4); // little-endian floats, as on this machine
+            else
+                sample = float(qFromLittleEndian<qint16>(at) / 32768.0);
+            sums[c] += double(sample) * sample;
         }
-        at += 8 + qsizetype(size);
     }
-    return false;
-}
-
-// Channels that carry sound, not silence or dither.
-int SoundingChannels(const QVector<double> &levels)
-{
-    return int(std::count_if(levels.begin(), levels.end(), [](double l) { return l > 0.01; }));
-}
-
-QString Describe(const QVector<double> &levels)
-{
-    QStringList text;
-    for (double level : levels)
-        text << QString::number(level, 'f', 3);
-    return text.join(QLatin1Char(' '));
+    levels.channels = channels;
+    for (double sum : sums) {
+        const double level = frames > 0 ? std::sqrt(sum / double(frames)) : 0.0;
+        levels.sounding += level > 0.01 ? 1 : 0;
+        levels.text += QString::number(level, 'f', 3) + QLatin1Char(' ');
+    }
+    return levels;
 }
 
 } // namespace
@@ -262,18 +221,16 @@ void AudioFormatsRealTest::eachFormatSoundsWithItsChannels()
     engine.Send(SlaveCommand::Quit());
     QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
 
-    PcmFile pcm;
-    QVERIFY(ReadPcm(pcmPath, pcm));
-    QCOMPARE(pcm.channels, outputChannels);
-    const qsizetype second = qsizetype(pcm.rate) * pcm.FrameBytes();
-    const QVector<double> atStart = pcm.Levels(second / 4, second);
-    const qsizetype seeked = seekedBytes - pcm.dataOffset;
-    const QVector<double> afterSeek = pcm.Levels(seeked, pcm.samples.size());
-    QVERIFY2(
-        pcm.samples.size() - seeked >= second / 2,
-        qPrintable(QStringLiteral("%1 bytes after the seek").arg(pcm.samples.size() - seeked)));
-    QVERIFY2(SoundingChannels(atStart) == outputChannels, qPrintable(Describe(atStart)));
-    QVERIFY2(SoundingChannels(afterSeek) == outputChannels, qPrintable(Describe(afterSeek)));
+    QFile pcm(pcmPath);
+    QVERIFY(pcm.open(QIODevice::ReadOnly));
+    const QByteArray written = pcm.readAll();
+    const qsizetype second = 48000 * outputChannels * 4;
+    const Levels atStart = ChannelLevels(written, second / 8, second / 2);
+    const Levels afterSeek = ChannelLevels(written, seekedBytes, written.size());
+    QCOMPARE(atStart.channels, outputChannels);
+    QVERIFY2(written.size() - seekedBytes >= second / 4, "too little sound after the seek");
+    QVERIFY2(atStart.sounding == outputChannels, qPrintable(atStart.text));
+    QVERIFY2(afterSeek.sounding == outputChannels, qPrintable(afterSeek.text));
 }
 
 QTEST_GUILESS_MAIN(AudioFormatsRealTest)
