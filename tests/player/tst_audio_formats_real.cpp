@@ -36,6 +36,7 @@ struct Levels
     int channels = 0;
     int sounding = 0;
     double seconds = 0;
+    QVector<double> level;
     QVector<int> crossings;
     QString text;
 };
@@ -73,6 +74,7 @@ Levels ChannelLevels(const QByteArray &file, qsizetype from, qsizetype to)
     levels.seconds = double(qMax<qsizetype>(frames, 0)) / 48000.0;
     for (double sum : sums) {
         const double level = frames > 0 ? std::sqrt(sum / double(frames)) : 0.0;
+        levels.level << level;
         levels.sounding += level > 0.01 ? 1 : 0;
         levels.text += QString::number(level, 'f', 3) + QLatin1Char(' ');
     }
@@ -232,7 +234,13 @@ void AudioFormatsRealTest::eachFormatSoundsWithItsChannels()
     engine.Send(SlaveCommand::Balance(-1));
     QTRY_VERIFY_WITH_TIMEOUT(position >= before + 3.8, 30000);
     const qint64 leftBytes = QFileInfo(pcmPath).size();
-    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 5.0 || ended, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 5.0, 30000);
+    const qint64 leftEndBytes = QFileInfo(pcmPath).size();
+    // Then the volume down, as the volume slider sends it.
+    engine.Send(SlaveCommand::VolumeKeepPause(10));
+    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 5.8, 30000);
+    const qint64 quietBytes = QFileInfo(pcmPath).size();
+    QTRY_VERIFY_WITH_TIMEOUT(position >= before + 6.4 || ended, 30000);
     poll.stop();
     engine.Send(SlaveCommand::Quit());
     QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
@@ -243,13 +251,17 @@ void AudioFormatsRealTest::eachFormatSoundsWithItsChannels()
     const qsizetype second = 48000 * outputChannels * 4;
     const Levels atStart = ChannelLevels(written, second / 8, second / 2);
     const Levels afterSeek = ChannelLevels(written, seekedBytes, bothBytes);
-    const Levels left = ChannelLevels(written, leftBytes, written.size());
+    const Levels left = ChannelLevels(written, leftBytes, leftEndBytes);
+    const Levels quiet = ChannelLevels(written, quietBytes, written.size());
     QCOMPARE(atStart.channels, outputChannels);
     QVERIFY2(bothBytes - seekedBytes >= second / 4, "too little sound after the seek");
-    QVERIFY2(written.size() - leftBytes >= second / 4, "too little sound after Left");
+    QVERIFY2(leftEndBytes - leftBytes >= second / 4, "too little sound after Left");
+    QVERIFY2(written.size() - quietBytes >= second / 8, "too little sound after the volume");
     QVERIFY2(atStart.sounding == outputChannels, qPrintable(atStart.text));
     QVERIFY2(afterSeek.sounding == outputChannels, qPrintable(afterSeek.text));
     QVERIFY2(left.sounding == outputChannels, qPrintable(left.text));
+    for (int c = 0; c < outputChannels; ++c)
+        QVERIFY2(quiet.level[c] < left.level[c] * 0.25, qPrintable(left.text + "/ " + quiet.text));
     // The stream's own tone, not only sound at its level.
     const double hertz = atStart.crossings[0] / 2.0 / atStart.seconds;
     if (codec == QLatin1String("pcm_bluray"))
