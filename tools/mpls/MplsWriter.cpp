@@ -92,8 +92,8 @@ QByteArray MplsWriter::PlayItem(const Item &item)
     body.append(Fixed(item.clip, 5));
     body.append(Fixed(item.codec, 4));
     AppendByte(body, 0);
-    // Connection condition 1 (seamless not required), plus the multi-angle flag.
-    AppendByte(body, quint8((item.multiAngle ? 0x10 : 0) | 0x01));
+    // The connection condition, plus the multi-angle flag.
+    AppendByte(body, quint8((item.multiAngle ? 0x10 : 0) | (item.connection & 0x0F)));
     AppendByte(body, 0); // STC id
     AppendWord32(body, item.inTicks);
     AppendWord32(body, item.outTicks);

@@ -15,6 +15,9 @@ public:
         quint8 codingType = 0x1B;
         QByteArray language;           // three letters; unused for video
         quint8 videoFormatRate = 0x61; // video: format (high nibble) and rate; 1080p, 23.976
+        // The stream's PID; 0: the next one after the kind's first (0x1100 audio, 0x1200
+        // subtitles) in table order.
+        quint16 pid = 0;
     };
 
     struct Item
@@ -29,6 +32,8 @@ public:
         QVector<Stream> audio;
         QVector<Stream> subtitles;
         qint16 lengthAdjust = 0; // added to the written item length, to build damaged files
+        // How the item joins the one before: 1 not seamless, 5 or 6 seamless.
+        quint8 connection = 1;
     };
 
     struct Mark
