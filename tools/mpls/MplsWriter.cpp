@@ -131,10 +131,10 @@ QByteArray MplsWriter::StreamTable(const Item &item)
         body.append(StreamEntry(stream, pid++));
     pid = 0x1100;
     for (const Stream &stream : item.audio)
-        body.append(StreamEntry(stream, pid++));
+        body.append(StreamEntry(stream, stream.pid ? stream.pid : pid++));
     pid = 0x1200;
     for (const Stream &stream : item.subtitles)
-        body.append(StreamEntry(stream, pid++));
+        body.append(StreamEntry(stream, stream.pid ? stream.pid : pid++));
     QByteArray out;
     AppendWord16(out, quint16(body.size()));
     out.append(body);
