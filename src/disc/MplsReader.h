@@ -50,6 +50,9 @@ public:
     // The video format of the last play item's first video stream in the playlist read last
     // (1 480i, 2 576i, 3 480p, 4 1080i, 5 720p, 6 1080p, 7 576p); 0 when it has none.
     int VideoFormat() const { return videoFormat; }
+    // Every play item's streams in the playlist read last (empty when it was refused or
+    // handed out as empty).
+    const QVector<MplsItemStreams> &ItemStreams() const { return itemStreams; }
 
 private:
     int ParseHeader();
@@ -78,6 +81,7 @@ private:
     QVector<MplsStream> textSubtitles;
     QVector<MplsStream> audioStreams;
     int videoFormat = 0;
+    QVector<MplsItemStreams> itemStreams;
 
     // The bytes being parsed: the buffer after a file read, or the caller's bytes.
     const uchar *data = nullptr;
