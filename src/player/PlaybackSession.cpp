@@ -19,7 +19,7 @@ namespace {
 constexpr qint64 TitleTimeToleranceMs = 2500;
 // The picture's own time stamp is exact to a frame and answered within a poll: the clock
 // keeps to it closely.
-constexpr qint64 PictureTimeToleranceMs = 250;
+constexpr qint64 PictureTimeToleranceMs = 100;
 
 int EngineIndexOf(const QVector<int> &indexes, int choice)
 {
