@@ -7,7 +7,8 @@ void SessionClock::Launch(qint64 positionMs, qint64 nowMs, std::optional<qint64>
 {
     toleranceMs = tolerance;
     holdsBack = holdBack;
-    landing = holdBack;
+    // Nothing was asked of the engine before a launch: its first answer is where it is.
+    landing = false;
     landingSkips = 0;
     baseMs = positionMs;
     baseNowMs = nowMs;

@@ -29,7 +29,7 @@ public:
     // title's own time comes in steps of about a second, behind the picture.
     // holdsBack: for an engine that tells the time of the picture it shows. Behind the running
     // clock by at most MaxHoldMs, it makes the clock wait instead of stepping back, so that
-    // the clock never goes back while it plays. After a start or a seek the first answer
+    // the clock never goes back while it plays. After a seek (a start seek too) the first answer
     // near the target (within LandingWindowMs) is where the engine landed, and the clock takes
     // it either way; answers far from it come from before the seek took effect and are
     // passed over, up to MaxLandingSkips of them.

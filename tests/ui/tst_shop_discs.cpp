@@ -29,6 +29,7 @@ private slots:
     void playMoviePlaysTheFilmAmongDecoys();
     void graphicsSubtitlesShowAsChosen();
     void clockFollowsThePictureAndTheFirstAudioSounds();
+    void logoThenTrimmedFilmWithALateSubtitle();
 
 private:
     QTemporaryDir dir;
@@ -479,6 +480,81 @@ void ShopDiscsTest::clockFollowsThePictureAndTheFirstAudioSounds()
     check(QStringLiteral("resumed at %1 ms").arg(resumed));
     window.StopBtn();
     QVERIFY2(misses.isEmpty(), qPrintable(misses.join(QStringLiteral("; "))));
+}
+
+// A logo without sound before the film, the film cut by its items' IN and OUT times, and a
+// subtitle stream whose first line comes late: the picture's time never goes back across the
+// join (a cut frame would show an earlier time), the clock keeps to it, the menus name the
+// film's streams once it plays, and the subtitle chosen early shows its first line when due.
+void ShopDiscsTest::logoThenTrimmedFilmWithALateSubtitle()
+{
+    BluRayFolderBuilder disc;
+    disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
+    BluRayFolderBuilder::Clip &logo = disc.AddClip("00001", 4, {});
+    logo.firstTimestampMs = 11650;
+    BluRayFolderBuilder::Clip &film = disc.AddClip("00002", 24, {"eng", "fra"}, {"eng"});
+    film.firstTimestampMs = 600000;
+    film.firstSubtitleLineMs = 14000;
+    BluRayFolderBuilder::Playlist &title = disc.AddPlaylist("00001.mpls", {"00001", "00002"});
+    title.items[1].trimStartMs = 2000;
+    title.items[1].trimEndMs = 2000;
+    title.items[1].connection = 5;
+    disc.BurnTitleTime("00001.mpls");
+    const QString folder = dir.filePath(QStringLiteral("logo and film"));
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+
+    DRUI window;
+    window.InitMainWindow();
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DRUITestAccess ui(window);
+    window.OpenDiscFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+    emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
+    QTRY_VERIFY(ui.Engine());
+    // 4 s and 20 s of the film's 24 s.
+    QCOMPARE(ui.DurationSec(), qint64(24));
+    QTRY_VERIFY_WITH_TIMEOUT(PictureTitleMs(ui.VideoSurface()).has_value(), 20000);
+
+    // Across the join the picture's time only goes forward.
+    qint64 last = -1;
+    QStringList backwards;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ([&] {
+            if (const std::optional<qint64> shown = PictureTitleMs(ui.VideoSurface())) {
+                if (*shown < last)
+                    backwards << QStringLiteral("%1 after %2").arg(*shown).arg(last);
+                last = qMax(last, *shown);
+            }
+            return last >= 6000;
+        }()),
+        20000);
+    QVERIFY2(backwards.isEmpty(), qPrintable(backwards.join(QStringLiteral(", "))));
+    const qint64 ahead = ClockAheadOfPictureMs(ui);
+    qInfo("after the join: the clock is %lld ms ahead of the picture", ahead);
+    QVERIFY2(qAbs(ahead) <= 500, qPrintable(QString::number(ahead)));
+    // The film plays: its streams by their languages.
+    QTRY_VERIFY_WITH_TIMEOUT(ui.AudioTracks()->actions().size() >= 3, 10000);
+    QVERIFY2(ui.AudioTracks()->actions().at(1)->text().contains(QStringLiteral("English")),
+             qPrintable(ui.AudioTracks()->actions().at(1)->text()));
+
+    // The subtitle stream, chosen long before its first line.
+    QTRY_VERIFY_WITH_TIMEOUT(ui.SubtitleTracks()->actions().size() >= 2, 10000);
+    emit ui.VideoMenu()->triggered(ui.SubtitleTracks()->actions().at(1));
+    // The first line is due at 14 s into the clip, 12 s into the cut film: 16 s on the title.
+    QVERIFY(ColumnsWithALine(ui.VideoSurface()).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 15000, 20000);
+    QVERIFY(ColumnsWithALine(ui.VideoSurface()).isEmpty());
+    const bool lineShown =
+        QTest::qWaitFor([&] { return ColumnsWithALine(ui.VideoSurface()) == QList<int>{0}; }, 8000);
+    const qint64 shownAt = ui.ClockMs();
+    window.StopBtn();
+    QEXPECT_FAIL("", "the engine shows no line of a graphics stream whose first line comes late",
+                 Abort);
+    QVERIFY(lineShown);
+    QVERIFY2(shownAt >= 15500, qPrintable(QString::number(shownAt)));
 }
 
 QTEST_MAIN(ShopDiscsTest)

@@ -281,7 +281,7 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
     if (request.burnTitleTime)
         recipe << QStringLiteral("title-time-from=%1").arg(request.titleStartMs);
     if (request.firstSubtitleLineMs != 1000)
-        recipe << QStringLiteral("first-line-ms=%1").arg(request.firstSubtitleLineMs);
+        recipe << QStringLiteral("first-line-at-ms=%1").arg(request.firstSubtitleLineMs);
 
     const QString streamPath = CachePath(recipe, QStringLiteral(".m2ts"));
     if (!QFileInfo::exists(streamPath)) {
@@ -303,6 +303,11 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                 return false;
             }
             file.close();
+            // ffmpeg moves every input to start at 0; a stream whose first line comes late
+            // is moved back to it.
+            if (request.firstSubtitleLineMs != 1000)
+                inputs << QStringLiteral("-itsoffset")
+                       << QString::number(request.firstSubtitleLineMs / 1000.0, 'f', 3);
             inputs << QStringLiteral("-i") << sup;
             maps << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input);
             metadata << QStringLiteral("-metadata:s:s:%1").arg(i)
