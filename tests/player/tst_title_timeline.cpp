@@ -41,28 +41,18 @@ void TitleTimelineTest::pictureTimeToTitleTime_data()
     // As shop discs are mastered: three clips of 60.48 s from 11.65 s, 600 s and 3000 s.
     const QStringList shop{"11650+60480", "600000+60480", "3000000+60480"};
     QTest::newRow("shop: first picture") << shop << qint64(11650) << qint64(0) << qint64(0);
-    QTest::newRow("shop: chapter at 30 s")
-        << shop << qint64(41650) << qint64(30000) << qint64(30000);
-    QTest::newRow("shop: last picture of the first clip")
-        << shop << qint64(72090) << qint64(60440) << qint64(60440);
     QTest::newRow("shop: first picture of the second clip")
         << shop << qint64(600000) << qint64(60500) << qint64(60480);
     QTest::newRow("shop: seek to 100 s lands on the key frame before")
         << shop << qint64(639000) << qint64(100000) << qint64(99480);
-    QTest::newRow("shop: third clip")
-        << shop << qint64(3000500) << qint64(121500) << qint64(121460);
-    // The engine's answer carries a tenth of a second: 72.1 for the last frame at 72.09.
+    // The engine answers in tenths of a second, and may round past OUT (72.13 s here).
     QTest::newRow("shop: rounded past OUT stays in the item")
         << shop << qint64(72200) << qint64(60400) << qint64(60480);
     QTest::newRow("shop: no clip holds it")
         << shop << qint64(300000) << qint64(60000) << qint64(-1);
-    QTest::newRow("shop: the picture before the first clip")
-        << shop << qint64(0) << qint64(0) << qint64(-1);
 
     // Every clip starting at 600 s: where the clock stands tells which item shows.
     const QStringList overlapping{"600000+60000", "600000+60000", "600000+60000"};
-    QTest::newRow("overlap: first item")
-        << overlapping << qint64(610000) << qint64(9000) << qint64(10000);
     QTest::newRow("overlap: second item")
         << overlapping << qint64(610000) << qint64(71000) << qint64(70000);
     QTest::newRow("overlap: third item, clock a little ahead")
@@ -72,16 +62,13 @@ void TitleTimelineTest::pictureTimeToTitleTime_data()
 
     // A 5 s logo, then the film cut 2 s at its start and 3 s at its end.
     const QStringList logoAndFilm{"11650+5000", "602000+15000"};
-    QTest::newRow("logo") << logoAndFilm << qint64(13000) << qint64(1300) << qint64(1350);
     QTest::newRow("film's first picture after the cut")
         << logoAndFilm << qint64(602000) << qint64(5000) << qint64(5000);
-    QTest::newRow("film") << logoAndFilm << qint64(607000) << qint64(10000) << qint64(10000);
     QTest::newRow("a trimmed frame is no title time")
         << logoAndFilm << qint64(600500) << qint64(5000) << qint64(-1);
 
     // One clip played twice (a recap): the same picture at two places in the title.
     const QStringList twice{"1400+30000", "1400+30000"};
-    QTest::newRow("twice: first time") << twice << qint64(11400) << qint64(9800) << qint64(10000);
     QTest::newRow("twice: second time") << twice << qint64(11400) << qint64(40600) << qint64(40000);
 }
 
