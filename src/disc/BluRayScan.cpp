@@ -51,6 +51,17 @@ template <typename Value> void Share(QSet<Value> &pool, Value &value)
     value = *kept;
 }
 
+// The first of the longest items; -1 without items.
+int LongestItem(const QVector<MplsPlayItem> &items)
+{
+    int longest = -1;
+    for (int i = 0; i < items.size(); ++i) {
+        if (longest < 0 || items[i].durationMs > items[longest].durationMs)
+            longest = i;
+    }
+    return longest;
+}
+
 } // namespace
 
 const BluRayTitle *BluRayScan::Find(const QString &key) const
@@ -147,6 +158,12 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
         clock.Into(&BluRayScanTimings::parsing);
         if (title.playItems.isEmpty())
             continue;
+        title.itemStreams = reader.ItemStreams();
+        const int film = LongestItem(title.playItems);
+        if (film >= 0 && film < title.itemStreams.size()) {
+            title.audioStreams = title.itemStreams[film].audio;
+            title.subtitles = title.itemStreams[film].subtitles;
+        }
         // A disc's thousands of playlists name the same few clips and languages: each is
         // kept once and shared, not once per stream.
         for (MplsPlayItem &item : title.playItems)
@@ -155,18 +172,32 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
             for (MplsStream &stream : *streams)
                 Share(languages, stream.language);
         }
+        for (MplsItemStreams &item : title.itemStreams) {
+            for (QVector<MplsStream> *streams : {&item.audio, &item.subtitles}) {
+                for (MplsStream &stream : *streams)
+                    Share(languages, stream.language);
+            }
+        }
 
         // A file read only in part digests as 128 zero digits, as FileDigestHex's code 30.
-        title.digest = file.Complete() ? DigestHex(hash, file.Bytes()) : IncompleteDigestHex();
+        // Those digits say nothing of the file's content: two such files are not copies of
+        // each other, and each keeps its title (a damaged disc loses no more than it must).
+        const bool complete = file.Complete();
+        title.digest = complete ? DigestHex(hash, file.Bytes()) : IncompleteDigestHex();
         clock.Into(&BluRayScanTimings::digests);
-        if (digests.contains(title.digest))
+        if (complete && digests.contains(title.digest))
             continue;
-        digests.insert(title.digest);
+        if (complete)
+            digests.insert(title.digest);
 
         title.key = source.Where(playlistFolder + name);
         title.playlistName = name;
+        // Milliseconds are added before whole seconds are taken: each item cut to its whole
+        // seconds first would lose up to a second per item.
+        qint64 lengthMs = 0;
         for (const MplsPlayItem &item : title.playItems)
-            title.lengthSeconds += item.durationMs / 1000;
+            lengthMs += qMax(item.durationMs, 0);
+        title.lengthSeconds = lengthMs / 1000;
         title.durationText = FormatTime(title.lengthSeconds);
         title.audioChoice = title.audioStreams.isEmpty() ? 0 : 1;
         scan.titles.append(title);

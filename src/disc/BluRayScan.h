@@ -24,18 +24,22 @@ struct BluRayTitle
     QString key;
     QString playlistName;            // the key's file name, "00001.mpls"
     int engineTitle = NoEngineTitle; // N in "br://N": the position in the engine's title list
-    qint64 lengthSeconds = 0;        // the sum over the play items of durationMs / 1000
+    qint64 lengthSeconds = 0;        // the play items' durationMs added, in whole seconds
     QString durationText;            // FormatTime(lengthSeconds), as the title menus show it
     QVector<MplsPlayItem> playItems;
-    QVector<MplsStream> audioStreams; // the audio menus' entries after "Disable"
-    QVector<MplsStream> subtitles;    // the subtitle menus' entries after "Disable"
-    QVector<quint32> chapters;        // chapter starts in milliseconds
-    int videoFormat = 0;              // MplsReader::VideoFormat of the playlist
-    int videoCodingType = 0;          // MplsReader::VideoCodingType
-    int videoRangeColour = 0;         // MplsReader::VideoRangeColour
-    int audioChoice = 0;              // audioChoices: 1 when the title has audio, else 0
-    int subtitleChoice = 0;           // subtitleChoices: always 0 (disabled)
-    QByteArray digest;                // FileDigestHex of the playlist file
+    // The disc page's audio and subtitle entries after "Disable": the streams of the title's
+    // longest item (the film, not a logo or a trailer around it).
+    QVector<MplsStream> audioStreams;
+    QVector<MplsStream> subtitles;
+    // Every item's streams, in item order: the menus follow the item that plays.
+    QVector<MplsItemStreams> itemStreams;
+    QVector<quint32> chapters; // chapter starts in milliseconds
+    int videoFormat = 0;       // MplsReader::VideoFormat of the playlist
+    int videoCodingType = 0;   // MplsReader::VideoCodingType
+    int videoRangeColour = 0;  // MplsReader::VideoRangeColour
+    int audioChoice = 0;       // audioChoices: 1 when the title has audio, else 0
+    int subtitleChoice = 0;    // subtitleChoices: always 0 (disabled)
+    QByteArray digest;         // FileDigestHex of the playlist file
 
     bool HasEngineTitle() const { return engineTitle != NoEngineTitle; }
 };
@@ -89,10 +93,11 @@ struct BluRayScanTimings
 //     (ReadDiscMetadata).
 //  2. The entries of BDMV/PLAYLIST are taken in listing order (DiscFileSource::List, the
 //     medium's raw directory order). Folders are skipped; a file from which MplsReader hands out no
-//     play item (unreadable, not a playlist, rejected) is skipped; a file whose SHA-512 digest
-//     equals an earlier title's is a byte copy and skipped.
+//     play item (unreadable, not a playlist, rejected) is skipped; a file read whole whose
+//     SHA-512 digest equals an earlier title's is a byte copy and skipped (files read only in
+//     part are never taken for copies).
 //  3. Each remaining file is a title: its play items, streams and chapters, its length
-//     (the sum of durationMs / 1000 over its items) and FormatTime text, audio choice 1 when
+//     (the items' durationMs added, then whole seconds) and FormatTime text, audio choice 1 when
 //     it has audio, else 0.
 //  4. Titles are sorted by duration text, greatest first (a plain text comparison; equal
 //     texts keep listing order). The movie is current: see currentTitleKey.

@@ -52,6 +52,7 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
                                  QVector<quint32> &marksOut)
 {
     playItems.clear();
+    itemStreams.clear();
     textSubtitles.clear();
     pgSubtitles.clear();
     audioStreams.clear();
@@ -70,14 +71,18 @@ int MplsReader::ReadPlaylistData(QByteArrayView bytes, QVector<MplsPlayItem> &pl
     data = nullptr;
     size = 0;
     limit = 0;
-    if (code != Ok)
+    if (code != Ok) {
+        itemStreams.clear();
         return code;
+    }
 
     marksOut = marks;
     // A playlist that plays the same clip in its second and third items is a looping menu
     // or filler, not a title: it is handed out as empty.
-    if (playItems.size() > 2 && playItems.at(1).clipName == playItems.at(2).clipName)
+    if (playItems.size() > 2 && playItems.at(1).clipName == playItems.at(2).clipName) {
+        itemStreams.clear();
         return Ok;
+    }
     playItemsOut = playItems;
     audioOut = audioStreams;
     // Discs that carry both kinds of subtitle show the graphics ones.
@@ -117,10 +122,11 @@ int MplsReader::ParsePlayList()
         videoFormat = 0;
         videoCodingType = 0;
         videoRangeColour = 0;
-        // Earlier items' streams are still walked, so that a damaged table anywhere refuses
-        // the file, but keeping them would be work thrown away.
-        describeStreams = i == itemCount - 1;
+        // Every item's streams are kept too: a title's items may offer different streams
+        // (a logo without sound before the film).
+        describeStreams = true;
         code = ParsePlayItem();
+        itemStreams.append({audioStreams, pgSubtitles.isEmpty() ? textSubtitles : pgSubtitles});
     }
     return code;
 }
@@ -186,6 +192,11 @@ void MplsReader::ParseStreamEntry()
     const qint64 entryLength = ByteAt(entry);
     const qint64 attributesLength = ByteAt(entry + 1 + entryLength);
     const quint8 codingType = ByteAt(entry + 2 + entryLength);
+    // Where the PID sits depends on where the stream comes from: the item's own clip (1), a
+    // sub-path's clip (2, 4: after its sub-path and clip ids) or a sub-path (3).
+    const quint8 streamType = ByteAt(entry + 1);
+    const qint64 pidAt = streamType == 3 ? 3 : streamType == 1 ? 2 : 4;
+    const quint16 pid = entryLength >= pidAt + 1 ? Word16At(entry + pidAt) : 0;
     cursor = entry + 2 + entryLength + attributesLength;
     // The whole entry has to fit, even the attribute bytes that are never looked at.
     BytesAt(entry, cursor - entry);
@@ -195,14 +206,14 @@ void MplsReader::ParseStreamEntry()
     if (codingType == GraphicsSubtitle || codingType == InteractiveGraphics) {
         const QByteArrayView language = BytesAt(entry + 3 + entryLength, 3);
         if (!outOfBounds)
-            pgSubtitles.append({codingType, language.toByteArray()});
+            pgSubtitles.append({codingType, language.toByteArray(), pid});
         return;
     }
     if (codingType == TextSubtitle) {
         // A text subtitle has its character code first, then the language.
         const QByteArrayView language = BytesAt(entry + 4 + entryLength, 3);
         if (!outOfBounds)
-            textSubtitles.append({codingType, language.toByteArray()});
+            textSubtitles.append({codingType, language.toByteArray(), pid});
         return;
     }
     for (const quint8 audioType : audioCodingTypes) {
@@ -211,7 +222,7 @@ void MplsReader::ParseStreamEntry()
         // Audio has its format and sampling rate byte before the language.
         const QByteArrayView language = BytesAt(entry + 4 + entryLength, 3);
         if (!outOfBounds)
-            audioStreams.append({codingType, language.toByteArray()});
+            audioStreams.append({codingType, language.toByteArray(), pid});
         return;
     }
     // Video leaves nothing for the menus; its format (the high four bits of the byte after

@@ -55,6 +55,9 @@ public:
     // space (low four bits: 1 BT.709, 2 BT.2020), else 0.
     int VideoCodingType() const { return videoCodingType; }
     int VideoRangeColour() const { return videoRangeColour; }
+    // Every play item's streams in the playlist read last (empty when it was refused or
+    // handed out as empty).
+    const QVector<MplsItemStreams> &ItemStreams() const { return itemStreams; }
 
 private:
     int ParseHeader();
@@ -85,6 +88,7 @@ private:
     int videoFormat = 0;
     int videoCodingType = 0;
     int videoRangeColour = 0;
+    QVector<MplsItemStreams> itemStreams;
 
     // The bytes being parsed: the buffer after a file read, or the caller's bytes.
     const uchar *data = nullptr;

@@ -52,3 +52,12 @@ QString StreamMenuName(const MplsStream &stream)
     }
     return name;
 }
+
+QString AudioCodecName(quint8 codingType)
+{
+    for (const AudioCodec &audio : audioCodecs) {
+        if (audio.codingType == codingType)
+            return QString::fromLatin1(audio.suffix).trimmed();
+    }
+    return QString();
+}

@@ -12,3 +12,6 @@ QString StreamMenuName(const MplsStream &stream);
 // The name of a three-letter language code: a few known names, else the code upper-cased
 // (up to a zero byte, as the code is C text in the file).
 QString LanguageMenuName(QByteArrayView code);
+
+// The codec an audio stream's coding type names ("AC3", "DTS HD"); empty for other types.
+QString AudioCodecName(quint8 codingType);

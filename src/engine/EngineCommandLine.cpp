@@ -115,6 +115,15 @@ QStringList EngineRunArguments(const EngineRun &run)
                                             titleChosen ? run.titleNumber : std::nullopt);
     if (run.windowId == 0)
         arguments = HeadlessEngineArguments(arguments);
-    // Options go before the source and its device option, which end the list.
-    return run.extraOptions + SubtitleArguments(run.subtitleFiles) + arguments;
+    // Options go after the player's own, so that one given again wins (the engine takes an
+    // option's last value: a test's "-ao pcm:file=..." records the sound), and before the
+    // source and its device option, which end the list.
+    qsizetype sourceAt = arguments.size() - 1;
+    for (const char *device : {"-bluray-device", "-dvd-device"}) {
+        const qsizetype at = arguments.indexOf(QLatin1String(device));
+        if (at > 0)
+            sourceAt = at - 1;
+    }
+    return SubtitleArguments(run.subtitleFiles) + arguments.mid(0, sourceAt) + run.extraOptions +
+           arguments.mid(sourceAt);
 }

@@ -10,11 +10,21 @@
 
 #include <QElapsedTimer>
 
+#include <cmath>
+
 namespace {
 
 // The engine's answer for a disc title's time moves in steps of about a second and trails the
 // picture by up to one more.
 constexpr qint64 TitleTimeToleranceMs = 2500;
+// The picture's own time stamp is exact to a frame and answered within a poll: the clock
+// keeps to it closely.
+constexpr qint64 PictureTimeToleranceMs = 100;
+
+int EngineIndexOf(const QVector<int> &indexes, int choice)
+{
+    return choice >= 1 && choice <= indexes.size() ? indexes[choice - 1] : choice - 1;
+}
 
 } // namespace
 
@@ -49,7 +59,22 @@ bool PlaybackSession::IsActive() const
 
 bool PlaybackSession::UsesTitleTime() const
 {
-    return launch.kind == SourceKind::BluRay;
+    return launch.kind == SourceKind::BluRay && launch.titleTimeline.IsEmpty();
+}
+
+bool PlaybackSession::UsesPictureTitleTime() const
+{
+    return launch.kind == SourceKind::BluRay && !launch.titleTimeline.IsEmpty();
+}
+
+int PlaybackSession::EngineAudioIndex(int choice) const
+{
+    return EngineIndexOf(launch.audioEngineIndexes, choice);
+}
+
+int PlaybackSession::EngineSubtitleIndex(int choice) const
+{
+    return EngineIndexOf(launch.subtitleEngineIndexes, choice);
 }
 
 qint64 PlaybackSession::PositionMs() const
@@ -112,12 +137,15 @@ void PlaybackSession::Start(const SessionLaunch &next)
     aspect = AspectChoice::Auto;
     sourcePictureSize = QSize();
     landingToCheck = next.startSec > 0 && next.latestStartSec >= next.startSec;
+    playingItem = next.titleTimeline.ItemAt(qint64(qMax(next.startSec, 0)) * 1000);
     subtitleCopies = std::make_unique<SubtitleHandOver>();
 
     // A disc title's own time starts at 0; a file's time line is learned from its first
     // answer.
     const qint64 startMs = qint64(qMax(next.startSec, 0)) * 1000;
-    if (UsesTitleTime())
+    if (UsesPictureTitleTime())
+        clock.Launch(0, NowMs(), 0, PictureTimeToleranceMs, true);
+    else if (UsesTitleTime())
         clock.Launch(0, NowMs(), 0, TitleTimeToleranceMs);
     else
         clock.Launch(0, NowMs(), std::nullopt);
@@ -305,7 +333,7 @@ void PlaybackSession::SelectAudio(int choice)
     audioChoice = choice;
     if (choice != audioPlayability.OpenEntry())
         audioPlayability.Open(choice);
-    Send(SlaveCommand::SwitchAudioKeepPause(choice == 0 ? -2 : choice - 1));
+    Send(SlaveCommand::SwitchAudioKeepPause(choice == 0 ? -2 : EngineAudioIndex(choice)));
     // The engine starts a newly chosen stream at full level; the level shown must hold.
     Send(SlaveCommand::VolumeKeepPause(volume));
     emit choicesChanged();
@@ -335,7 +363,7 @@ void PlaybackSession::SendSubtitleChoice()
         Send(SlaveCommand::SubtitlesOffKeepPause());
     } else if (subtitleChoice <= streams) {
         Send(SlaveCommand::SubFileKeepPause(-1));
-        Send(SlaveCommand::SubDemuxKeepPause(subtitleChoice - 1));
+        Send(SlaveCommand::SubDemuxKeepPause(EngineSubtitleIndex(subtitleChoice)));
     } else {
         Send(SlaveCommand::SubFileKeepPause(subtitleChoice - streams - 1));
     }
@@ -489,7 +517,8 @@ void PlaybackSession::ApplyChoices()
     if (audioCount > 0) {
         if (audioChoice != audioPlayability.OpenEntry())
             audioPlayability.Open(audioChoice);
-        Send(SlaveCommand::SwitchAudioKeepPause(audioChoice == 0 ? -2 : audioChoice - 1));
+        Send(SlaveCommand::SwitchAudioKeepPause(audioChoice == 0 ? -2
+                                                                 : EngineAudioIndex(audioChoice)));
         Send(SlaveCommand::VolumeKeepPause(volume));
     }
     SendSubtitleChoice();
@@ -524,7 +553,23 @@ void PlaybackSession::OnEngineEvent(const EngineEvent &received)
         // says it plays.
         MarkStarted();
         lastAnswerMs = NowMs();
-        clock.OnEnginePosition(event.valueValid ? event.value : -1, NowMs());
+        double answer = event.valueValid ? event.value : -1;
+        if (UsesPictureTitleTime() && answer >= 0) {
+            // Where the clock stands picks among the items whose clips' times hold the
+            // picture's; a time stamp no item holds (the engine before its first picture) is
+            // no position.
+            const std::optional<qint64> titleMs =
+                launch.titleTimeline.TitleTimeOf(qint64(std::llround(answer * 1000)), PositionMs());
+            answer = titleMs ? *titleMs / 1000.0 : -1;
+        }
+        clock.OnEnginePosition(answer, NowMs());
+        if (UsesPictureTitleTime()) {
+            const int item = launch.titleTimeline.ItemAt(PositionMs());
+            if (item != playingItem) {
+                playingItem = item;
+                emit streamsChanged();
+            }
+        }
         if (landingToCheck && event.valueValid)
             CheckStartLanding();
         emit positionAnswered(PositionMs());

@@ -7,6 +7,7 @@
 #include "player/StreamCatalog.h"
 #include "player/SubtitleHandOver.h"
 #include "player/SubtitleRedrawSchedule.h"
+#include "player/TitleTimeline.h"
 #include "player/ViewingRules.h"
 
 #include <QByteArray>
@@ -57,6 +58,15 @@ struct SessionLaunch
     int subtitleDelayMs = 0;
     // Whether the picture starts deinterlaced (IsInterlacedSource).
     bool deinterlace = false;
+    // Blu-ray: the title's play items, which turn the time stamp of the picture the engine
+    // shows into the title's time. Empty: the engine's read position on the title is taken,
+    // which runs ahead of the picture by what the engine holds unshown.
+    TitleTimeline titleTimeline;
+    // Blu-ray: the engine's own number (from 0) for the menus' n-th audio or subtitle stream
+    // at index n - 1, as the engine numbers the clip's streams in its own order; empty or
+    // short: the menus' order.
+    QVector<int> audioEngineIndexes;
+    QVector<int> subtitleEngineIndexes;
 };
 
 // One playback session: the engine run on one source, its clock, its streams and its state.
@@ -192,6 +202,9 @@ public:
     int AudioCount() const { return int(catalog.AudioStreams().size()); }
     // Subtitle streams and then subtitle files, as the subtitle menu lists them.
     int SubtitleEntryCount() const;
+    // A disc title's play item (from 0) that plays at the clock's position; -1 without play
+    // items. streamsChanged() tells when another item starts, whose streams may differ.
+    int PlayingItem() const { return playingItem; }
     // For tests: the engine of the current launch, or nullptr.
     EngineProcess *Engine() const { return engine; }
 
@@ -248,6 +261,11 @@ private:
     // The engine reads a disc title's position from the disc itself, on the title's own time
     // line; a file's position comes from its streams' time stamps.
     bool UsesTitleTime() const;
+    // A disc title whose play items are known: the picture's time stamp, mapped to the title.
+    bool UsesPictureTitleTime() const;
+    // The engine's stream number for the menus' choice (1 up) of audio or subtitle.
+    int EngineAudioIndex(int choice) const;
+    int EngineSubtitleIndex(int choice) const;
     static qint64 NowMs();
 
     SessionLaunch launch;
@@ -276,6 +294,7 @@ private:
     bool engineIsPaused = false;
     bool subtitleChosen = false; // by the launch or the user, not by default
     bool landingToCheck = false; // the launch's start seek may have gone past latestStartSec
+    int playingItem = -1;
     QString pendingSubtitleLoad;
     StreamCatalog catalog;
     AudioPlayability audioPlayability;

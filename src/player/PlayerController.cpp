@@ -3,6 +3,7 @@
 #include "disc/DiscFolder.h"
 #include "disc/DiscProtection.h"
 #include "disc/DvdTitleReader.h"
+#include "disc/EngineStreamOrder.h"
 #include "engine/DurationProbe.h"
 #include "engine/DurationProbeQueue.h"
 #include "engine/FormatTime.h"
@@ -847,8 +848,12 @@ void PlayerController::Launch(SessionLaunch launch, StartFrom from)
     openKind = launch.kind;
     launch.deinterlace = InterlacedAtLaunch(launch);
     if (launch.kind == SourceKind::BluRay) {
-        if (const BluRayTitle *title = loadedDisc.Find(launch.titleKey))
+        if (const BluRayTitle *title = loadedDisc.Find(launch.titleKey)) {
             launch.pictureShape = BluRayPictureShape(title->videoFormat);
+            launch.titleTimeline = TitleTimeline::FromPlayItems(title->playItems);
+            launch.audioEngineIndexes = EngineStreamNumbers(title->audioStreams);
+            launch.subtitleEngineIndexes = EngineStreamNumbers(title->subtitles);
+        }
     }
     deinterlaceChosen = false;
     launchNote.clear();

@@ -3,9 +3,13 @@
 #include <cmath>
 
 void SessionClock::Launch(qint64 positionMs, qint64 nowMs, std::optional<qint64> knownOffsetMs,
-                          qint64 tolerance)
+                          qint64 tolerance, bool holdBack)
 {
     toleranceMs = tolerance;
+    holdsBack = holdBack;
+    // Nothing was asked of the engine before a launch: its first answer is where it is.
+    landing = false;
+    landingSkips = 0;
     baseMs = positionMs;
     baseNowMs = nowMs;
     running = false;
@@ -20,6 +24,8 @@ void SessionClock::Seek(qint64 positionMs, qint64 nowMs)
     if (!engineOffsetMs)
         engineOffsetMs = 0;
     staleUntil = asked;
+    landing = holdsBack;
+    landingSkips = 0;
 }
 
 void SessionClock::Pause(qint64 nowMs)
@@ -57,8 +63,21 @@ bool SessionClock::OnEnginePosition(double engineSeconds, qint64 nowMs)
         return false;
     }
     const qint64 expectedMs = engineMs - *engineOffsetMs;
+    const bool landed = landing;
+    if (landing) {
+        if (qAbs(expectedMs - shownMs) > LandingWindowMs && ++landingSkips <= MaxLandingSkips)
+            return false;
+        landing = false;
+    }
     if (qAbs(expectedMs - shownMs) <= toleranceMs)
         return false;
+    if (holdsBack && !landed && running && expectedMs < shownMs &&
+        shownMs - expectedMs <= MaxHoldMs) {
+        // The clock stands where it is until the picture has caught up with it.
+        baseMs = shownMs;
+        baseNowMs = nowMs + (shownMs - expectedMs);
+        return true;
+    }
     baseMs = qMax<qint64>(expectedMs, 0);
     baseNowMs = nowMs;
     return true;

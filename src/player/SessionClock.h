@@ -27,8 +27,14 @@ public:
     // (a disc title's own time starts at 0); unknown, the first answer tells it.
     // toleranceMs: how far the engine may part from the shown position before it wins; a disc
     // title's own time comes in steps of about a second, behind the picture.
+    // holdsBack: for an engine that tells the time of the picture it shows. Behind the running
+    // clock by at most MaxHoldMs, it makes the clock wait instead of stepping back, so that
+    // the clock never goes back while it plays. After a seek (a start seek too) the first answer
+    // near the target (within LandingWindowMs) is where the engine landed, and the clock takes
+    // it either way; answers far from it come from before the seek took effect and are
+    // passed over, up to MaxLandingSkips of them.
     void Launch(qint64 positionMs, qint64 nowMs, std::optional<qint64> knownOffsetMs,
-                qint64 toleranceMs = DefaultToleranceMs);
+                qint64 toleranceMs = DefaultToleranceMs, bool holdsBack = false);
     // A seek: the shown position becomes positionMs, running or held as it was. A launch that
     // seeks before any answer has nothing to learn its offset from, and takes 0.
     void Seek(qint64 positionMs, qint64 nowMs);
@@ -50,12 +56,20 @@ public:
 
     // Tolerated difference before the engine's position wins.
     static constexpr qint64 DefaultToleranceMs = 1000;
+    // Further behind than this, the engine went elsewhere (a seek of its own, a wrong guess
+    // of ours), and the clock follows it back.
+    static constexpr qint64 MaxHoldMs = 2000;
+    static constexpr qint64 LandingWindowMs = 5000;
+    static constexpr int MaxLandingSkips = 6;
 
 private:
     qint64 baseMs = 0;    // shown position at baseNowMs
     qint64 baseNowMs = 0; // when the shown position was baseMs
     bool running = false;
     qint64 toleranceMs = DefaultToleranceMs;
+    bool holdsBack = false;
+    bool landing = false;
+    int landingSkips = 0;
     std::optional<qint64> engineOffsetMs; // engine time minus shown time
     quint64 asked = 0;
     quint64 answered = 0;

@@ -77,16 +77,30 @@ void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *asp
 
 namespace {
 
+// A disc's streams are named as the engine's are, in the interface language, with the
+// disc's language code and codec.
 QStringList StreamNames(StreamLabel::Kind kind, const QList<StreamCatalog::Stream> &found,
                         const QVector<MplsStream> *named, const QString &locale)
 {
     QStringList shown;
     for (int n = 1; n <= found.size(); ++n) {
-        shown << (named && n <= named->size() ? StreamMenuName((*named)[n - 1])
-                                              : StreamLabel::Text(kind, n, found[n - 1].language,
-                                                                  found[n - 1].title, locale));
+        if (named && n <= named->size()) {
+            const MplsStream &stream = (*named)[n - 1];
+            shown << StreamLabel::Text(kind, n, QString::fromLatin1(stream.language),
+                                       AudioCodecName(stream.codingType), locale);
+        } else {
+            shown << StreamLabel::Text(kind, n, found[n - 1].language, found[n - 1].title, locale);
+        }
     }
     return shown;
+}
+
+// The streams of the title's item that plays, when the title's items are known.
+const MplsItemStreams *PlayingItemStreams(const PlaybackSession &session, const BluRayTitle *title)
+{
+    const int item = session.PlayingItem();
+    return title && item >= 0 && item < title->itemStreams.size() ? &title->itemStreams[item]
+                                                                  : nullptr;
 }
 
 } // namespace
@@ -96,14 +110,24 @@ void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRay
                                     QMenu *chapters)
 {
     const StreamCatalog &streams = session.Streams();
-    QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(),
-                                         title ? &title->audioStreams : nullptr, locale);
+    const MplsItemStreams *playing = PlayingItemStreams(session, title);
+    // An item without streams of a kind (a logo) names the film's, which the engine has
+    // found already.
+    const QVector<MplsStream> *audioNamed = playing && !playing->audio.isEmpty() ? &playing->audio
+                                            : title ? &title->audioStreams
+                                                    : nullptr;
+    const QVector<MplsStream> *subtitleNamed = playing && !playing->subtitles.isEmpty()
+                                                   ? &playing->subtitles
+                                               : title ? &title->subtitles
+                                                       : nullptr;
+    QStringList audioNames =
+        StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(), audioNamed, locale);
     for (int n = 1; n <= audioNames.size(); ++n) {
         if (session.AudioHealth().Of(n) == AudioPlayability::Verdict::CannotPlay)
             audioNames[n - 1] = GetText("MainWnd/AudioCannotPlay").arg(audioNames[n - 1]);
     }
-    QStringList subtitleNames = StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(),
-                                            title ? &title->subtitles : nullptr, locale);
+    QStringList subtitleNames =
+        StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(), subtitleNamed, locale);
     for (const QString &file : streams.SubtitleFiles())
         subtitleNames << QFileInfo(file).fileName();
     ShowStreams(audio, audioNames, session.AudioChoice());

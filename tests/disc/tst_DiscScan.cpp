@@ -4,6 +4,7 @@
 #include "disc/DiscFolder.h"
 #include "disc/DiscMetadata.h"
 #include "disc/FileDigest.h"
+#include "disc/FolderDiscSource.h"
 #include "disc/FolderListing.h"
 #include "disc/StreamMenuName.h"
 
@@ -53,6 +54,7 @@ private slots:
     void listingJoinsWithOneSlashAndSkipsDotNames();
     void scanKeepsTheWindowsTitleRules();
     void imageReadsLargeFilesWhole();
+    void playlistsReadInPartAreNotCopies();
 };
 
 void DiscScanTest::detection_data()
@@ -287,11 +289,16 @@ void DiscScanTest::scanKeepsTheWindowsTitleRules()
     const BluRayTitle &pair = scan.titles[1];
     QVERIFY(pair.playlistName == QLatin1String("00003.mpls") ||
             pair.playlistName == QLatin1String("00004.mpls"));
-    QCOMPARE(pair.lengthSeconds, 120); // 61 s and 59 s, each cut to whole seconds
+    QCOMPARE(pair.lengthSeconds, 120); // 61 s and 59 s
     QCOMPARE(pair.durationText, QStringLiteral("00:02:00"));
     QCOMPARE(pair.audioChoice, 1);
-    QCOMPARE(pair.audioStreams.size(), 2); // the last item's streams
-    QCOMPARE(StreamMenuName(pair.audioStreams[1]), QStringLiteral("Japanese AC3"));
+    // The disc page offers the longest item's streams (the film's), and every item keeps its
+    // own for the menus while it plays.
+    QCOMPARE(pair.audioStreams.size(), 1);
+    QCOMPARE(StreamMenuName(pair.audioStreams[0]), QStringLiteral("French AC3"));
+    QCOMPARE(pair.itemStreams.size(), 2);
+    QCOMPARE(StreamMenuName(pair.itemStreams[1].audio[1]), QStringLiteral("Japanese AC3"));
+    QCOMPARE(pair.itemStreams[1].audio[1].pid, quint16(0x1101));
     QCOMPARE(pair.digest, DigestHex(disc.PlaylistBytes(QStringLiteral("00003.mpls"))));
 
     const BluRayTitle &shortest = scan.titles[2];
@@ -334,6 +341,72 @@ void DiscScanTest::imageReadsLargeFilesWhole()
     QCOMPARE(scan.thumbnailData.size(), picture.size());
     QVERIFY(scan.thumbnailData == picture);
     QCOMPARE(scan.titles.size(), 1);
+}
+
+// A folder whose named files arrive without their last bytes, as from a damaged disc.
+class CutDiscSource : public DiscFileSource
+{
+public:
+    CutDiscSource(const QString &folder, const QStringList &cut)
+        : DiscFileSource(folder), folder(folder), cut(cut)
+    {
+    }
+    bool List(const QString &relative, QVector<DiscEntry> &entries) override
+    {
+        return folder.List(relative, entries);
+    }
+    bool IsFolder(const QString &relative) override { return folder.IsFolder(relative); }
+    bool Read(const QString &relative, DiscFileBytes &out) override
+    {
+        if (!folder.Read(relative, out))
+            return false;
+        if (cut.contains(relative.section(QLatin1Char('/'), -1))) {
+            const QByteArray whole = out.Bytes().toByteArray();
+            out.Clear();
+            out.Hold(whole.chopped(8), whole.size());
+        }
+        return true;
+    }
+
+private:
+    FolderDiscSource folder;
+    QStringList cut;
+};
+
+// Two different playlists that could be read only in part (their last bytes, past everything
+// a title needs, missing) are two titles, not one the copy of the other.
+void DiscScanTest::playlistsReadInPartAreNotCopies()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    BluRayFolderBuilder disc;
+    disc.writeIndex = false;
+    disc.AddSyntheticClip("00001", 50);
+    disc.AddSyntheticClip("00002", 70);
+    disc.AddPlaylist("00001.mpls", {"00001"});
+    disc.AddPlaylist("00002.mpls", {"00002"});
+    // Their content again with 16 bytes after it, which the cut takes half of.
+    disc.AddStructuralCopy("00003.mpls", "00001.mpls");
+    disc.AddStructuralCopy("00004.mpls", "00002.mpls");
+    disc.AddByteCopy("00005.mpls", "00001.mpls");
+    const QString folder = scratch.filePath(QStringLiteral("disc"));
+    QString error;
+    QVERIFY2(disc.Build(folder, &error), qPrintable(error));
+
+    CutDiscSource source(folder, {"00003.mpls", "00004.mpls"});
+    const BluRayScan scan = ScanBluRay(source);
+    QStringList names;
+    for (const BluRayTitle &title : scan.titles)
+        names << title.playlistName;
+    names.sort();
+    // 00005 is still a byte copy of 00001, read whole; the cut ones are both there.
+    QCOMPARE(names.size(), 4);
+    QVERIFY2(names.contains("00003.mpls") && names.contains("00004.mpls"),
+             qPrintable(names.join(' ')));
+    for (const BluRayTitle &title : scan.titles) {
+        if (title.playlistName == QLatin1String("00004.mpls"))
+            QCOMPARE(title.lengthSeconds, 70);
+    }
 }
 
 QTEST_APPLESS_MAIN(DiscScanTest)

@@ -77,9 +77,11 @@ void PlayerControllerTest::LoadDisc(PlayerController &controller)
 void PlayerControllerTest::PlayThenLeave(PlayerController &controller, const PlayerRequest &play,
                                          int second, const PlayerRequest &way, bool activeAfter)
 {
+    // A disc title's engine tells the picture's time stamp on its clip's clock, which starts
+    // at 1.4 s in the builder's clips.
     fake.UseScript(QStringLiteral("length 600.0\nposition-runs %1\n"
                                   "print Playing x.\nprint VIDEO:  [H264]  320x240\n")
-                       .arg(second));
+                       .arg(second + 1.4));
     QVERIFY(controller.Handle(play));
     PlaybackSession &session = controller.Session();
     QTRY_COMPARE(session.CurrentState(), State::Playing);

@@ -71,6 +71,32 @@ bool PlaceScrambled(const QString &from, const QString &to, const QByteArray &un
     return WriteFile(to, stream, error);
 }
 
+// The clip's audio streams as its playlists list them: in PID order, or in the clip's
+// playlistAudioOrder with each stream keeping its own PID.
+QVector<MplsWriter::Stream> PlaylistAudio(const BluRayFolderBuilder::Clip &clip)
+{
+    QVector<MplsWriter::Stream> streams;
+    for (int i = 0; i < clip.audioLanguages.size(); ++i) {
+        MplsWriter::Stream stream = MplsWriter::Audio(Ac3, clip.audioLanguages[i]);
+        if (i < clip.audioFormats.size()) {
+            stream.codingType = clip.audioFormats[i].PlaylistCodingType();
+            stream.audioFormatRate = clip.audioFormats[i].PlaylistFormatRate();
+        }
+        streams << stream;
+    }
+    if (clip.playlistAudioOrder.isEmpty())
+        return streams;
+    QVector<MplsWriter::Stream> ordered;
+    for (int index : clip.playlistAudioOrder) {
+        if (index < 0 || index >= streams.size())
+            continue;
+        MplsWriter::Stream stream = streams[index];
+        stream.pid = quint16(0x1100 + index);
+        ordered << stream;
+    }
+    return ordered;
+}
+
 } // namespace
 
 BluRayFolderBuilder::Clip &BluRayFolderBuilder::AddClip(const QByteArray &id, int seconds,
@@ -154,6 +180,26 @@ BluRayFolderBuilder::Playlist &BluRayFolderBuilder::AddFolder(const QString &nam
     return playlists.last();
 }
 
+void BluRayFolderBuilder::BurnTitleTime(const QString &playlistName)
+{
+    for (const Playlist &playlist : std::as_const(playlists)) {
+        if (playlist.fileName != playlistName || playlist.kind != PlaylistKind::Normal)
+            continue;
+        qint64 itemStartMs = 0;
+        for (const Item &item : playlist.items) {
+            for (Clip &clip : clips) {
+                if (clip.id != item.clip)
+                    continue;
+                clip.burnTitleTime = true;
+                // The item's first frame is the clip's frame at trimStartMs.
+                clip.titleStartMs = itemStartMs - item.trimStartMs;
+                itemStartMs += LengthMs(clip) - item.trimStartMs - item.trimEndMs;
+                break;
+            }
+        }
+    }
+}
+
 void BluRayFolderBuilder::SetDiscName(const QByteArray &name, const QByteArray &thumbnail)
 {
     metadata.write = true;
@@ -192,7 +238,12 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
         }
         MplsWriter::Item item;
         item.clip = entry.clip;
-        item.inTicks = timing.InTicks() + quint32(entry.trimStartMs) * TicksPerMs;
+        // A clip with the title's time burned in starts at its first picture, which shows it.
+        const quint32 firstTicks = clip && clip->burnTitleTime && !timing.entryPoints.isEmpty()
+                                       ? quint32(timing.entryPoints.first().pts90k / 2)
+                                       : timing.InTicks();
+        item.inTicks = firstTicks + quint32(entry.trimStartMs) * TicksPerMs;
+        item.connection = entry.connection;
         item.outTicks = timing.OutTicks() - quint32(entry.trimEndMs) * TicksPerMs;
         const quint8 format = playlist.videoFormat ? playlist.videoFormat : 6;
         item.video = {MplsWriter::Video(H264, format)};
@@ -204,12 +255,7 @@ MplsWriter BluRayFolderBuilder::WriterFor(const Playlist &playlist) const
             item.video = {MplsWriter::Stream{clip->videoCodingType, QByteArray(), formatRate}};
             if (clip->uhdHevc)
                 item.video = {UhdVideoStream()};
-            for (const QByteArray &language : clip->audioLanguages)
-                item.audio << MplsWriter::Audio(Ac3, language);
-            for (int i = 0; i < clip->audioFormats.size() && i < item.audio.size(); ++i) {
-                item.audio[i].codingType = clip->audioFormats[i].PlaylistCodingType();
-                item.audio[i].audioFormatRate = clip->audioFormats[i].PlaylistFormatRate();
-            }
+            item.audio = PlaylistAudio(*clip);
             for (const QByteArray &language : clip->subtitleLanguages)
                 item.subtitles << MplsWriter::GraphicsSubtitle(language);
         }
@@ -347,6 +393,11 @@ bool BluRayFolderBuilder::Build(const QString &discFolder, QString *error)
             request.fullHd = clip.fullHd;
             request.audioFormats = clip.audioFormats;
             request.uhdHevc = clip.uhdHevc;
+            request.firstTimestampMs = clip.firstTimestampMs;
+            request.lengthMs = clip.lengthMs;
+            request.burnTitleTime = clip.burnTitleTime;
+            request.titleStartMs = clip.titleStartMs;
+            request.firstSubtitleLineMs = clip.firstSubtitleLineMs;
             QString made;
             if (!maker.MakeClip(request, made, timing, error))
                 return false;

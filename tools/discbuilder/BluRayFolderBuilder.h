@@ -50,6 +50,18 @@ public:
         QVector<DiscAudioFormat> audioFormats;
         // A 2160p HEVC Main 10 HDR10 picture; the playlists say HEVC, 2160p, HDR10, BT.2020.
         bool uhdHevc = false;
+        // For checking a player's clock and stream choice (MediaMaker::ClipRequest):
+        // the clip's first time stamp in milliseconds (-1: from timestampOffsetSeconds),
+        // the title's time burned into every frame from titleStartMs on, and the first
+        // subtitle line's time into the clip.
+        qint64 firstTimestampMs = -1;
+        int lengthMs = 0; // instead of seconds, a multiple of 40 ms
+        bool burnTitleTime = false;
+        qint64 titleStartMs = 0;
+        int firstSubtitleLineMs = 1000;
+        // The order in which playlists list the audio streams, as indexes into
+        // audioLanguages (whose PIDs run from 0x1100 up); empty: PID order.
+        QVector<int> playlistAudioOrder;
     };
 
     // One play item: a clip, optionally cut at either end.
@@ -58,6 +70,7 @@ public:
         QByteArray clip;
         int trimStartMs = 0;
         int trimEndMs = 0;
+        quint8 connection = 1; // 1 not seamless, 5 or 6 seamless
     };
 
     enum class PlaylistKind
@@ -123,6 +136,17 @@ public:
     Playlist &AddLoop(const QString &fileName, const QByteArray &clipId, int times = 3);
     Playlist &AddRaw(const QString &fileName, const QByteArray &bytes);
     Playlist &AddFolder(const QString &name);
+    // Burns the title time of this (Normal) playlist into its clips' frames, each clip as the
+    // playlist plays it (a clip in two playlists shows one of them). Such clips' items start at
+    // their first picture rather than their first sound, so that the item's first frame shows
+    // the item's place in the title. Call after the clips and the playlist are added.
+    void BurnTitleTime(const QString &playlistName);
+    // A clip's length in milliseconds as described (lengthMs or seconds).
+    static int LengthMs(const Clip &clip)
+    {
+        return clip.lengthMs > 0 ? clip.lengthMs : clip.seconds * 1000;
+    }
+
     // Sets the disc name and a thumbnail picture (metadata.write on).
     void SetDiscName(const QByteArray &name, const QByteArray &thumbnail = "x.jpg");
 

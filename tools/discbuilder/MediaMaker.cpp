@@ -30,6 +30,8 @@ constexpr int BFrames = 3;
 constexpr int FramesPerSecond = 25;
 constexpr quint16 VideoPid = 0x1011;
 constexpr int ProcessTimeoutMs = 300000;
+// Where ffmpeg's transport streams start their time stamps when not told otherwise.
+constexpr qint64 FfmpegFirstPtsMs = 1400;
 
 QByteArray Segment(quint32 pts, quint8 type, const QByteArray &data)
 {
@@ -195,6 +197,45 @@ QStringList UhdVideoArguments()
 
 } // namespace
 
+QString MediaMaker::TitleTimeBarCode::Filters(qint64 titleStartMs, int width, int height)
+{
+    // The frame's number on the title's clock, kept positive for mod(): 65536 is 0 in 16 bits.
+    const qint64 firstFrame = (titleStartMs * FramesPerSecond + 500) / 1000;
+    const QString frame = QStringLiteral("(n+%1)").arg(firstFrame + 65536);
+    const int blockWidth = width / Bits;
+    const int rowHeight = qMax(2, int(height * RowHeight));
+    QStringList filters;
+    for (int bit = 0; bit < Bits; ++bit) {
+        const QString set = QStringLiteral("mod(floor(%1/%2),2)").arg(frame).arg(1 << bit);
+        for (int row = 0; row < 2; ++row) {
+            // Black first, then white where the bit (or in the lower row its inverse) is set.
+            filters << QStringLiteral("drawbox=x=%1:y=%2:w=%3:h=%4:color=black:t=fill")
+                           .arg(bit * blockWidth)
+                           .arg(row * rowHeight)
+                           .arg(blockWidth)
+                           .arg(rowHeight);
+            filters << QStringLiteral("drawbox=x=%1:y=%2:w=%3:h=%4:color=white:t=fill:"
+                                      "enable='eq(%5,%6)'")
+                           .arg(bit * blockWidth)
+                           .arg(row * rowHeight)
+                           .arg(blockWidth)
+                           .arg(rowHeight)
+                           .arg(set)
+                           .arg(row == 0 ? 1 : 0);
+        }
+    }
+    // The same time in digits for people looking at the picture, where a font is installed.
+    const QString font = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
+    if (QFileInfo::exists(font))
+        filters << QStringLiteral("drawtext=fontfile=%1:fontsize=%2:fontcolor=white:box=1:"
+                                  "boxcolor=black:x=(w-text_w)/2:y=h/3:"
+                                  "text='%{pts\\:hms\\:%3}'")
+                       .arg(font)
+                       .arg(qMax(12, height / 6))
+                       .arg(QString::number(double(firstFrame) / FramesPerSecond, 'f', 2));
+    return filters.join(QLatin1Char(','));
+}
+
 MediaMaker::MediaMaker(const QString &cacheFolder)
 {
     if (cacheFolder.isEmpty()) {
@@ -208,13 +249,14 @@ MediaMaker::MediaMaker(const QString &cacheFolder)
 
 MediaMaker::~MediaMaker() = default;
 
-QByteArray MediaMaker::SubtitleStream(int seconds, int width, int height, int index)
+QByteArray MediaMaker::SubtitleStream(int seconds, int width, int height, int index,
+                                      int firstLineMs)
 {
     // A line every two seconds from the first, each shown for a second and a half, so that
     // a line comes soon after any seek, as on a film with dialogue.
     QByteArray out;
     quint16 number = 0;
-    for (int startMs = 1000; startMs + 2000 <= seconds * 1000; startMs += 2000) {
+    for (int startMs = firstLineMs; startMs + 2000 <= seconds * 1000; startMs += 2000) {
         out += DisplaySet(quint32(startMs) * 90, width, height, index, number++, true);
         out += DisplaySet(quint32(startMs + 1500) * 90, width, height, index, number++, false);
     }
@@ -254,7 +296,9 @@ bool MediaMaker::RunFfmpeg(const QStringList &arguments, QString *error)
 bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming &timing,
                           QString *error)
 {
-    const QString seconds = QString::number(qMax(1, request.seconds));
+    const QString seconds = request.lengthMs > 0
+                                ? QString::number(request.lengthMs / 1000.0, 'f', 3)
+                                : QString::number(qMax(1, request.seconds));
     const int width = request.uhdHevc ? UhdWidth : request.fullHd ? FullHdWidth : ClipWidth;
     const int height = request.uhdHevc ? UhdHeight : request.fullHd ? FullHdHeight : ClipHeight;
     QStringList inputs{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
@@ -292,6 +336,13 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
         recipe << QStringLiteral("uhd-hevc-main10-hdr10");
     for (const QByteArray &language : request.subtitleLanguages)
         recipe << QString::fromLatin1(language);
+    // Named only when asked for, so that streams made before these existed are still found.
+    if (request.firstTimestampMs >= 0)
+        recipe << QStringLiteral("first-pts-ms=%1").arg(request.firstTimestampMs);
+    if (request.burnTitleTime)
+        recipe << QStringLiteral("title-time-from=%1").arg(request.titleStartMs);
+    if (request.firstSubtitleLineMs != 1000)
+        recipe << QStringLiteral("first-line-at-ms=%1").arg(request.firstSubtitleLineMs);
 
     const QString streamPath = CachePath(recipe, QStringLiteral(".m2ts"));
     if (!QFileInfo::exists(streamPath)) {
@@ -305,12 +356,19 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
             const QString sup = work.filePath(QStringLiteral("s%1.sup").arg(i));
             QFile file(sup);
             if (!file.open(QIODevice::WriteOnly) ||
-                file.write(SubtitleStream(request.seconds, width, height, i)) < 0) {
+                file.write(
+                    SubtitleStream(request.lengthMs > 0 ? request.lengthMs / 1000 : request.seconds,
+                                   width, height, i, request.firstSubtitleLineMs)) < 0) {
                 if (error)
                     *error = QStringLiteral("cannot write ") + sup;
                 return false;
             }
             file.close();
+            // ffmpeg moves every input to start at 0; a stream whose first line comes late
+            // is moved back to it.
+            if (request.firstSubtitleLineMs != 1000)
+                inputs << QStringLiteral("-itsoffset")
+                       << QString::number(request.firstSubtitleLineMs / 1000.0, 'f', 3);
             inputs << QStringLiteral("-i") << sup;
             maps << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input);
             metadata << QStringLiteral("-metadata:s:s:%1").arg(i)
@@ -318,7 +376,14 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
                             QString::fromLatin1(request.subtitleLanguages[i]);
         }
         const QString made = work.filePath(QStringLiteral("clip.m2ts"));
-        QStringList arguments = inputs + maps;
+        QStringList arguments = inputs;
+        if (request.burnTitleTime)
+            arguments << QStringLiteral("-filter_complex")
+                      << QStringLiteral("[0:v]%1[timed]")
+                             .arg(TitleTimeBarCode::Filters(request.titleStartMs, width, height));
+        if (request.burnTitleTime)
+            maps[1] = QStringLiteral("[timed]");
+        arguments << maps;
         if (request.uhdHevc)
             arguments << UhdVideoArguments();
         else
@@ -349,7 +414,11 @@ bool MediaMaker::MakeClip(const ClipRequest &request, QString &path, ClipTiming 
         if (request.fullHd && !request.uhdHevc)
             arguments << QStringLiteral("-profile:v") << QStringLiteral("high")
                       << QStringLiteral("-level:v") << QStringLiteral("4.1");
-        if (request.timestampOffsetSeconds != 0)
+        if (request.firstTimestampMs >= 0)
+            arguments << QStringLiteral("-output_ts_offset")
+                      << QString::number((request.firstTimestampMs - FfmpegFirstPtsMs) / 1000.0,
+                                         'f', 3);
+        else if (request.timestampOffsetSeconds != 0)
             arguments << QStringLiteral("-output_ts_offset")
                       << QString::number(request.timestampOffsetSeconds);
         arguments << QStringLiteral("-f") << QStringLiteral("mpegts")

@@ -40,6 +40,20 @@ public:
         // An Ultra HD picture instead: 3840x2160 HEVC Main 10 with HDR10 (BT.2020, PQ)
         // signalling, as UHD discs carry. Slow to encode: keep such clips to a few seconds.
         bool uhdHevc = false;
+        // For checking a player's clock against the picture (all off by default):
+        // where the clip's time stamps start, in milliseconds (-1: ffmpeg's own start, moved
+        // by timestampOffsetSeconds); at least ffmpeg's own 1.4 s.
+        qint64 firstTimestampMs = -1;
+        // The clip's length in milliseconds when it is not a whole number of seconds (a
+        // multiple of a frame, 40 ms); 0: seconds.
+        int lengthMs = 0;
+        // Every frame shows its time on the title's clock (titleStartMs for the clip's first
+        // frame) in digits and as a bar code that TitleTimeBarCode reads back.
+        bool burnTitleTime = false;
+        qint64 titleStartMs = 0;
+        // When the subtitle streams' first line comes, in milliseconds into the clip; the
+        // lines then come every two seconds.
+        int firstSubtitleLineMs = 1000;
     };
 
     // A Blu-ray stream (192-byte packets, padded to whole aligned units) and its timing.
@@ -54,7 +68,23 @@ public:
     // A presentation-graphics subtitle stream (.sup): a white bar near the bottom of the
     // picture for 1.5 s every 2 s from the first second on, in a column of its own for
     // each stream INDEX (0, 1, 2; left, middle, right).
-    static QByteArray SubtitleStream(int seconds, int width, int height, int index);
+    static QByteArray SubtitleStream(int seconds, int width, int height, int index,
+                                     int firstLineMs = 1000);
+
+    // The bar code burned into clips with burnTitleTime: two rows of Bits blocks across the
+    // top of the picture, each RowHeight of its height; the upper row holds the frame's
+    // number on the title's clock (25 a second, as a 16-bit two's complement number, lowest
+    // bit left), the lower row the same bits inverted, so that a picture caught between two
+    // frames reads as no number at all.
+    struct TitleTimeBarCode
+    {
+        static constexpr int Bits = 16;
+        static constexpr int FramesPerSecond = 25;
+        static constexpr double RowHeight = 1.0 / 10;
+        // The ffmpeg filters that draw it (and the time in digits below it) for a clip whose
+        // first frame is at titleStartMs on the title's clock.
+        static QString Filters(qint64 titleStartMs, int width, int height);
+    };
 
 private:
     QString CachePath(const QStringList &recipe, const QString &suffix) const;

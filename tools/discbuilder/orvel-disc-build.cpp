@@ -41,6 +41,20 @@
 //                                                  (KEYDB.cfg) that opens this disc
 //   --cache DIR                                    keep made streams there between runs
 //                                                  (default: $ORVEL_DISCBUILDER_CACHE)
+// For checking a player's clock and stream choice (applied once all clips and playlists are
+// read, so they may come anywhere):
+//   --clip-pts ID:MS                               the clip's time stamps start at MS
+//                                                  (at least 1400), e.g. 00001:11650
+//   --clip-length ID:MS                            the clip lasts MS (a multiple of 40)
+//   --audio-order ID:I,J,...                       playlists list the clip's audio streams in
+//                                                  this order (indexes into its languages,
+//                                                  whose PIDs are 0x1100 up), e.g. 00001:1,0
+//   --subtitles-from ID:MS                         the clip's first subtitle line at MS
+//   --trim NAME:ITEM:START_MS:END_MS               cuts a play item (from 0) at either end
+//   --connection NAME:ITEM:CONDITION               how an item joins the one before (1, 5, 6)
+//   --burn-title-time NAME                         every frame of the playlist's clips shows
+//                                                  its time on that title (digits and a bar
+//                                                  code)
 //
 // After a Blu-ray build the playlist folder's entries are printed in the order the file
 // system lists them, which is the order players number titles in. Exit code 0 on success,
@@ -70,6 +84,9 @@ int Usage(const QString &problem)
                "         [--metadata-xml FILE] [--no-index] [--cache DIR]\n"
                "         [--clip-start SECONDS] [--full-hd] [--aacs] [--aacs-key-file FILE]\n"
                "         [--audio-formats ID:FORMAT[,FORMAT..]] [--uhd]\n"
+               "         [--clip-pts ID:MS] [--clip-length ID:MS] [--audio-order ID:I,..]\n"
+               "         [--subtitles-from ID:MS] [--trim NAME:ITEM:START_MS:END_MS]\n"
+               "         [--connection NAME:ITEM:1|5|6] [--burn-title-time NAME]\n"
                "       orvel-disc-build dvd FOLDER [--seconds N] [--cache DIR]\n"
                "       orvel-disc-build bench FOLDER --playlists N\n"
                "       (each kind also takes --image FILE: a UDF image of the built folder)\n",
@@ -108,8 +125,90 @@ void PrintListing(const QString &folder)
     ::closedir(dir);
 }
 
+BluRayFolderBuilder::Clip *FindClip(BluRayFolderBuilder &disc, const QString &id)
+{
+    for (BluRayFolderBuilder::Clip &clip : disc.clips) {
+        if (clip.id == id.toLatin1())
+            return &clip;
+    }
+    return nullptr;
+}
+
+BluRayFolderBuilder::Item *FindItem(BluRayFolderBuilder &disc, const QString &playlist,
+                                    const QString &index)
+{
+    for (BluRayFolderBuilder::Playlist &candidate : disc.playlists) {
+        bool ok = false;
+        const int item = index.toInt(&ok);
+        if (candidate.fileName == playlist && ok && item >= 0 && item < candidate.items.size())
+            return &candidate.items[item];
+    }
+    return nullptr;
+}
+
+// The options that describe clips and items already given; an empty string when all apply,
+// else what is wrong.
+QString ApplyClockOptions(BluRayFolderBuilder &disc, const QList<QPair<QString, QString>> &options)
+{
+    QStringList burned;
+    for (const auto &[option, value] : options) {
+        const QStringList parts = value.split(QLatin1Char(':'));
+        bool ok = true;
+        if (option == QLatin1String("--burn-title-time")) {
+            burned << value;
+            continue;
+        }
+        if (option == QLatin1String("--trim") || option == QLatin1String("--connection")) {
+            BluRayFolderBuilder::Item *item = FindItem(disc, parts.value(0), parts.value(1));
+            if (!item || parts.size() != (option == QLatin1String("--trim") ? 4 : 3))
+                return QStringLiteral("bad item in %1 %2").arg(option, value);
+            if (option == QLatin1String("--trim")) {
+                bool endOk = false;
+                item->trimStartMs = parts[2].toInt(&ok);
+                item->trimEndMs = parts[3].toInt(&endOk);
+                ok = ok && endOk && item->trimStartMs >= 0 && item->trimEndMs >= 0;
+            } else {
+                const int condition = parts[2].toInt(&ok);
+                ok = ok && (condition == 1 || condition == 5 || condition == 6);
+                item->connection = quint8(condition);
+            }
+        } else {
+            BluRayFolderBuilder::Clip *clip = FindClip(disc, parts.value(0));
+            if (!clip || parts.size() != 2)
+                return QStringLiteral("bad clip in %1 %2").arg(option, value);
+            if (option == QLatin1String("--clip-pts")) {
+                clip->firstTimestampMs = parts[1].toLongLong(&ok);
+                ok = ok && clip->firstTimestampMs >= 1400;
+            } else if (option == QLatin1String("--clip-length")) {
+                clip->lengthMs = parts[1].toInt(&ok);
+                ok = ok && clip->lengthMs > 0 && clip->lengthMs % 40 == 0;
+            } else if (option == QLatin1String("--subtitles-from")) {
+                clip->firstSubtitleLineMs = parts[1].toInt(&ok);
+                ok = ok && clip->firstSubtitleLineMs >= 0;
+            } else {
+                for (const QString &index : parts[1].split(QLatin1Char(','))) {
+                    bool indexOk = false;
+                    clip->playlistAudioOrder << index.toInt(&indexOk);
+                    ok = ok && indexOk;
+                }
+            }
+        }
+        if (!ok)
+            return QStringLiteral("bad value in %1 %2").arg(option, value);
+    }
+    // Last: the title's times follow from the clips' lengths and the items' trims.
+    for (const QString &playlist : std::as_const(burned))
+        disc.BurnTitleTime(playlist);
+    return QString();
+}
+
+const QStringList ClockOptions{"--clip-pts",       "--clip-length", "--audio-order",
+                               "--subtitles-from", "--trim",        "--connection",
+                               "--burn-title-time"};
+
 int BuildBluRay(const QString &folder, const QStringList &options)
 {
+    QList<QPair<QString, QString>> clockOptions;
     BluRayFolderBuilder disc;
     disc.streamCache = qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE");
     bool thumbnailSet = false;
@@ -128,7 +227,10 @@ int BuildBluRay(const QString &folder, const QStringList &options)
         const QString value = takesValue ? options[++i] : QString();
         QString name;
         QString rest;
-        if (option == QLatin1String("--clip") || option == QLatin1String("--synthetic-clip")) {
+        if (ClockOptions.contains(option)) {
+            clockOptions.append({option, value});
+        } else if (option == QLatin1String("--clip") ||
+                   option == QLatin1String("--synthetic-clip")) {
             const QStringList parts = value.split(QLatin1Char(':'));
             bool ok = false;
             const int seconds = parts.value(1).toInt(&ok);
@@ -239,6 +341,9 @@ int BuildBluRay(const QString &folder, const QStringList &options)
         clip.uhdHevc = uhd;
         clip.timestampOffsetSeconds = clipStart;
     }
+    const QString clockProblem = ApplyClockOptions(disc, clockOptions);
+    if (!clockProblem.isEmpty())
+        return Usage(clockProblem);
     QString error;
     if (!disc.Build(folder, &error)) {
         std::fprintf(stderr, "orvel-disc-build: %s\n", qPrintable(error));

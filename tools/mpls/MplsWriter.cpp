@@ -94,8 +94,8 @@ QByteArray MplsWriter::PlayItem(const Item &item)
     body.append(Fixed(item.clip, 5));
     body.append(Fixed(item.codec, 4));
     AppendByte(body, 0);
-    // Connection condition 1 (seamless not required), plus the multi-angle flag.
-    AppendByte(body, quint8((item.multiAngle ? 0x10 : 0) | 0x01));
+    // The connection condition, plus the multi-angle flag.
+    AppendByte(body, quint8((item.multiAngle ? 0x10 : 0) | (item.connection & 0x0F)));
     AppendByte(body, 0); // STC id
     AppendWord32(body, item.inTicks);
     AppendWord32(body, item.outTicks);
@@ -133,10 +133,10 @@ QByteArray MplsWriter::StreamTable(const Item &item)
         body.append(StreamEntry(stream, pid++));
     pid = 0x1100;
     for (const Stream &stream : item.audio)
-        body.append(StreamEntry(stream, pid++));
+        body.append(StreamEntry(stream, stream.pid ? stream.pid : pid++));
     pid = 0x1200;
     for (const Stream &stream : item.subtitles)
-        body.append(StreamEntry(stream, pid++));
+        body.append(StreamEntry(stream, stream.pid ? stream.pid : pid++));
     QByteArray out;
     AppendWord16(out, quint16(body.size()));
     out.append(body);

@@ -20,6 +20,9 @@ public:
         // HEVC video: dynamic range (high nibble: 0 SDR, 1 HDR10, 2 Dolby Vision) and colour
         // space (low nibble: 1 BT.709, 2 BT.2020), the byte after the format and rate.
         quint8 hevcRangeColour = 0;
+        // The stream's PID; 0: the next one after the kind's first (0x1100 audio, 0x1200
+        // subtitles) in table order.
+        quint16 pid = 0;
     };
 
     struct Item
@@ -34,6 +37,8 @@ public:
         QVector<Stream> audio;
         QVector<Stream> subtitles;
         qint16 lengthAdjust = 0; // added to the written item length, to build damaged files
+        // How the item joins the one before: 1 not seamless, 5 or 6 seamless.
+        quint8 connection = 1;
     };
 
     struct Mark
