@@ -16,6 +16,20 @@ namespace {
 // picture by up to one more.
 constexpr qint64 TitleTimeToleranceMs = 2500;
 
+// How the engine is asked to open a source of this kind.
+EngineSource EngineSourceFor(SourceKind kind)
+{
+    switch (kind) {
+    case SourceKind::Dvd:
+        return EngineSource::DvdFolder;
+    case SourceKind::BluRay:
+        return EngineSource::BluRayFolder;
+    case SourceKind::MediaFile:
+        break;
+    }
+    return EngineSource::MediaFile;
+}
+
 } // namespace
 
 PlaybackSession::PlaybackSession(QObject *parent) : QObject(parent)

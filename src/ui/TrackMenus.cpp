@@ -2,15 +2,12 @@
 
 #include "disc/BluRayScan.h"
 #include "disc/StreamMenuName.h"
-#include "engine/FormatTime.h"
 #include "i18n/GetText.h"
 #include "i18n/StreamLabel.h"
-#include "player/PlaybackSession.h"
+#include "player/PlayerState.h"
 #include "player/ViewingRules.h"
 
 #include <QFileInfo>
-
-#include "engine/SlaveCommand.h"
 
 #include <QAction>
 #include <QMenu>
@@ -56,21 +53,21 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
     }
 }
 
-void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *aspectSubmenu,
+void ShowViewing(const PlayerState &state, QMenu *speedSubmenu, QMenu *aspectSubmenu,
                  QAction *deinterlaceAction)
 {
     if (speedSubmenu) {
         for (QAction *action : speedSubmenu->actions()) {
             if (action->isCheckable())
-                action->setChecked(SameSpeed(action->data().toDouble(), session.Speed()));
+                action->setChecked(SameSpeed(action->data().toDouble(), state.speed));
         }
     }
     if (aspectSubmenu) {
         for (QAction *action : aspectSubmenu->actions())
-            action->setChecked(action->data().toInt() == int(session.Aspect()));
+            action->setChecked(action->data().toInt() == int(state.aspect));
     }
     if (deinterlaceAction)
-        deinterlaceAction->setChecked(session.Deinterlaced());
+        deinterlaceAction->setChecked(state.deinterlaced);
 }
 
 } // namespace TrackMenus
@@ -91,25 +88,24 @@ QStringList StreamNames(StreamLabel::Kind kind, const QList<StreamCatalog::Strea
 
 } // namespace
 
-void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
+void TrackMenus::ShowSessionStreams(const PlayerState &state, const BluRayTitle *title,
                                     const QString &locale, QMenu *audio, QMenu *subtitles,
                                     QMenu *chapters)
 {
-    const StreamCatalog &streams = session.Streams();
-    const QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(),
+    const QStringList audioNames = StreamNames(StreamLabel::Kind::Audio, state.audioStreams,
                                                title ? &title->audioStreams : nullptr, locale);
-    QStringList subtitleNames = StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(),
+    QStringList subtitleNames = StreamNames(StreamLabel::Kind::Subtitle, state.subtitleStreams,
                                             title ? &title->subtitles : nullptr, locale);
-    for (const QString &file : streams.SubtitleFiles())
+    for (const QString &file : state.subtitleFiles)
         subtitleNames << QFileInfo(file).fileName();
-    ShowStreams(audio, audioNames, session.AudioChoice());
-    ShowStreams(subtitles, subtitleNames, session.SubtitleChoice());
+    ShowStreams(audio, audioNames, state.audioChoice);
+    ShowStreams(subtitles, subtitleNames, state.subtitleChoice);
 
     // A disc title's chapters come from its playlist.
-    if (session.CurrentLaunch().kind != SourceKind::MediaFile)
+    if (state.launch.kind != SourceKind::MediaFile)
         return;
     chapters->clear();
-    const QList<StreamCatalog::Chapter> found = streams.Chapters();
+    const QList<StreamCatalog::Chapter> &found = state.chapters;
     for (int i = 0; i < found.size(); ++i) {
         const qint64 startSec = qint64(qBound(0.0, found[i].startSeconds, 4.0e6));
         auto *entry = new QAction(ChapterRowText(i + 1, found[i].name, startSec), chapters);
