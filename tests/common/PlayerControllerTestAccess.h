@@ -3,7 +3,8 @@
 #include "player/PlaybackSession.h"
 #include "player/PlayerController.h"
 
-#include <QSignalSpy>
+#include <QList>
+#include <QVariant>
 
 // Lets tests reach the session behind the controller (its engine, its deadlines, its
 // answers), which the window and the desktop's controls never see.
@@ -22,7 +23,7 @@ inline PlaybackSession &SessionOf(const PlayerController &controller)
 }
 
 // How many of the change signals a spy on PlayerController::changed caught carry change.
-inline int ChangesOf(const QSignalSpy &spy, StateChange change)
+inline int ChangesOf(const QList<QList<QVariant>> &spy, StateChange change)
 {
     int count = 0;
     for (const QList<QVariant> &signal : spy) {

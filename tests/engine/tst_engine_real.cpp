@@ -4,6 +4,7 @@
 #include "engine/EngineScreenshot.h"
 #include "engine/SlaveCommand.h"
 #include "player/PlayerController.h"
+#include "player/ResumeStore.h"
 #include "player/SnapshotNaming.h"
 #include "player/SnapshotWriter.h"
 
