@@ -96,8 +96,13 @@ Load LoadOnce(const QString &folder)
     // Waits in an event loop that sleeps between events: a loop of processEvents calls would
     // spin this thread and take the processor from the scan it waits for.
     QEventLoop wait;
-    QObject::connect(&window.Controller(), &PlayerController::discLoaded, &wait, &QEventLoop::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &window.Controller(), &PlayerController::changed, &wait,
+        [&wait](StateChanges what) {
+            if (what & StateChange::Disc)
+                wait.quit();
+        },
+        Qt::QueuedConnection);
     QTimer::singleShot(60000, &wait, &QEventLoop::quit);
     if (ui.CurrentPage() != Page::Disc)
         wait.exec();

@@ -239,8 +239,13 @@ Startup ThroughDiscTitle(const QString &folder)
     DRUITestAccess &ui = shown.ui;
     Settle(&window);
     QEventLoop page;
-    QObject::connect(&window.Controller(), &PlayerController::discLoaded, &page, &QEventLoop::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &window.Controller(), &PlayerController::changed, &page,
+        [&page](StateChanges what) {
+            if (what & StateChange::Disc)
+                page.quit();
+        },
+        Qt::QueuedConnection);
     QTimer::singleShot(TimeoutMs, &page, &QEventLoop::quit);
     window.OpenDiscFolder(folder);
     page.exec();
@@ -530,14 +535,15 @@ int main(int argc, char *argv[])
                bare.firstFrameMs);
         printf("      bare engine just before the second start %.1f / %.1f ms\n",
                bareBefore.videoLineMs, bareBefore.firstFrameMs);
-        printf("      second start: request %.1f ms, engine started %.1f ms, ended %.1f ms; "
-               "this process's CPU to the first frame %.1f ms (bare engine road %.1f ms); "
-               "drawing into %dx%d (bare engine %dx%d); at its VIDEO line the engine had run %.1f ms "
-               "and waited %.1f ms for a core (bare %.1f / %.1f ms)\n",
-               handed.requestMs, handed.engineStartedMs, handed.secondExitMs, handed.ownCpuMs,
-               bare.ownCpuMs, handed.surfaceSize.width(), handed.surfaceSize.height(),
-               bare.surfaceSize.width(), bare.surfaceSize.height(), handed.engineRunMs,
-               handed.engineWaitMs, bare.engineRunMs, bare.engineWaitMs);
+        printf(
+            "      second start: request %.1f ms, engine started %.1f ms, ended %.1f ms; "
+            "this process's CPU to the first frame %.1f ms (bare engine road %.1f ms); "
+            "drawing into %dx%d (bare engine %dx%d); at its VIDEO line the engine had run %.1f ms "
+            "and waited %.1f ms for a core (bare %.1f / %.1f ms)\n",
+            handed.requestMs, handed.engineStartedMs, handed.secondExitMs, handed.ownCpuMs,
+            bare.ownCpuMs, handed.surfaceSize.width(), handed.surfaceSize.height(),
+            bare.surfaceSize.width(), bare.surfaceSize.height(), handed.engineRunMs,
+            handed.engineWaitMs, bare.engineRunMs, bare.engineWaitMs);
         printf("      Blu-ray title %.1f / %.1f ms, bare %.1f / %.1f ms; DVD %.1f / %.1f ms, bare "
                "%.1f / %.1f ms\n",
                title.videoLineMs, title.firstFrameMs, bareTitle.videoLineMs, bareTitle.firstFrameMs,

@@ -26,6 +26,20 @@ int EngineIndexOf(const QVector<int> &indexes, int choice)
     return choice >= 1 && choice <= indexes.size() ? indexes[choice - 1] : choice - 1;
 }
 
+// How the engine is asked to open a source of this kind.
+EngineSource EngineSourceFor(SourceKind kind)
+{
+    switch (kind) {
+    case SourceKind::Dvd:
+        return EngineSource::DvdFolder;
+    case SourceKind::BluRay:
+        return EngineSource::BluRayFolder;
+    case SourceKind::MediaFile:
+        break;
+    }
+    return EngineSource::MediaFile;
+}
+
 } // namespace
 
 PlaybackSession::PlaybackSession(QObject *parent) : QObject(parent)

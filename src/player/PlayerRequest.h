@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "player/PlayListInfo.h"
 #include "player/ViewingRules.h"
 
 #include <QList>
+#include <QVector>
 
 #include <chrono>
 #include <variant>
@@ -206,15 +208,52 @@ struct MoveInPlaylist
     int row = 0;
     int by = 0;
 };
+// Entries for the playlist without playing them; one already listed is not added again.
+struct AddToPlaylist
+{
+    QVector<PLAY_LIST_INFO> items;
+};
+struct AddRecentFile
+{
+    QString path;
+};
+struct ClearRecentFiles
+{
+};
+// The user's preferences, kept for the next start.
+struct PlayNextAutomatically
+{
+    bool on = false;
+};
+struct ResumeWhereLeft
+{
+    bool on = true;
+};
+// The Video Track menu: 0 hides the picture, 1 shows it.
+struct VideoTrack
+{
+    StreamChoice choice;
+};
+// The surface the engine draws into changed size.
+struct SurfaceResized
+{
+};
+// The engine's screenshot was kept as a snapshot file of this name: it is said over the
+// picture.
+struct SnapshotKept
+{
+    QString fileName;
+};
 
 } // namespace Ask
 
-using PlayerRequest =
-    std::variant<Ask::PlayPause, Ask::Play, Ask::Pause, Ask::Stop, Ask::Navigation, Ask::Quit,
-                 Ask::SeekTo, Ask::Step, Ask::Next, Ask::Previous, Ask::Chapter, Ask::Title,
-                 Ask::PlayMovie, Ask::DvdTitle, Ask::DvdChapter, Ask::AudioTrack,
-                 Ask::SubtitleTrack, Ask::DiscAudio, Ask::DiscSubtitle, Ask::LoadSubtitle,
-                 Ask::Volume, Ask::VolumeStep, Ask::ToggleMute, Ask::Balance, Ask::Snapshot,
-                 Ask::StartOver, Ask::Open, Ask::Speed, Ask::SpeedStep, Ask::AudioDelay,
-                 Ask::AudioDelayStep, Ask::SubtitleDelay, Ask::SubtitleDelayStep, Ask::Deinterlace,
-                 Ask::Aspect, Ask::RemoveFromPlaylist, Ask::ClearPlaylist, Ask::MoveInPlaylist>;
+using PlayerRequest = std::variant<
+    Ask::PlayPause, Ask::Play, Ask::Pause, Ask::Stop, Ask::Navigation, Ask::Quit, Ask::SeekTo,
+    Ask::Step, Ask::Next, Ask::Previous, Ask::Chapter, Ask::Title, Ask::PlayMovie, Ask::DvdTitle,
+    Ask::DvdChapter, Ask::AudioTrack, Ask::SubtitleTrack, Ask::DiscAudio, Ask::DiscSubtitle,
+    Ask::LoadSubtitle, Ask::Volume, Ask::VolumeStep, Ask::ToggleMute, Ask::Balance, Ask::Snapshot,
+    Ask::StartOver, Ask::Open, Ask::Speed, Ask::SpeedStep, Ask::AudioDelay, Ask::AudioDelayStep,
+    Ask::SubtitleDelay, Ask::SubtitleDelayStep, Ask::Deinterlace, Ask::Aspect,
+    Ask::RemoveFromPlaylist, Ask::ClearPlaylist, Ask::MoveInPlaylist, Ask::AddToPlaylist,
+    Ask::AddRecentFile, Ask::ClearRecentFiles, Ask::PlayNextAutomatically, Ask::ResumeWhereLeft,
+    Ask::VideoTrack, Ask::SurfaceResized, Ask::SnapshotKept>;

@@ -1,5 +1,6 @@
 #include "player/SnapshotWriter.h"
 
+#include "engine/EngineScreenshot.h"
 #include "player/SnapshotNaming.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/EngineScreenshot.h"
-
 #include <QDateTime>
 #include <QString>
+
+class EngineScreenshot;
 
 // Turns a screenshot that the engine wrote into the user's snapshot file.
 class SnapshotWriter

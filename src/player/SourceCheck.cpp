@@ -1,26 +1,33 @@
 #include "player/SourceCheck.h"
 
-#include "disc/DiscFolder.h"
 #include "platform/PathBytes.h"
-#include "player/DiscLocation.h"
 
 #include <sys/stat.h>
 
 namespace SourceCheck {
 
-Verdict Check(const QString &path)
+Look Examine(const QString &path)
 {
+    Look look;
     struct stat info;
     if (path.isEmpty() || ::stat(PathBytes::ToBytes(path).constData(), &info) != 0)
-        return Verdict::Missing;
-    // The same rule that decides what opens as a disc, so that nothing passes here as a
-    // disc and then plays as a file, or the other way round.
-    if (IsDiscLocation(path))
-        return DetectDiscFolder(path) == DiscFolderKind::None ? Verdict::NotADisc : Verdict::Disc;
+        return look;
+    look.discLocation =
+        S_ISDIR(info.st_mode) || S_ISBLK(info.st_mode) ||
+        (S_ISREG(info.st_mode) && path.endsWith(QLatin1String(".iso"), Qt::CaseInsensitive));
+    if (look.discLocation) {
+        look.disc = DetectDiscFolder(path);
+        look.verdict = look.disc == DiscFolderKind::None ? Verdict::NotADisc : Verdict::Disc;
+        return look;
+    }
     // A pipe would hold the engine until a writer comes, a device for ever.
-    if (!S_ISREG(info.st_mode))
-        return Verdict::NotMedia;
-    return Verdict::MediaFile;
+    look.verdict = S_ISREG(info.st_mode) ? Verdict::MediaFile : Verdict::NotMedia;
+    return look;
+}
+
+Verdict Check(const QString &path)
+{
+    return Examine(path).verdict;
 }
 
 const char *RefusalMessageKey(Verdict verdict)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscFolder.h"
+
 #include <QString>
 
 // What a path handed over from outside (the command line, a second start, the desktop's
@@ -16,6 +18,17 @@ enum class Verdict
     NotADisc,  // a folder, image or drive that holds no disc, or a damaged image
     NotMedia,  // a named pipe, a character device, a socket: nothing the engine can read
 };
+
+// One look at a path, taken once on the way to playing it: what it is, whether it opens as
+// a disc (a folder, a drive, an ".iso" file: the rule every road shares, so that nothing
+// passes as a disc and then plays as a file), and for a disc which kind it holds.
+struct Look
+{
+    Verdict verdict = Verdict::Missing;
+    bool discLocation = false;
+    DiscFolderKind disc = DiscFolderKind::None;
+};
+Look Examine(const QString &path);
 
 Verdict Check(const QString &path);
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/EngineCommandLine.h"
-
 // What a playback session plays. The numbers are the ones playlist records keep.
 enum class SourceKind : int
 {
@@ -9,17 +7,3 @@ enum class SourceKind : int
     Dvd = 1,
     BluRay = 2,
 };
-
-// How the engine is asked to open a source of this kind.
-inline EngineSource EngineSourceFor(SourceKind kind)
-{
-    switch (kind) {
-    case SourceKind::Dvd:
-        return EngineSource::DvdFolder;
-    case SourceKind::BluRay:
-        return EngineSource::BluRayFolder;
-    case SourceKind::MediaFile:
-        break;
-    }
-    return EngineSource::MediaFile;
-}

@@ -1,5 +1,7 @@
 #include "player/StreamCatalog.h"
 
+#include "engine/EngineEvent.h"
+
 #include <algorithm>
 
 namespace {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/EngineEvent.h"
-
 #include <QList>
 #include <QString>
+
+struct EngineEvent;
 
 // What the engine says of the running source's streams, subtitle files and chapters, for the
 // menus: fed every engine event of a run, in order, it keeps the lists that the lines

@@ -40,25 +40,22 @@ DRUI::DRUI(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
     setAcceptDrops(true);
     setWindowIcon(QIcon(QStringLiteral(":/image/logo.ico")));
 
-    preferences = PlayerPreferences(CLanguageManager::Instance().UserSettingsPath());
     // The data folder holds the recent files, the resume places and the probe copy; an
     // existing probe copy is kept even when the shipped tool is newer: the user may have put
     // a tool of their own there.
     const QString dataFolder = AppFolders::AppDataFolder();
     AppFolders::EnsureFolder(dataFolder);
     EngineLocator::PrepareProbeToolCopy(dataFolder);
-    controller = new PlayerController(dataFolder, this);
+    // The preferences are kept beside the language choice.
+    controller =
+        new PlayerController(dataFolder, CLanguageManager::Instance().UserSettingsPath(), this);
     fullScreen = new FullScreenControls(this);
-    controller->SetResumeEnabled(preferences.Resume());
-    controller->SetPlayNext(preferences.PlayNext());
-    controller->SetPreferredLanguages(preferences.AudioLanguage(), preferences.SubtitleLanguage());
     ConnectController();
 }
 
 DRUI::~DRUI()
 {
-    // The controller's and the session's signals must not reach a window that is half gone.
-    controller->Session().disconnect(this);
+    // The controller's signals must not reach a window that is half gone.
     controller->disconnect(this);
     delete controller;
     controller = nullptr;
@@ -88,7 +85,7 @@ void DRUI::InitMainWindow()
     controller->SetOnScreenTexts(WindowParts::OnScreenTextsOfLanguage());
     ShowViewing();
     // A new window starts with an empty playlist.
-    controller->ClearPlaylist();
+    Request(Ask::ClearPlaylist{});
     RebuildRecentMenu();
     raise();
 }

@@ -4,7 +4,6 @@
 #include "player/PlayerRequest.h"
 #include "ui/AnswerPacer.h"
 #include "ui/Page.h"
-#include "ui/PlayerPreferences.h"
 #include "ui/WindowParts.h"
 
 #include <QMainWindow>
@@ -40,7 +39,6 @@ public:
     void ShowFromOtherInstance();
 
     PlayerController &Controller() const { return *controller; }
-    PlaybackSession &Session() const { return controller->Session(); }
     // Every road of the window ends here, and the desktop's controls end in the same place.
     bool Request(const PlayerRequest &request) { return controller->Handle(request); }
 
@@ -124,10 +122,11 @@ private:
     void LoadSubtitleFile();
     void ClearRecentFiles();
 
-    // What the controller and the session say, drawn.
+    // What the controller says, drawn.
+    void ShowChange(StateChanges what);
     void ShowLaunch(const SessionLaunch &launch);
     void ShowStopped(bool discPage);
-    void ShowSessionState(PlaybackSession::State state);
+    void ShowSessionState(const PlayerState &state);
     void ShowSeek(qint64 positionMs);
     void ShowDuration(qint64 seconds);
     void ShowVolume(int level, bool muted);
@@ -136,10 +135,12 @@ private:
     void FillDiscMenus();
     void FillDvdMenus();
     void FillPlaylist();
-    void UpdatePlaylistRow(int row);
+    void UpdatePlaylistRows();
     void RebuildRecentMenu();
     void MarkPlayingRow(const QString &path);
     void ShowPlayEntry(bool paused);
+    void ShowVideoTrack(int track);
+    void KeepSnapshot(const QString &screenshot);
     void ResetTimeDisplay();
     void SetFullScreen(bool on);
     void Inform(const QString &text);
@@ -189,7 +190,8 @@ private:
     int seekTargetSec = 0;
     QString snapshotFormat = QStringLiteral("JPG");
     int snapshotFormatIndex = 0;
-    PlayerPreferences preferences;
+    // The Video Track choice the surface shows.
+    int shownVideoTrack = 1;
 
     friend class DRUITestAccess;
     friend class WindowMenus;

@@ -42,7 +42,9 @@ void DRUI::BuildWindow()
     const WindowParts::VideoPage video = WindowParts::BuildVideoPage(this);
     videoSurface = video.surface;
     videoFrame = video.page;
-    connect(videoFrame, &VideoFrame::surfaceResized, &Session(), &PlaybackSession::SurfaceResized);
+    connect(videoFrame, &VideoFrame::surfaceResized, this,
+            [this] { Request(Ask::SurfaceResized{}); });
+    shownVideoTrack = 1;
 
     const WindowParts::StartPage start = WindowParts::BuildStartPage(this, whiteText);
     startTitleLabel = start.title;

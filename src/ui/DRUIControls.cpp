@@ -2,10 +2,10 @@
 #include "ui/DRUI.h"
 #include "ui/TrackMenus.h"
 
-#include "engine/FormatTime.h"
 #include "i18n/GetText.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
+#include "player/TimeText.h"
 #include "ui/CProcessUI.h"
 #include "ui/FullScreenControls.h"
 #include "ui/WindowMenus.h"
@@ -88,7 +88,7 @@ void DRUI::VolumeBtn()
 
 void DRUI::FullScreenBtn()
 {
-    if (controller->Session().IsActive())
+    if (controller->State().active)
         SetFullScreen(!isFullScreen);
 }
 
@@ -110,11 +110,11 @@ bool DRUI::eventFilter(QObject *watched, QEvent *event)
     if (watched == videoSurface && event->type() == QEvent::MouseButtonDblClick) {
         FullScreenBtn();
     } else if (watched == bottom.seek && event->type() == QEvent::MouseButtonPress &&
-               controller->Session().IsActive()) {
+               controller->State().active) {
         answerPacer.Reset();
         SliderMouseLButtonPress(watched, event);
     } else if (watched == bottom.volumeSlider && event->type() == QEvent::MouseButtonPress &&
-               controller->Session().IsActive()) {
+               controller->State().active) {
         SliderMouseLButtonPress(watched, event);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -133,16 +133,15 @@ void DRUI::keyPressEvent(QKeyEvent *event)
 
 void DRUI::paintEvent(QPaintEvent *event)
 {
-    const bool bluray = controller->OpenKind() == SourceKind::BluRay;
+    const PlayerState state = controller->State();
+    const bool bluray = state.openKind == SourceKind::BluRay;
     if (pageStack && CurrentPage() == Page::Video) {
         WindowMenus::EnableForVideoPage(*this, bluray);
-        const QString name = bluray
-                                 ? disc.name->text()
-                                 : QFileInfo(controller->Session().CurrentLaunch().path).fileName();
-        const std::optional<qint64> resumed = controller->ResumedAt();
-        WindowParts::ShowStatusName(bottom.status, name,
-                                    resumed ? GetText("MainWnd/ResumedAt").arg(FormatTime(*resumed))
-                                            : QString());
+        const QString name = bluray ? disc.name->text() : QFileInfo(state.launch.path).fileName();
+        WindowParts::ShowStatusName(
+            bottom.status, name,
+            state.resumedAt ? GetText("MainWnd/ResumedAt").arg(TimeText(*state.resumedAt))
+                            : QString());
     } else if (pageStack && CurrentPage() == Page::Disc && bluray) {
         disc.menu->show();
     }
@@ -207,7 +206,9 @@ void DRUI::ToggleDeinterlace()
 
 void DRUI::ShowViewing()
 {
-    TrackMenus::ShowViewing(controller->Session(), speedSubmenu, aspectSubmenu, deinterlaceAction);
+    const PlayerState state = controller->State();
+    TrackMenus::ShowViewing(state, speedSubmenu, aspectSubmenu, deinterlaceAction);
+    ShowVideoTrack(state.videoTrack);
 }
 
 void DRUI::VolumeUp()
@@ -227,9 +228,7 @@ void DRUI::StartOver()
 
 void DRUI::TogglePlayNext()
 {
-    controller->SetPlayNext(playNextAction->isChecked());
-    if (!preferences.SetPlayNext(playNextAction->isChecked()))
-        qWarning("the choice to play on could not be stored");
+    Request(Ask::PlayNextAutomatically{playNextAction->isChecked()});
 }
 
 void DRUI::ResizeToHalfSize()
@@ -266,15 +265,13 @@ void DRUI::ShowPreferences()
 {
     CProcessUI dialog;
     dialog.formatIndex = snapshotFormatIndex;
-    dialog.resume = preferences.Resume();
+    dialog.resume = controller->State().preferences.Resume();
     dialog.BuildLayout();
     dialog.exec();
     if (dialog.resultFlag == 0) {
         snapshotFormatIndex = dialog.formatIndex;
         snapshotFormat = dialog.formatCombo->currentText();
-        controller->SetResumeEnabled(dialog.resume);
-        if (dialog.resume != preferences.Resume() && !preferences.SetResume(dialog.resume))
-            qWarning("the choice to resume could not be stored");
+        Request(Ask::ResumeWhereLeft{dialog.resume});
     }
 }
 

@@ -73,11 +73,11 @@ void DRUI::btnLoadBDPath()
 
 void DRUI::LoadSubtitleFile()
 {
-    const SessionLaunch &launch = controller->Session().CurrentLaunch();
-    if (!controller->Session().IsActive())
+    const PlayerState state = controller->State();
+    if (!state.active)
         return;
     const QString path =
-        WindowDialogs::AskForSubtitleFile(this, QFileInfo(launch.path).absolutePath());
+        WindowDialogs::AskForSubtitleFile(this, QFileInfo(state.launch.path).absolutePath());
     if (!path.isEmpty())
         Request(Ask::LoadSubtitle{path});
 }
@@ -108,7 +108,7 @@ void DRUI::PlayListItemDoubleClick(int row, int column)
 
 void DRUI::ClearRecentFiles()
 {
-    controller->ClearRecentFiles();
+    Request(Ask::ClearRecentFiles{});
 }
 
 void DRUI::BDFileMenu(QAction *action)
@@ -127,8 +127,8 @@ void DRUI::BDControlsMenu(QAction *action)
     if (action->property(WindowMenus::DirectEntry).toBool())
         return;
     const QMenu *parentMenu = ParentMenu(action);
-    const bool dvd = controller->Session().CurrentLaunch().kind == SourceKind::Dvd &&
-                     controller->OpenKind() == SourceKind::Dvd;
+    const PlayerState state = controller->State();
+    const bool dvd = state.launch.kind == SourceKind::Dvd && state.openKind == SourceKind::Dvd;
     const bool inTitles =
         parentMenu && (parentMenu == titleSubmenu || parentMenu->menuAction() == disc.otherTitles);
     const bool inChapters =
@@ -176,7 +176,7 @@ void DRUI::BDVideoMenu(QAction *action)
     if (parentMenu == subtitleTrackSubmenu) {
         Request(Ask::SubtitleTrack{Choice(action)});
     } else if (parentMenu == videoTrackSubmenu) {
-        videoSurface->setVisible(action->data().toInt() != 0);
+        Request(Ask::VideoTrack{Choice(action)});
         TrackMenus::CheckOnly(videoTrackSubmenu, action);
     } else {
         WindowMenus::Dispatch(*this, WindowMenus::Menu::Video, action);

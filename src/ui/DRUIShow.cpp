@@ -1,12 +1,12 @@
-// What the controller and its session say, drawn: the pages, the time and the slider, the
-// play entry, the stream, title and chapter menus, the disc page, the playlist and the
-// recent files, and the messages.
+// What the controller says, drawn: the pages, the time and the slider, the play entry, the
+// stream, title and chapter menus, the disc page, the playlist and the recent files, and the
+// messages.
 #include "ui/DRUI.h"
 
-#include "engine/FormatTime.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
 #include "player/PlaylistRules.h"
+#include "player/TimeText.h"
 #include "player/ViewingRules.h"
 #include "ui/CMessageBox.h"
 #include "ui/DiscMenus.h"
@@ -28,38 +28,8 @@
 
 void DRUI::ConnectController()
 {
-    PlaybackSession *session = &controller->Session();
-    connect(session, &PlaybackSession::stateChanged, this, &DRUI::ShowSessionState);
-    connect(session, &PlaybackSession::positionAnswered, this, &DRUI::DoRefreshGui);
-    connect(session, &PlaybackSession::durationChanged, this, &DRUI::ShowDuration);
-    connect(session, &PlaybackSession::seeked, this, &DRUI::ShowSeek);
-    connect(session, &PlaybackSession::streamsChanged, this, &DRUI::ShowStreamMenus);
-    connect(session, &PlaybackSession::choicesChanged, this, &DRUI::ShowStreamMenus);
-    connect(session, &PlaybackSession::pictureSizeChanged, this,
-            [this](const QSize &size) { videoFrame->SetPictureSize(size); });
-    connect(session, &PlaybackSession::screenshotWritten, this, [this](const QString &path) {
-        const QString saved = WindowDialogs::KeepSnapshot(this, path, snapshotFormat);
-        if (!saved.isEmpty())
-            controller->SnapshotKept(QFileInfo(saved).fileName());
-    });
-    connect(session, &PlaybackSession::viewingChanged, this, &DRUI::ShowViewing);
-
     PlayerController *c = controller;
-    connect(c, &PlayerController::launched, this, &DRUI::ShowLaunch);
-    connect(c, &PlayerController::stopped, this, &DRUI::ShowStopped);
-    connect(c, &PlayerController::discLoaded, this, &DRUI::ShowDisc);
-    // The menus are refilled once the entry that asked for the title has finished delivering
-    // its signal, as the refill deletes it.
-    connect(c, &PlayerController::currentTitleChanged, this,
-            [this] { QTimer::singleShot(0, this, &DRUI::FillDiscMenus); });
-    connect(c, &PlayerController::dvdTitlesChanged, this,
-            [this] { QTimer::singleShot(0, this, &DRUI::FillDvdMenus); });
-    connect(c, &PlayerController::playlistChanged, this, &DRUI::FillPlaylist);
-    connect(c, &PlayerController::playlistRowChanged, this, &DRUI::UpdatePlaylistRow);
-    connect(c, &PlayerController::recentFilesChanged, this, &DRUI::RebuildRecentMenu);
-    connect(c, &PlayerController::resumedAt, this, [this] { update(); });
-    connect(c, &PlayerController::resumeNoticeEnded, this, [this] { update(); });
-    connect(c, &PlayerController::volumeShown, this, &DRUI::ShowVolume);
+    connect(c, &PlayerController::changed, this, &DRUI::ShowChange);
     connect(c, &PlayerController::fileWanted, this, &DRUI::btnOpenFile);
     connect(c, &PlayerController::discReading, this, [](bool busy) {
         if (busy)
@@ -80,6 +50,68 @@ void DRUI::ConnectController()
             });
 }
 
+void DRUI::ShowChange(StateChanges what)
+{
+    const PlayerState state = controller->State();
+    if (what & StateChange::Launch)
+        ShowLaunch(state.launch);
+    if (what & StateChange::Stop)
+        ShowStopped(state.stopToDiscPage);
+    if (what & StateChange::Playback)
+        ShowSessionState(state);
+    if (what & StateChange::Position)
+        DoRefreshGui();
+    if (what & StateChange::Length)
+        ShowDuration(state.durationSec);
+    if (what & StateChange::Seek)
+        ShowSeek(state.seekedToMs);
+    if (what & StateChange::Streams)
+        ShowStreamMenus();
+    if (what & StateChange::PictureSize)
+        videoFrame->SetPictureSize(state.pictureSize);
+    if (what & StateChange::Screenshot)
+        KeepSnapshot(state.screenshotPath);
+    if (what & StateChange::Viewing)
+        ShowViewing();
+    if (what & StateChange::Volume)
+        ShowVolume(state.volume, state.muted);
+    if (what & StateChange::Disc)
+        ShowDisc();
+    // The menus are refilled once the entry that asked for the title has finished delivering
+    // its signal, as the refill deletes it.
+    if (what & StateChange::CurrentTitle)
+        QTimer::singleShot(0, this, &DRUI::FillDiscMenus);
+    if (what & StateChange::DvdTitles)
+        QTimer::singleShot(0, this, &DRUI::FillDvdMenus);
+    if (what & StateChange::Playlist)
+        FillPlaylist();
+    if (what & StateChange::PlaylistRow)
+        UpdatePlaylistRows();
+    if (what & StateChange::RecentFiles)
+        RebuildRecentMenu();
+    if (what & StateChange::ResumeNotice)
+        update();
+    if ((what & StateChange::Preferences) && playNextAction)
+        playNextAction->setChecked(state.preferences.PlayNext());
+}
+
+void DRUI::KeepSnapshot(const QString &screenshot)
+{
+    const QString saved = WindowDialogs::KeepSnapshot(this, screenshot, snapshotFormat);
+    if (!saved.isEmpty())
+        Request(Ask::SnapshotKept{QFileInfo(saved).fileName()});
+}
+
+void DRUI::ShowVideoTrack(int track)
+{
+    // Only a choice that changed is drawn: a window rebuilt after a change of language
+    // starts with its picture shown.
+    if (track == shownVideoTrack || !videoSurface)
+        return;
+    shownVideoTrack = track;
+    videoSurface->setVisible(track != 0);
+}
+
 void DRUI::Inform(const QString &text)
 {
     CMessageBox::Inform(geometry(), text);
@@ -95,8 +127,8 @@ void DRUI::ShowLaunch(const SessionLaunch &launch)
     bottom.seek->setEnabled(true);
     bottom.seek->setRange(0, int(launch.durationSec));
     bottom.seek->setValue(0);
-    bottom.elapsed->setText(FormatTime(launch.startSec) + QLatin1Char(' '));
-    bottom.total->setText(QLatin1Char(' ') + FormatTime(launch.durationSec));
+    bottom.elapsed->setText(TimeText(launch.startSec) + QLatin1Char(' '));
+    bottom.total->setText(QLatin1Char(' ') + TimeText(launch.durationSec));
     answerPacer.Reset();
     seekTargetSec = 0;
     if (launch.kind != SourceKind::BluRay) {
@@ -124,7 +156,7 @@ void DRUI::ShowStopped(bool discPage)
     ShowPlayEntry(false);
     bottom.status->clear();
     ResetTimeDisplay();
-    bottom.total->setText(QLatin1Char(' ') + FormatTime(controller->Session().DurationSec()));
+    bottom.total->setText(QLatin1Char(' ') + TimeText(controller->State().durationSec));
     if (discPage) {
         ShowDisc();
     } else if (CurrentPage() == Page::Video) {
@@ -132,25 +164,25 @@ void DRUI::ShowStopped(bool discPage)
     }
 }
 
-void DRUI::ShowSessionState(PlaybackSession::State state)
+void DRUI::ShowSessionState(const PlayerState &state)
 {
-    switch (state) {
-    case PlaybackSession::State::Starting:
-    case PlaybackSession::State::Playing:
+    switch (state.playback) {
+    case SessionState::Starting:
+    case SessionState::Playing:
         WindowParts::ShowPlayIcon(bottom.play, true);
         playPauseAction->setText(GetText("MainWnd/Pause"));
         playPauseAction->setData(QStringLiteral("Pause"));
         break;
-    case PlaybackSession::State::Paused:
+    case SessionState::Paused:
         ShowPlayEntry(true);
         break;
-    case PlaybackSession::State::Stopped:
-    case PlaybackSession::State::Ended:
+    case SessionState::Stopped:
+    case SessionState::Ended:
         ShowPlayEntry(false);
         break;
-    case PlaybackSession::State::Failed:
+    case SessionState::Failed:
         ShowStopped(false);
-        WindowDialogs::TellFailure(this, controller->Session());
+        WindowDialogs::TellFailure(this, state.failure, state.launch.path);
         break;
     }
 }
@@ -166,24 +198,24 @@ void DRUI::ShowPlayEntry(bool paused)
 void DRUI::ShowSeek(qint64 positionMs)
 {
     bottom.seek->setValue(int(positionMs / 1000));
-    bottom.elapsed->setText(FormatTime(positionMs / 1000) + QLatin1Char(' '));
+    bottom.elapsed->setText(TimeText(positionMs / 1000) + QLatin1Char(' '));
     answerPacer.Reset();
 }
 
 void DRUI::DoRefreshGui()
 {
-    const qint64 second = controller->Session().PositionMs() / 1000;
-    bottom.elapsed->setText(FormatTime(second) + QLatin1Char(' '));
+    const qint64 second = controller->State().positionMs / 1000;
+    bottom.elapsed->setText(TimeText(second) + QLatin1Char(' '));
     if (answerPacer.CountAnswer())
         bottom.seek->setValue(int(second));
 }
 
 void DRUI::ShowDuration(qint64 seconds)
 {
-    if (!controller->Session().IsActive())
+    if (!controller->State().active)
         return;
     bottom.seek->setRange(0, int(seconds));
-    bottom.total->setText(QLatin1Char(' ') + FormatTime(seconds));
+    bottom.total->setText(QLatin1Char(' ') + TimeText(seconds));
 }
 
 void DRUI::ShowVolume(int level, bool muted)
@@ -194,29 +226,26 @@ void DRUI::ShowVolume(int level, bool muted)
 
 void DRUI::ShowStreamMenus()
 {
-    const PlaybackSession &session = controller->Session();
-    const SessionLaunch &launch = session.CurrentLaunch();
-    TrackMenus::ShowSessionStreams(session,
-                                   launch.kind == SourceKind::BluRay
-                                       ? controller->LoadedDisc().Find(launch.titleKey)
-                                       : nullptr,
+    const PlayerState state = controller->State();
+    TrackMenus::ShowSessionStreams(state, state.LaunchedTitle(),
                                    CLanguageManager::Instance().Locale(), audioTrackSubmenu,
                                    subtitleTrackSubmenu, chapterSubmenu);
 }
 
 void DRUI::ShowDisc()
 {
-    const BluRayScan &scan = controller->LoadedDisc();
+    const PlayerState state = controller->State();
+    const BluRayScan &scan = state.disc;
     disc.name->setText(scan.discName);
     WindowParts::ShowProtection(disc.protection, scan.protection);
     QPixmap picture;
     picture.loadFromData(scan.thumbnailData);
     disc.art->setPixmap(picture);
     // The page names the movie's length, never what played before.
-    const BluRayTitle *title = controller->CurrentTitle();
+    const BluRayTitle *title = state.CurrentTitle();
     WindowParts::AddPictureNotes(disc.protection, title);
     ResetTimeDisplay();
-    bottom.total->setText(QLatin1Char(' ') + FormatTime(title ? title->lengthSeconds : 0));
+    bottom.total->setText(QLatin1Char(' ') + TimeText(title ? title->lengthSeconds : 0));
     FillDiscMenus();
     ShowPage(Page::Disc);
     update();
@@ -224,53 +253,60 @@ void DRUI::ShowDisc()
 
 void DRUI::FillDiscMenus()
 {
-    const BluRayScan &scan = controller->LoadedDisc();
-    const BluRayTitle *title = controller->CurrentTitle();
-    if (!title || controller->OpenKind() != SourceKind::BluRay)
+    const PlayerState state = controller->State();
+    const BluRayScan &scan = state.disc;
+    const BluRayTitle *title = state.CurrentTitle();
+    if (!title || state.openKind != SourceKind::BluRay)
         return;
     QVector<DiscMenus::TitleEntry> titleEntries;
     for (const BluRayTitle &each : scan.titles) {
         titleEntries.append({PLAY_LIST_INFO{SourceKind::BluRay, 0, each.key, each.durationText},
                              each.HasEngineTitle()});
     }
-    const QString key = controller->CurrentTitleKey();
     DiscMenus::FillForTitle(this,
                             {disc.subtitle, disc.audio, disc.chapter, disc.otherTitles,
                              subtitleTrackSubmenu, audioTrackSubmenu, chapterSubmenu, titleSubmenu},
                             {title->subtitles, title->audioStreams, title->chapters, titleEntries},
-                            {controller->AudioChoiceOf(key), controller->SubtitleChoiceOf(key)});
+                            {state.currentTitleAudio, state.currentTitleSubtitle});
 }
 
 void DRUI::FillDvdMenus()
 {
-    if (controller->Session().CurrentLaunch().kind == SourceKind::Dvd)
-        DiscMenus::FillDvdMenus(titleSubmenu, chapterSubmenu, controller->DvdTitlesRead(),
-                                controller->PlayingDvdTitle());
+    const PlayerState state = controller->State();
+    if (state.launch.kind == SourceKind::Dvd)
+        DiscMenus::FillDvdMenus(titleSubmenu, chapterSubmenu, state.dvdTitles,
+                                state.PlayingDvdTitle());
 }
 
 void DRUI::FillPlaylist()
 {
-    const QVector<PLAY_LIST_INFO> &playlist = controller->Playlist();
+    const PlayerState state = controller->State();
     // Rows are added, removed and moved: the table is drawn anew from the list.
     playlistTable->setRowCount(0);
-    for (qsizetype row = 0; row < playlist.size(); ++row)
-        WindowParts::AppendPlaylistRow(playlistTable, playlist[row]);
-    MarkPlayingRow(controller->Session().CurrentLaunch().path);
+    for (qsizetype row = 0; row < state.playlist.size(); ++row)
+        WindowParts::AppendPlaylistRow(playlistTable, state.playlist[row]);
+    MarkPlayingRow(state.launch.path);
 }
 
-void DRUI::UpdatePlaylistRow(int row)
+void DRUI::UpdatePlaylistRows()
 {
-    if (QTableWidgetItem *cell = playlistTable->item(row, 0))
-        cell->setData(Qt::UserRole, QVariant::fromValue(controller->Playlist().value(row)));
+    // A row whose length became known; the others are left as they are.
+    const QVector<PLAY_LIST_INFO> playlist = controller->State().playlist;
+    for (int row = 0; row < playlist.size(); ++row) {
+        QTableWidgetItem *cell = playlistTable->item(row, 0);
+        if (cell && cell->data(Qt::UserRole).value<PLAY_LIST_INFO>() != playlist[row])
+            cell->setData(Qt::UserRole, QVariant::fromValue(playlist[row]));
+    }
 }
 
 void DRUI::MarkPlayingRow(const QString &path)
 {
-    WindowParts::MarkPlayingRows(playlistTable, PlaylistRowsMatching(controller->Playlist(), path));
+    WindowParts::MarkPlayingRows(playlistTable,
+                                 PlaylistRowsMatching(controller->State().playlist, path));
 }
 
 void DRUI::RebuildRecentMenu()
 {
     if (recentMenu)
-        WindowMenus::FillRecentMenu(recentMenu, controller->RecentEntries());
+        WindowMenus::FillRecentMenu(recentMenu, controller->State().recentFiles);
 }

@@ -2,7 +2,7 @@
 #include "ui/TrackMenus.h"
 
 #include "disc/StreamMenuName.h"
-#include "engine/FormatTime.h"
+#include "player/TimeText.h"
 #include "ui/WindowStyle.h"
 
 #include <QAction>
@@ -63,7 +63,7 @@ void FillChapterMenus(QMenu *popup, QMenu *submenu, const QVector<quint32> &chap
 {
     for (int i = 0; i < chaptersMs.size(); ++i) {
         auto *entry = new QAction(
-            QStringLiteral("%1. ").arg(i + 1) + FormatTime(qint64(chaptersMs[i] / 1000)), popup);
+            QStringLiteral("%1. ").arg(i + 1) + TimeText(qint64(chaptersMs[i] / 1000)), popup);
         entry->setData(i);
         popup->addAction(entry);
         submenu->addAction(entry);
@@ -111,9 +111,9 @@ void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &t
     titleSubmenu->clear();
     chapterSubmenu->clear();
     for (const DvdTitle &title : titles.titles) {
-        auto *entry = new QAction(QStringLiteral("%1. ").arg(title.number) +
-                                      FormatTime(title.lengthMs / 1000),
-                                  titleSubmenu);
+        auto *entry =
+            new QAction(QStringLiteral("%1. ").arg(title.number) + TimeText(title.lengthMs / 1000),
+                        titleSubmenu);
         entry->setData(title.number);
         entry->setCheckable(true);
         entry->setChecked(playing && title.number == playing->number);
@@ -123,7 +123,7 @@ void FillDvdMenus(QMenu *titleSubmenu, QMenu *chapterSubmenu, const DvdTitles &t
         return;
     for (int i = 0; i < playing->chapterStartsMs.size(); ++i) {
         auto *entry = new QAction(QStringLiteral("%1. ").arg(i + 1) +
-                                      FormatTime(playing->chapterStartsMs[i] / 1000),
+                                      TimeText(playing->chapterStartsMs[i] / 1000),
                                   chapterSubmenu);
         entry->setData(i);
         chapterSubmenu->addAction(entry);

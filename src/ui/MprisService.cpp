@@ -21,14 +21,14 @@ MprisService::MprisService(PlayerController &controller, QObject *parent)
 {
     new MprisRootAdaptor(this);
     player = new MprisPlayerAdaptor(this);
-    // The session says when something changes, so an idle player never wakes for the bus.
-    PlaybackSession *session = &controller.Session();
-    connect(session, &PlaybackSession::stateChanged, this, &MprisService::Refresh);
-    connect(session, &PlaybackSession::durationChanged, this, &MprisService::Refresh);
-    connect(session, &PlaybackSession::volumeChanged, this, &MprisService::Refresh);
-    connect(session, &PlaybackSession::seeked, this, &MprisService::Refresh);
-    connect(session, &PlaybackSession::positionAnswered, this, &MprisService::Refresh);
-    connect(session, &PlaybackSession::viewingChanged, this, &MprisService::Refresh);
+    // The player says when something changes, so an idle player never wakes for the bus.
+    connect(&controller, &PlayerController::changed, this, [this](StateChanges what) {
+        constexpr StateChanges kinds = StateChange::Playback | StateChange::Length |
+                                       StateChange::Volume | StateChange::Seek |
+                                       StateChange::Position | StateChange::Viewing;
+        if (what & kinds)
+            Refresh();
+    });
 }
 
 MprisService::~MprisService()
@@ -59,7 +59,7 @@ bool MprisService::Register(const QDBusConnection &bus)
         connection.unregisterObject(QLatin1String(ObjectPath));
         return false;
     }
-    told = controller.RemoteState();
+    told = State();
     sinceTold.start();
     return true;
 }
@@ -69,7 +69,7 @@ void MprisService::Announce(bool seekRequested)
     if (serviceName.isEmpty()) {
         return;
     }
-    const PlaybackState now = controller.RemoteState();
+    const PlaybackState now = State();
     const QVariantMap changed = MprisProperties::Changed(told, now);
     if (!changed.isEmpty()) {
         QDBusMessage signal = QDBusMessage::createSignal(

@@ -2,6 +2,7 @@
 
 #include "player/PlaybackState.h"
 #include "player/PlayerController.h"
+#include "player/RemoteState.h"
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
@@ -28,7 +29,7 @@ public:
     QString ServiceName() const { return serviceName; }
 
     PlayerController &Controller() const { return controller; }
-    PlaybackState State() const { return controller.RemoteState(); }
+    PlaybackState State() const { return RemoteStateOf(controller.State()); }
 
     // Compares the player with what the bus was last told and announces the difference.
     void Refresh() { Announce(false); }

@@ -2,15 +2,12 @@
 
 #include "disc/BluRayScan.h"
 #include "disc/StreamMenuName.h"
-#include "engine/FormatTime.h"
 #include "i18n/GetText.h"
 #include "i18n/StreamLabel.h"
-#include "player/PlaybackSession.h"
+#include "player/PlayerState.h"
 #include "player/ViewingRules.h"
 
 #include <QFileInfo>
-
-#include "engine/SlaveCommand.h"
 
 #include <QAction>
 #include <QMenu>
@@ -56,21 +53,21 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked)
     }
 }
 
-void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *aspectSubmenu,
+void ShowViewing(const PlayerState &state, QMenu *speedSubmenu, QMenu *aspectSubmenu,
                  QAction *deinterlaceAction)
 {
     if (speedSubmenu) {
         for (QAction *action : speedSubmenu->actions()) {
             if (action->isCheckable())
-                action->setChecked(SameSpeed(action->data().toDouble(), session.Speed()));
+                action->setChecked(SameSpeed(action->data().toDouble(), state.speed));
         }
     }
     if (aspectSubmenu) {
         for (QAction *action : aspectSubmenu->actions())
-            action->setChecked(action->data().toInt() == int(session.Aspect()));
+            action->setChecked(action->data().toInt() == int(state.aspect));
     }
     if (deinterlaceAction)
-        deinterlaceAction->setChecked(session.Deinterlaced());
+        deinterlaceAction->setChecked(state.deinterlaced);
 }
 
 } // namespace TrackMenus
@@ -96,21 +93,20 @@ QStringList StreamNames(StreamLabel::Kind kind, const QList<StreamCatalog::Strea
 }
 
 // The streams of the title's item that plays, when the title's items are known.
-const MplsItemStreams *PlayingItemStreams(const PlaybackSession &session, const BluRayTitle *title)
+const MplsItemStreams *PlayingItemStreams(const PlayerState &state, const BluRayTitle *title)
 {
-    const int item = session.PlayingItem();
+    const int item = state.playingItem;
     return title && item >= 0 && item < title->itemStreams.size() ? &title->itemStreams[item]
                                                                   : nullptr;
 }
 
 } // namespace
 
-void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
+void TrackMenus::ShowSessionStreams(const PlayerState &state, const BluRayTitle *title,
                                     const QString &locale, QMenu *audio, QMenu *subtitles,
                                     QMenu *chapters)
 {
-    const StreamCatalog &streams = session.Streams();
-    const MplsItemStreams *playing = PlayingItemStreams(session, title);
+    const MplsItemStreams *playing = PlayingItemStreams(state, title);
     // An item without streams of a kind (a logo) names the film's, which the engine has
     // found already.
     const QVector<MplsStream> *audioNamed = playing && !playing->audio.isEmpty() ? &playing->audio
@@ -121,23 +117,23 @@ void TrackMenus::ShowSessionStreams(const PlaybackSession &session, const BluRay
                                                : title ? &title->subtitles
                                                        : nullptr;
     QStringList audioNames =
-        StreamNames(StreamLabel::Kind::Audio, streams.AudioStreams(), audioNamed, locale);
+        StreamNames(StreamLabel::Kind::Audio, state.audioStreams, audioNamed, locale);
     for (int n = 1; n <= audioNames.size(); ++n) {
-        if (session.AudioHealth().Of(n) == AudioPlayability::Verdict::CannotPlay)
+        if (state.audioCannotPlay.contains(n))
             audioNames[n - 1] = GetText("MainWnd/AudioCannotPlay").arg(audioNames[n - 1]);
     }
     QStringList subtitleNames =
-        StreamNames(StreamLabel::Kind::Subtitle, streams.SubtitleStreams(), subtitleNamed, locale);
-    for (const QString &file : streams.SubtitleFiles())
+        StreamNames(StreamLabel::Kind::Subtitle, state.subtitleStreams, subtitleNamed, locale);
+    for (const QString &file : state.subtitleFiles)
         subtitleNames << QFileInfo(file).fileName();
-    ShowStreams(audio, audioNames, session.AudioChoice());
-    ShowStreams(subtitles, subtitleNames, session.SubtitleChoice());
+    ShowStreams(audio, audioNames, state.audioChoice);
+    ShowStreams(subtitles, subtitleNames, state.subtitleChoice);
 
     // A disc title's chapters come from its playlist.
-    if (session.CurrentLaunch().kind != SourceKind::MediaFile)
+    if (state.launch.kind != SourceKind::MediaFile)
         return;
     chapters->clear();
-    const QList<StreamCatalog::Chapter> found = streams.Chapters();
+    const QList<StreamCatalog::Chapter> &found = state.chapters;
     for (int i = 0; i < found.size(); ++i) {
         const qint64 startSec = qint64(qBound(0.0, found[i].startSeconds, 4.0e6));
         auto *entry = new QAction(ChapterRowText(i + 1, found[i].name, startSec), chapters);

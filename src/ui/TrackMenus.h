@@ -7,7 +7,7 @@
 
 class QAction;
 class QMenu;
-class PlaybackSession;
+struct PlayerState;
 struct BluRayTitle;
 
 // Check marks and entries of the stream and channel submenus.
@@ -31,12 +31,12 @@ void ShowStreams(QMenu *menu, const QStringList &names, int checked);
 // may be null), other streams are named in the interface language (locale), and subtitle
 // files follow the film's own streams by file name. For a media file, the chapter submenu
 // gets its chapters, "n. hh:mm:ss" with data the index from 0.
-void ShowSessionStreams(const PlaybackSession &session, const BluRayTitle *title,
-                        const QString &locale, QMenu *audio, QMenu *subtitles, QMenu *chapters);
+void ShowSessionStreams(const PlayerState &state, const BluRayTitle *title, const QString &locale,
+                        QMenu *audio, QMenu *subtitles, QMenu *chapters);
 
 // Marks the speed, the picture's shape and the deinterlacing the session has in their menus
 // (any of them may not exist yet).
-void ShowViewing(const PlaybackSession &session, QMenu *speedSubmenu, QMenu *aspectSubmenu,
+void ShowViewing(const PlayerState &state, QMenu *speedSubmenu, QMenu *aspectSubmenu,
                  QAction *deinterlaceAction);
 
 } // namespace TrackMenus

@@ -4,7 +4,6 @@
 #include "platform/AppFolders.h"
 #include "platform/EngineLocator.h"
 #include "platform/PathBytes.h"
-#include "player/PlaybackSession.h"
 #include "player/SnapshotWriter.h"
 #include "ui/CMessageBox.h"
 
@@ -85,24 +84,23 @@ QString WindowDialogs::KeepSnapshot(QWidget *parent, const QString &screenshot,
     return QString();
 }
 
-void WindowDialogs::TellFailure(QWidget *parent, const PlaybackSession &session)
+void WindowDialogs::TellFailure(QWidget *parent, SessionFailure failure, const QString &path)
 {
-    const QString path = session.CurrentLaunch().path;
     const QString name = QFileInfo(path).fileName();
-    switch (session.LastFailure()) {
-    case PlaybackSession::Failure::EngineMissing:
+    switch (failure) {
+    case SessionFailure::EngineMissing:
         CMessageBox::Inform(
             parent->geometry(),
             GetText("Messages/MSG0104").arg(EngineLocator::EngineSearchDescription()));
         break;
-    case PlaybackSession::Failure::Crashed:
+    case SessionFailure::Crashed:
         CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0110").arg(name));
         break;
-    case PlaybackSession::Failure::Hung:
+    case SessionFailure::Hung:
         CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0111").arg(name));
         break;
-    case PlaybackSession::Failure::None:
-    case PlaybackSession::Failure::Unplayable:
+    case SessionFailure::None:
+    case SessionFailure::Unplayable:
         qWarning("cannot play %s", qUtf8Printable(path));
         CMessageBox::Inform(parent->geometry(), GetText("Messages/MSG0106").arg(name));
         break;

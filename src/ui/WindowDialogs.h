@@ -1,12 +1,13 @@
 #pragma once
 
+#include "player/SessionStatus.h"
+
 #include "player/SourceCheck.h"
 #include "player/SubtitleFileCheck.h"
 
 #include <QString>
 #include <QStringList>
 
-class PlaybackSession;
 class QUrl;
 class QWidget;
 
@@ -29,7 +30,7 @@ void OpenOrSay(QWidget *parent, const QUrl &url);
 QString KeepSnapshot(QWidget *parent, const QString &screenshot, const QString &format);
 // Says why the session failed: no engine to start, a source it could not play, or an
 // engine that died or stopped answering (whose place is kept).
-void TellFailure(QWidget *parent, const PlaybackSession &session);
+void TellFailure(QWidget *parent, SessionFailure failure, const QString &path);
 // Names the subtitle file and why it was not loaded (a Fine verdict: the engine refused it).
 void TellSubtitleRefused(QWidget *parent, const QString &path, SubtitleFileCheck::Verdict verdict);
 // Names a path from outside that was refused, and why. Only while the window is in front: a

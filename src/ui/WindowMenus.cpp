@@ -196,7 +196,7 @@ QMenu *WindowMenus::BuildControls(DRUI &window)
     window.playPauseAction = menu->actions().first();
     window.playNextAction = entries.value(QStringLiteral("PlayNext"));
     window.playNextAction->setCheckable(true);
-    window.playNextAction->setChecked(window.preferences.PlayNext());
+    window.playNextAction->setChecked(window.controller->State().preferences.PlayNext());
     window.speedSubmenu = new QMenu(&window);
     entries.value(QStringLiteral("Speed"))->setMenu(window.speedSubmenu);
     for (double factor : SpeedSteps())

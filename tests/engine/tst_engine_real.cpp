@@ -1,8 +1,10 @@
+#include "PlayerControllerTestAccess.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "engine/EngineScreenshot.h"
 #include "engine/SlaveCommand.h"
 #include "player/PlayerController.h"
+#include "player/ResumeStore.h"
 #include "player/SnapshotNaming.h"
 #include "player/SnapshotWriter.h"
 
@@ -311,10 +313,10 @@ void RealEngineTest::aResumedFilmNeverStartsAfterWhereItWasLeft()
 
     PlayerController controller(dataFolder);
     QVERIFY(controller.Handle(Ask::Open{{film}, Ask::From::OpenDialog}));
-    QCOMPARE(controller.Session().CurrentLaunch().startSec, 122);
-    QVERIFY(controller.Session().Engine());
+    QCOMPARE(SessionOf(controller).CurrentLaunch().startSec, 122);
+    QVERIFY(SessionOf(controller).Engine());
     QList<double> answers;
-    connect(controller.Session().Engine(), &EngineProcess::eventReceived, this,
+    connect(SessionOf(controller).Engine(), &EngineProcess::eventReceived, this,
             [&answers](const EngineEvent &event) {
                 if (event.kind == Kind::PositionAnswer && event.valueValid)
                     answers << event.value;

@@ -2,9 +2,11 @@
 // every road shares (where a launch starts, when the place is kept, what opens as a disc).
 #include "BluRayFolderBuilder.h"
 #include "FakeEngine.h"
+#include "PlayerControllerTestAccess.h"
 #include "engine/EngineProcess.h"
 #include "player/DiscLocation.h"
 #include "player/PlayerController.h"
+#include "player/ResumeStore.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -68,10 +70,10 @@ void PlayerControllerTest::LoadDisc(PlayerController &controller)
         QString error;
         QVERIFY2(disc.Build(folder, &error), qPrintable(error));
     }
-    QSignalSpy loaded(&controller, &PlayerController::discLoaded);
+    QSignalSpy changes(&controller, &PlayerController::changed);
     QVERIFY(controller.Handle(Ask::Open{{folder}, Ask::From::DiscDialog}));
-    QVERIFY(loaded.wait(20000));
-    QVERIFY(controller.DiscLoaded());
+    QTRY_VERIFY_WITH_TIMEOUT(ChangesOf(changes, StateChange::Disc) == 1, 20000);
+    QVERIFY(controller.State().DiscLoaded());
 }
 
 void PlayerControllerTest::PlayThenLeave(PlayerController &controller, const PlayerRequest &play,
@@ -83,7 +85,7 @@ void PlayerControllerTest::PlayThenLeave(PlayerController &controller, const Pla
                                   "print Playing x.\nprint VIDEO:  [H264]  320x240\n")
                        .arg(second + 1.4));
     QVERIFY(controller.Handle(play));
-    PlaybackSession &session = controller.Session();
+    PlaybackSession &session = SessionOf(controller);
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     QTRY_VERIFY2(session.PositionMs() >= second * 1000,
                  qPrintable(QString::number(session.PositionMs())));
@@ -113,14 +115,14 @@ void PlayerControllerTest::aChapterStartsWhereTheChapterStarts()
     LoadDisc(controller);
     PlayThenLeave(controller, Ask::PlayMovie{}, 300, Ask::Stop{});
 
-    QSignalSpy resumedAt(&controller, &PlayerController::resumedAt);
+    QSignalSpy changes(&controller, &PlayerController::changed);
     fake.UseScript("print Playing x.\nprint VIDEO:  [H264]  320x240\n");
     QVERIFY(controller.Handle(request));
-    const SessionLaunch &launch = controller.Session().CurrentLaunch();
+    const SessionLaunch &launch = SessionOf(controller).CurrentLaunch();
     QCOMPARE(launch.startSec, startSec);
-    QCOMPARE(resumedAt.size(), resumed ? 1 : 0);
-    QCOMPARE(controller.ResumedAt().has_value(), resumed);
-    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    QCOMPARE(ChangesOf(changes, StateChange::ResumeNotice), resumed ? 1 : 0);
+    QCOMPARE(controller.State().resumedAt.has_value(), resumed);
+    QTRY_COMPARE(SessionOf(controller).CurrentState(), State::Playing);
     const QStringList seeks = fake.LastEngineCommands().filter(QRegularExpression("^seek "));
     QCOMPARE(seeks,
              startSec > 0 ? QStringList{QStringLiteral("seek %1 2").arg(startSec)} : QStringList());
@@ -207,20 +209,22 @@ void PlayerControllerTest::oneCheckSaysWhatOpensAsADisc()
 void PlayerControllerTest::muteReturnsToTheLevelBefore()
 {
     PlayerController controller(dataFolder);
-    QSignalSpy shown(&controller, &PlayerController::volumeShown);
+    QSignalSpy shown(&controller, &PlayerController::changed);
     QVERIFY(controller.Handle(Ask::Volume{70}));
     QVERIFY(controller.Handle(Ask::ToggleMute{}));
-    QVERIFY(controller.IsMuted());
-    QCOMPARE(controller.Session().Volume(), 0);
+    QVERIFY(controller.State().muted);
+    QCOMPARE(SessionOf(controller).Volume(), 0);
     QVERIFY(controller.Handle(Ask::VolumeStep{5}));
-    QVERIFY(!controller.IsMuted());
+    QVERIFY(!controller.State().muted);
     QVERIFY(controller.Handle(Ask::ToggleMute{}));
     QVERIFY(controller.Handle(Ask::ToggleMute{}));
     // Back to the level before the last mute, not to the one before the first.
-    QCOMPARE(controller.Session().Volume(), 5);
-    QCOMPARE(shown.last(), (QList<QVariant>{5, false}));
+    QCOMPARE(SessionOf(controller).Volume(), 5);
+    QVERIFY(shown.last().value(0).value<StateChanges>() & StateChange::Volume);
+    QCOMPARE(controller.State().volume, 5);
+    QVERIFY(!controller.State().muted);
     QVERIFY(controller.Handle(Ask::Volume{150}));
-    QCOMPARE(controller.Session().Volume(), 100);
+    QCOMPARE(SessionOf(controller).Volume(), 100);
 }
 
 void PlayerControllerTest::aTitleStartsInThePreferredLanguages_data()
@@ -258,16 +262,23 @@ void PlayerControllerTest::aTitleStartsInThePreferredLanguages()
         QString error;
         QVERIFY2(disc.Build(folder, &error), qPrintable(error));
     }
-    PlayerController controller(dataFolder);
-    controller.SetPreferredLanguages(audio, subtitle);
-    QSignalSpy loaded(&controller, &PlayerController::discLoaded);
+    // The languages come from the user's settings file, as they do in the window.
+    const QString settings = fake.FilePath("languages config.ini");
+    QFile file(settings);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral("[Player]\nAudioLanguage=%1\nSubtitleLanguage=%2\n")
+                   .arg(audio, subtitle)
+                   .toUtf8());
+    file.close();
+    PlayerController controller(dataFolder, settings);
+    QSignalSpy changes(&controller, &PlayerController::changed);
     QVERIFY(controller.Handle(Ask::Open{{folder}, Ask::From::DiscDialog}));
-    QVERIFY(loaded.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(ChangesOf(changes, StateChange::Disc) == 1, 20000);
     if (pageAudio >= 0)
         QVERIFY(controller.Handle(Ask::DiscAudio{{pageAudio}}));
     // The page shows what the title will start with.
-    QCOMPARE(controller.AudioChoiceOf(controller.CurrentTitleKey()), audioChoice);
-    QCOMPARE(controller.SubtitleChoiceOf(controller.CurrentTitleKey()), subtitleChoice);
+    QCOMPARE(controller.State().currentTitleAudio, audioChoice);
+    QCOMPARE(controller.State().currentTitleSubtitle, subtitleChoice);
 
     fake.UseScript("print Playing x.\n"
                    "print [lavf] stream 1: audio (ac3), -aid 0\n"
@@ -277,9 +288,9 @@ void PlayerControllerTest::aTitleStartsInThePreferredLanguages()
                    "print [lavf] stream 5: subtitle (hdmv_pgs_subtitle), -sid 1\n"
                    "print VIDEO:  [H264]  320x240\n");
     QVERIFY(controller.Handle(Ask::PlayMovie{}));
-    QCOMPARE(controller.Session().CurrentLaunch().audioChoice, audioChoice);
-    QCOMPARE(controller.Session().CurrentLaunch().subtitleChoice, subtitleChoice);
-    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    QCOMPARE(SessionOf(controller).CurrentLaunch().audioChoice, audioChoice);
+    QCOMPARE(SessionOf(controller).CurrentLaunch().subtitleChoice, subtitleChoice);
+    QTRY_COMPARE(SessionOf(controller).CurrentState(), State::Playing);
     QTRY_VERIFY(fake.LastEngineCommands().contains(
         QStringLiteral("pausing_keep switch_audio %1").arg(audioChoice - 1)));
 }
@@ -315,8 +326,8 @@ void PlayerControllerTest::whatCannotPlayFromOutsideLeavesWhatPlays()
     fake.UseScript("print Playing x.\nprint VIDEO:  [H264]  320x240\n");
     const QString film = fake.MakeFile("playing.mkv");
     QVERIFY(controller.Handle(Ask::Open{{film}, Ask::From::Outside}));
-    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
-    const qint64 engine = controller.Session().Engine()->ProcessId();
+    QTRY_COMPARE(SessionOf(controller).CurrentState(), State::Playing);
+    const qint64 engine = SessionOf(controller).Engine()->ProcessId();
 
     QSignalSpy refused(&controller, &PlayerController::refusedFromOutside);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("asked to play it from outside"));
@@ -325,11 +336,11 @@ void PlayerControllerTest::whatCannotPlayFromOutsideLeavesWhatPlays()
     QCOMPARE(refused.first().at(0).toString(), path);
     QCOMPARE(refused.first().at(1).value<SourceCheck::Verdict>(), verdict);
     // Nothing was stopped or started for it.
-    QCOMPARE(controller.Session().CurrentState(), State::Playing);
-    QCOMPARE(controller.Session().Engine()->ProcessId(), engine);
-    QCOMPARE(controller.Session().CurrentLaunch().path, film);
+    QCOMPARE(SessionOf(controller).CurrentState(), State::Playing);
+    QCOMPARE(SessionOf(controller).Engine()->ProcessId(), engine);
+    QCOMPARE(SessionOf(controller).CurrentLaunch().path, film);
     QCOMPARE(fake.Log().filter("argv ").size(), 1);
-    QVERIFY(!controller.RecentEntries().contains(path));
+    QVERIFY(!controller.State().recentFiles.contains(path));
 }
 
 QTEST_GUILESS_MAIN(PlayerControllerTest)

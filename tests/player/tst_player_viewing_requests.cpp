@@ -2,6 +2,7 @@
 // stand-in engine: what each sequence of requests sends the engine and says over the
 // picture, and what is refused while nothing plays.
 #include "FakeEngine.h"
+#include "PlayerControllerTestAccess.h"
 #include "player/PlayerController.h"
 
 #include <QtTest>
@@ -111,7 +112,7 @@ void ViewingRequestsTest::requestsReachTheEngineAndTheScreen()
                    "print VO: [x11] 320x240 => 320x240 Planar YV12  [zoom]\n");
     PlayerController controller(dataFolder);
     QVERIFY(controller.Handle(Ask::Open{{fake.MakeFile("film.mkv")}, Ask::From::OpenDialog}));
-    PlaybackSession &session = controller.Session();
+    PlaybackSession &session = SessionOf(controller);
     QTRY_COMPARE(session.CurrentState(), State::Playing);
     // The length of a file comes from the probe beside the engine; this one is not media.
     session.TakeDuration(600);
@@ -136,8 +137,8 @@ void ViewingRequestsTest::nothingPlayingRefusesThem()
                   Ask::Aspect{AspectChoice::FourThree}, Ask::ClearPlaylist{},
                   Ask::RemoveFromPlaylist{{0}}, Ask::MoveInPlaylist{0, 1}})
         QVERIFY(!controller.Handle(request));
-    QCOMPARE(controller.Session().Speed(), NormalSpeed);
-    QCOMPARE(controller.Session().AudioDelayMs(), 0);
+    QCOMPARE(SessionOf(controller).Speed(), NormalSpeed);
+    QCOMPARE(SessionOf(controller).AudioDelayMs(), 0);
     QVERIFY(fake.Commands().isEmpty());
 }
 
@@ -151,10 +152,10 @@ void ViewingRequestsTest::playlistEditsKeepWhatPlays()
     const QString b = fake.MakeFile("b.mkv");
     const QString c = fake.MakeFile("c.mkv");
     QVERIFY(controller.Handle(Ask::Open{{a, b, c}, Ask::From::OpenDialog}));
-    QTRY_COMPARE(controller.Session().CurrentState(), State::Playing);
+    QTRY_COMPARE(SessionOf(controller).CurrentState(), State::Playing);
     const auto paths = [&controller] {
         QStringList shown;
-        for (const PLAY_LIST_INFO &item : controller.Playlist())
+        for (const PLAY_LIST_INFO &item : controller.State().playlist)
             shown << QFileInfo(item.path).fileName();
         return shown;
     };
@@ -163,13 +164,13 @@ void ViewingRequestsTest::playlistEditsKeepWhatPlays()
     QVERIFY(!controller.Handle(Ask::MoveInPlaylist{0, -1})); // already first
     QVERIFY(controller.Handle(Ask::RemoveFromPlaylist{{0}}));
     QCOMPARE(paths(), (QStringList{"a.mkv", "b.mkv"}));
-    QCOMPARE(controller.Session().CurrentLaunch().path, a);
-    QCOMPARE(controller.Session().CurrentState(), State::Playing);
+    QCOMPARE(SessionOf(controller).CurrentLaunch().path, a);
+    QCOMPARE(SessionOf(controller).CurrentState(), State::Playing);
     QVERIFY(controller.Handle(Ask::Next{}));
-    QTRY_COMPARE(controller.Session().CurrentLaunch().path, b);
+    QTRY_COMPARE(SessionOf(controller).CurrentLaunch().path, b);
     QVERIFY(controller.Handle(Ask::ClearPlaylist{}));
     QVERIFY(paths().isEmpty());
-    QVERIFY(controller.Session().IsActive());
+    QVERIFY(SessionOf(controller).IsActive());
 }
 
 QTEST_GUILESS_MAIN(ViewingRequestsTest)

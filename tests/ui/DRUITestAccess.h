@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlayerControllerTestAccess.h"
 #include "ui/DRUI.h"
 
 #include <QAction>
@@ -100,31 +101,31 @@ public:
     QLabel *DiscName() const { return w.disc.name; }
     QLabel *DiscArt() const { return w.disc.art; }
     QLabel *DiscProtectionLine() const { return w.disc.protection; }
-    QString CurrentTitleKey() const { return w.controller->CurrentTitleKey(); }
-    int PlaylistSize() const { return int(w.controller->Playlist().size()); }
-    QStringList RecentEntries() const { return w.controller->RecentEntries(); }
-    bool HasEngine() const { return w.Session().Engine() != nullptr; }
-    EngineProcess *Engine() const { return w.Session().Engine(); }
-    PlaybackSession &Session() const { return w.Session(); }
+    QString CurrentTitleKey() const { return w.controller->State().currentTitleKey; }
+    int PlaylistSize() const { return int(w.controller->State().playlist.size()); }
+    QStringList RecentEntries() const { return w.controller->State().recentFiles; }
+    bool HasEngine() const { return Session().Engine() != nullptr; }
+    EngineProcess *Engine() const { return Session().Engine(); }
+    PlaybackSession &Session() const { return SessionOf(*w.controller); }
     bool IsPlaying() const
     {
-        return w.Session().CurrentState() == PlaybackSession::State::Playing ||
-               w.Session().CurrentState() == PlaybackSession::State::Starting;
+        return Session().CurrentState() == PlaybackSession::State::Playing ||
+               Session().CurrentState() == PlaybackSession::State::Starting;
     }
-    bool IsStopped() const { return !w.Session().IsActive(); }
-    qint64 ClockMs() const { return w.Session().PositionMs(); }
-    qint64 DurationSec() const { return w.Session().DurationSec(); }
-    ::SourceKind Kind() const { return w.controller->OpenKind(); }
+    bool IsStopped() const { return !Session().IsActive(); }
+    qint64 ClockMs() const { return Session().PositionMs(); }
+    qint64 DurationSec() const { return Session().DurationSec(); }
+    ::SourceKind Kind() const { return w.controller->State().openKind; }
     Page CurrentPage() const { return w.CurrentPage(); }
     void ShowPage(Page page) { w.ShowPage(page); }
     // The source of the session that runs; empty when none does.
     QString LoadedPath() const
     {
-        return w.Session().IsActive() ? w.Session().CurrentLaunch().path : QString();
+        return Session().IsActive() ? Session().CurrentLaunch().path : QString();
     }
     QString SnapshotFormat() const { return w.snapshotFormat; }
     void SetSnapshotFormat(const QString &format) { w.snapshotFormat = format; }
-    bool TimerActive() const { return w.Session().IsPolling(); }
+    bool TimerActive() const { return Session().IsPolling(); }
     void Drop(QDropEvent *event) { w.dropEvent(event); }
     void VideoPlay() { w.VideoPlay(); }
 

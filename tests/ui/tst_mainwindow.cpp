@@ -159,9 +159,9 @@ void MainWindowTest::recentEntriesShowTheirPathsReadably()
     const QString ampersand = "/v/Tom & Jerry.mkv";
     const QString longPath = "/v/" + QString(1600, QLatin1Char('x')) + "/end.mkv";
     const QString twoLines = "/v/one\ntwo.mkv";
-    window.Controller().AddRecentFile(ampersand);
-    window.Controller().AddRecentFile(longPath);
-    window.Controller().AddRecentFile(twoLines);
+    window.Request(Ask::AddRecentFile{ampersand});
+    window.Request(Ask::AddRecentFile{longPath});
+    window.Request(Ask::AddRecentFile{twoLines});
     // A name with a line break is kept too, shown on one line.
     QCOMPARE(ui.RecentEntries(), QStringList({twoLines, longPath, ampersand}));
     const QList<QAction *> entries = ui.RecentMenu()->actions();
@@ -189,7 +189,7 @@ void MainWindowTest::languageChangeRebuildsEveryTextAndEmptiesThePlaylist()
     window.InitMainWindow();
     window.show();
     DRUITestAccess ui(window);
-    window.Controller().AddToPlaylist({PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()}});
+    window.Request(Ask::AddToPlaylist{{PLAY_LIST_INFO{SourceKind::MediaFile, 0, file, QString()}}});
     QCOMPARE(ui.PlaylistSize(), 1);
     ui.ShowPage(Page::Video);
 

@@ -465,7 +465,7 @@ void ViewingRealEngineTest::blurayTitlesFollowTheirFormat()
     DRUITestAccess ui(window);
     window.OpenDiscFolder(folder);
     QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 15000);
-    const QVector<BluRayTitle> titles = window.Controller().LoadedDisc().titles;
+    const QVector<BluRayTitle> titles = window.Controller().State().disc.titles;
     QCOMPARE(titles.size(), 2);
     for (const BluRayTitle &title : titles) {
         const bool interlaced = title.playlistName == "00001.mpls";

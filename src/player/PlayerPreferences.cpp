@@ -1,4 +1,4 @@
-#include "ui/PlayerPreferences.h"
+#include "player/PlayerPreferences.h"
 
 #include "i18n/CPrivateProfile.h"
 

@@ -17,6 +17,8 @@ public:
     QString AudioLanguage() const { return audioLanguage; }
     QString SubtitleLanguage() const { return subtitleLanguage; }
     bool Resume() const { return resume; }
+    // The settings file; empty when the choices hold for this run only.
+    const QString &FilePath() const { return settingsPath; }
     // Each returns whether the choice was stored; it holds for this run either way.
     bool SetPlayNext(bool on);
     bool SetResume(bool on);
