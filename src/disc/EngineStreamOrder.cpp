@@ -1,5 +1,11 @@
 #include "disc/EngineStreamOrder.h"
 
+namespace {
+
+constexpr quint8 TrueHdCodingType = 0x83;
+
+} // namespace
+
 QVector<int> EngineStreamNumbers(const QVector<MplsStream> &streams)
 {
     QVector<int> numbers;
@@ -10,8 +16,10 @@ QVector<int> EngineStreamNumbers(const QVector<MplsStream> &streams)
             continue;
         }
         int below = 0;
-        for (const MplsStream &other : streams)
-            below += other.pid != 0 && other.pid < pid;
+        for (const MplsStream &other : streams) {
+            if (other.pid != 0 && other.pid < pid)
+                below += other.codingType == TrueHdCodingType ? 2 : 1;
+        }
         numbers << below;
     }
     return numbers;

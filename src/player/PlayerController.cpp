@@ -146,7 +146,8 @@ PlayerState PlayerController::State() const
     state.chapters = streams.Chapters();
     state.audioChoice = session->AudioChoice();
     state.subtitleChoice = session->SubtitleChoice();
-    for (int entry = 1; entry <= state.audioStreams.size(); ++entry) {
+    // A disc lists up to 32 audio streams, more than the engine may have found yet.
+    for (int entry = 1; entry <= qMax<qsizetype>(state.audioStreams.size(), 32); ++entry) {
         if (session->AudioHealth().Of(entry) == AudioPlayability::Verdict::CannotPlay)
             state.audioCannotPlay << entry;
     }

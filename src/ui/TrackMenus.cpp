@@ -80,7 +80,13 @@ QStringList StreamNames(StreamLabel::Kind kind, const QList<StreamCatalog::Strea
                         const QVector<MplsStream> *named, const QString &locale)
 {
     QStringList shown;
-    for (int n = 1; n <= found.size(); ++n) {
+    // A disc title lists what its playlist lists, once the engine has opened it: the engine
+    // may find more (an empty core beside a TrueHD stream), and it numbers them in its own
+    // order.
+    const qsizetype count = found.isEmpty()              ? 0
+                            : named && !named->isEmpty() ? named->size()
+                                                         : found.size();
+    for (int n = 1; n <= count; ++n) {
         if (named && n <= named->size()) {
             const MplsStream &stream = (*named)[n - 1];
             shown << StreamLabel::Text(kind, n, QString::fromLatin1(stream.language),

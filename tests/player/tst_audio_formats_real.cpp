@@ -1,4 +1,5 @@
 #include "disc/BluRayScan.h"
+#include "disc/EngineStreamOrder.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "engine/SlaveCommand.h"
@@ -93,6 +94,7 @@ private slots:
     void initTestCase();
     void eachFormatSoundsWithItsChannels_data();
     void eachFormatSoundsWithItsChannels();
+    void theNumbersThePlayerSendsNameTheListedStreams();
 
 private:
     QTemporaryDir root;
@@ -279,6 +281,21 @@ void AudioFormatsRealTest::eachFormatSoundsWithItsChannels()
     QVERIFY2(afterSeek.crossings[1] > afterSeek.crossings[0] * 1.15, qPrintable(tones));
     QVERIFY2(qAbs(left.crossings[1] - left.crossings[0]) <= left.crossings[0] / 50 + 2,
              qPrintable(tones));
+}
+
+// The engine lists an extra stream after the TrueHD one, so the streams listed after it must
+// not be asked for by their place among the listed PIDs alone.
+void AudioFormatsRealTest::theNumbersThePlayerSendsNameTheListedStreams()
+{
+    const QHash<quint8, QString> codecOf{{0x80, "pcm_bluray"}, {0x81, "ac3"},  {0x82, "dca"},
+                                         {0x83, "truehd"},     {0x84, "eac3"}, {0x86, "dca"}};
+    const QVector<int> numbers = EngineStreamNumbers(title.audioStreams);
+    QCOMPARE(numbers.size(), title.audioStreams.size());
+    for (int i = 0; i < numbers.size(); ++i) {
+        QVERIFY2(numbers[i] >= 0 && numbers[i] < engineCodecs.size(),
+                 qPrintable(engineCodecs.join(", ")));
+        QCOMPARE(engineCodecs[numbers[i]], codecOf.value(title.audioStreams[i].codingType));
+    }
 }
 
 QTEST_GUILESS_MAIN(AudioFormatsRealTest)

@@ -1,3 +1,4 @@
+#include "disc/EngineStreamOrder.h"
 #include "disc/MplsReader.h"
 #include "engine/EngineOutputParser.h"
 #include "player/AudioPlayability.h"
@@ -87,6 +88,8 @@ private slots:
     void verdictsBelongToTheStreamTheEngineOpened();
     void pictureNotes_data();
     void pictureNotes();
+    void engineNumbersFollowThePids_data();
+    void engineNumbersFollowThePids();
 };
 
 // -2 in the expected columns: the disc's own choice (nullopt).
@@ -246,6 +249,38 @@ void StreamRulesTest::pictureNotes()
     QCOMPARE(picture.codingType, codingType);
     QCOMPARE(picture.format, formatRate >> 4);
     QCOMPARE(PictureNotes::Decide(picture, cores), notes);
+}
+
+// Each stream as "coding type:PID" in the playlist's order; the numbers the engine gives them.
+void StreamRulesTest::engineNumbersFollowThePids_data()
+{
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QVector<int>>("numbers");
+    QTest::newRow("listed in PID order") << QStringList{"81:1100", "81:1101"} << QVector<int>{0, 1};
+    QTest::newRow("French listed first") << QStringList{"81:1101", "81:1100"} << QVector<int>{1, 0};
+    QTest::newRow("gaps in the PIDs")
+        << QStringList{"81:1105", "81:1100", "81:1102"} << QVector<int>{2, 0, 1};
+    // What the engine listed for such a disc: ac3, eac3, dca, truehd, ac3 (empty), pcm, dca.
+    QTest::newRow("a TrueHD stream's companion takes the next number")
+        << QStringList{"81:1100", "84:1101", "82:1102", "83:1103", "80:1104", "86:1105"}
+        << QVector<int>{0, 1, 2, 3, 5, 6};
+    QTest::newRow("TrueHD listed last, lowest PID")
+        << QStringList{"81:1101", "83:1100"} << QVector<int>{2, 0};
+    QTest::newRow("no PID: its place") << QStringList{"90:0", "90:0"} << QVector<int>{0, 1};
+}
+
+void StreamRulesTest::engineNumbersFollowThePids()
+{
+    QFETCH(QStringList, listed);
+    QFETCH(QVector<int>, numbers);
+    QVector<MplsStream> streams;
+    for (const QString &entry : listed) {
+        MplsStream stream;
+        stream.codingType = quint8(entry.section(':', 0, 0).toUInt(nullptr, 16));
+        stream.pid = quint16(entry.section(':', 1, 1).toUInt(nullptr, 16));
+        streams << stream;
+    }
+    QCOMPARE(EngineStreamNumbers(streams), numbers);
 }
 
 QTEST_APPLESS_MAIN(StreamRulesTest)

@@ -6,7 +6,9 @@
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
 #include "disc/StreamMenuName.h"
+#include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
+#include "i18n/StreamLabel.h"
 #include "player/PictureNotes.h"
 
 #include <QApplication>
@@ -90,8 +92,12 @@ void DiscFormatsWindowTest::theAudioMenuNamesAStreamTheEngineCannotSound()
     QTRY_COMPARE_WITH_TIMEOUT(ui.Session().AudioHealth().Of(1), AudioPlayability::Verdict::Plays,
                               30000);
 
-    const QString english = StreamMenuName({0x81, "eng"});
-    const QString french = StreamMenuName({0x80, "fra"});
+    // Named as the engine's streams are, in the interface language, from the playlist.
+    const QString locale = CLanguageManager::Instance().Locale();
+    const QString english =
+        StreamLabel::Text(StreamLabel::Kind::Audio, 1, "eng", AudioCodecName(0x81), locale);
+    const QString french =
+        StreamLabel::Text(StreamLabel::Kind::Audio, 2, "fra", AudioCodecName(0x80), locale);
     QCOMPARE(ui.AudioTracks()->actions().at(1)->text(), english);
     // Not tried yet: named as any other stream.
     QCOMPARE(ui.AudioTracks()->actions().at(2)->text(), french);
