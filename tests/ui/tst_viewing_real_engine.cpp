@@ -121,8 +121,7 @@ QString ViewingRealEngineTest::MakeFilm(const QString &name)
         {0, 50000, "Opening"}, {50000, 100000, "The Chase"}, {100000, 150000, "Finale"}};
     const QString path = dir.filePath(name);
     QString error;
-    if (!MediaMaker(qEnvironmentVariable("ORVEL_DISCBUILDER_CACHE"))
-             .MakeFileAs(film, path, &error)) {
+    if (!MakeTestMedia(film, path, &error)) {
         qWarning() << error;
         return {};
     }
