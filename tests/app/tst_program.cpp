@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "SessionHarness.h"
+#include "TestMedia.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,11 +153,13 @@ void ProgramTest::initTestCase()
     QCOMPARE(CountPlayerWindows(), 0);
     // Long enough that it still plays whenever a test looks.
     clip = media.filePath("clip.mkv");
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
-                  "testsrc=size=160x120:rate=10:duration=60", "-c:v", "mpeg4", clip});
-    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    MediaMaker::FileRequest bars;
+    bars.width = 160;
+    bars.height = 120;
+    bars.framesPerSecond = 10;
+    bars.seconds = 60;
+    QString error;
+    QVERIFY2(MakeTestMedia(bars, clip, &error), qPrintable(error));
     // Other users must be able to reach the clip and the folders below the test's own.
     ::chmod(QFile::encodeName(media.path()).constData(), 0755);
 }
@@ -207,7 +210,7 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     first.setProcessChannelMode(QProcess::MergedChannels);
     first.start(ORVEL_PLAYER_EXECUTABLE, {});
     QVERIFY(first.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(PlayerProperty(bus, "PlaybackStatus").toString() == "Stopped", 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(PlayerProperty(bus, "PlaybackStatus").toString() == "Stopped", 30000);
 
     // Given as a file manager's terminal would: relative to the folder it runs in. The
     // second start finds the window without a display of its own.
@@ -222,7 +225,7 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
 
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 30000);
 
     // A name that is missing is left to the full reading of the command line, which names it
     // and still hands the rest over.
@@ -238,7 +241,7 @@ void ProgramTest::secondStartHandsItsFileToTheFirstWindow()
     QCOMPARE(third.exitCode(), 0);
     QVERIFY2(said.contains("gone.mkv: no such file or folder"), qPrintable(said));
     QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus),
-                              QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded), 20000);
+                              QUrl::fromLocalFile(copy).toString(QUrl::FullyEncoded), 30000);
     QCOMPARE(CountPlayerWindows(), 1);
     QCOMPARE(first.state(), QProcess::Running);
     Stop(first);
@@ -272,7 +275,7 @@ void ProgramTest::twoUsersEachGetAWindow()
     first.setProcessEnvironment(firstEnvironment);
     first.start(ORVEL_PLAYER_EXECUTABLE, {});
     QVERIFY(first.waitForStarted(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 1, 30000);
 
     // The second person has no runtime folder of their own set and no bus this test can
     // give them: the program falls back to a folder of theirs in the temporary folder.
@@ -294,7 +297,7 @@ void ProgramTest::twoUsersEachGetAWindow()
     QProcess second;
     QVERIFY(startAsOther(second));
     QTRY_VERIFY_WITH_TIMEOUT(CountPlayerWindows() == 2 || second.state() != QProcess::Running,
-                             20000);
+                             30000);
     QVERIFY2(CountPlayerWindows() == 2,
              qPrintable("the second user's player shows no window; it said: " +
                         QString::fromLocal8Bit(second.readAll())));
@@ -315,7 +318,7 @@ void ProgramTest::twoUsersEachGetAWindow()
 
     Stop(second);
     Stop(first);
-    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(CountPlayerWindows(), 0, 30000);
 }
 
 void ProgramTest::installedProgramFindsItsDataAndPlays()
@@ -359,10 +362,10 @@ void ProgramTest::installedProgramFindsItsDataAndPlays()
     player.setProcessChannelMode(QProcess::MergedChannels);
     player.start(prefix + "/bin/orvel-bluray-player", {clip});
     QVERIFY(player.waitForStarted(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 30000);
     QCOMPARE(CountPlayerWindows(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
-                              10000);
+                              30000);
     Stop(player);
 }
 
@@ -397,11 +400,11 @@ void ProgramTest::namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart()
     StartWithByteArguments(player, {first});
     QVERIFY(player.waitForStarted(5000));
     // The address escapes every byte, so it names the file exactly.
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + first.toPercentEncoding("/"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + first.toPercentEncoding("/"), 30000);
     // The length probe found the file too.
     QTRY_COMPARE_WITH_TIMEOUT(Metadata(bus).value("mpris:length").toLongLong(), 60LL * 1000 * 1000,
-                              10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 10000);
+                              30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 30000);
     QVERIFY2(EngineArguments(player.processId()).contains(first),
              EngineArguments(player.processId()).join(' ').toPercentEncoding(" /-=:"));
 
@@ -410,8 +413,8 @@ void ProgramTest::namesThatAreNotUtf8PlayFromTheCommandLineAndASecondStart()
     StartWithByteArguments(again, {second});
     QVERIFY(again.waitForFinished(20000));
     QCOMPARE(again.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + second.toPercentEncoding("/"), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(EngineArguments(player.processId()).contains(second), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), "file://" + second.toPercentEncoding("/"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(EngineArguments(player.processId()).contains(second), 30000);
     Stop(player);
 
     // The recent list holds both names as they are.
@@ -439,7 +442,7 @@ void ProgramTest::settingsThatArePipesDoNotHoldTheStart()
     player.setProcessChannelMode(QProcess::MergedChannels);
     player.start(ORVEL_PLAYER_EXECUTABLE, {clip});
     QVERIFY(player.waitForStarted(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 30000);
     QCOMPARE(CountPlayerWindows(), 1);
     Stop(player);
     // The pipes stay pipes, and the reason is on the standard error.
@@ -463,8 +466,8 @@ void ProgramTest::aWaylandPlatformStillPlaysIntoItsWindow()
     player.setProcessChannelMode(QProcess::MergedChannels);
     player.start(ORVEL_PLAYER_EXECUTABLE, {clip});
     QVERIFY(player.waitForStarted(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(PlayingUrl(bus), QUrl::fromLocalFile(clip).toString(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!EngineArguments(player.processId()).isEmpty(), 30000);
     const QList<QByteArray> arguments = EngineArguments(player.processId());
     const qsizetype window = arguments.indexOf("-wid");
     QVERIFY(window >= 0 && window + 1 < arguments.size());

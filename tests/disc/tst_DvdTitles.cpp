@@ -215,14 +215,14 @@ void DvdTitlesTest::aHangingListingEndsWithThePlayer()
     QVERIFY(player.waitForReadyRead(10000));
     // The listing engine, once it hangs on the pipe.
     qint64 engine = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((engine = ChildListing(player.processId())) > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((engine = ChildListing(player.processId())) > 0, 30000);
     if (killed) {
         ::kill(pid_t(player.processId()), SIGKILL);
     } else {
         player.closeWriteChannel();
     }
     QVERIFY(player.waitForFinished(10000));
-    QTRY_VERIFY_WITH_TIMEOUT(!Alive(engine), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Alive(engine), 30000);
 }
 
 QTEST_GUILESS_MAIN(DvdTitlesTest)

@@ -185,6 +185,7 @@ void EngineProcessTest::missingProgramIsReported()
     engine.Start(missing, {"/v/a.mkv"});
     engine.Send(SlaveCommand::Pause());
     QTRY_COMPARE(record, QStringList{"failed " + missing});
+    // A fixed wait, as nothing may happen in it.
     QTest::qWait(100);
     QCOMPARE(record.size(), 1); // and no end of a process that never ran
 }
@@ -204,6 +205,7 @@ void EngineProcessTest::outputWaitsWhileReadingIsOff()
     engine.SetReading(false);
     engine.Send(SlaveCommand::Pause());
     QTRY_VERIFY(!engine.IsRunning());
+    // A fixed wait, as nothing may happen in it: the output stays unread.
     QTest::qWait(100);
     QCOMPARE(record, QStringList{"Playing /v/a.mkv."});
 
@@ -238,6 +240,7 @@ void EngineProcessTest::handlerMayDeleteTheProcess()
     });
     engine->Start({"/v/a.mkv"});
     QTRY_VERIFY(engine.isNull());
+    // A fixed wait, as nothing may happen in it: no event of the deleted process follows.
     QTest::qWait(300);
     QCOMPARE(seen, 1);
 }

@@ -1,4 +1,5 @@
 #include "PlayerControllerTestAccess.h"
+#include "TestMedia.h"
 #include "engine/EngineCommandLine.h"
 #include "engine/EngineProcess.h"
 #include "engine/EngineScreenshot.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,12 +35,13 @@ private slots:
     void aResumedFilmNeverStartsAfterWhereItWasLeft();
 
 private:
-    // Runs ffmpeg with these arguments after the common ones; fails the test on error.
-    bool MakeMedia(const QStringList &arguments);
+    // Makes the file at PATH; false (and says why) on error.
+    bool MakeMedia(const MediaMaker::FileRequest &request, const QString &path);
     // Plays the file to its end, handling screenshots as the window does; returns the events.
     QList<EngineEvent> Play(const QString &media, bool takeScreenshot);
 
     std::unique_ptr<QTemporaryDir> root;
+    MediaMaker maker{TestMediaCache()};
     QString dataFolder;     // the screenshot filter's folder
     QString snapshotFolder; // where snapshots go
     QList<SnapshotWriter::Result> snapshots;
@@ -64,14 +65,11 @@ void RealEngineTest::init()
     snapshots.clear();
 }
 
-bool RealEngineTest::MakeMedia(const QStringList &arguments)
+bool RealEngineTest::MakeMedia(const MediaMaker::FileRequest &request, const QString &path)
 {
-    QProcess ffmpeg;
-    ffmpeg.setWorkingDirectory(root->path());
-    ffmpeg.start("ffmpeg",
-                 QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + arguments);
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
-        qWarning("ffmpeg: %s", ffmpeg.readAllStandardError().constData());
+    QString error;
+    if (!maker.MakeFileAs(request, path, &error)) {
+        qWarning("%s", qPrintable(error));
         return false;
     }
     return true;
@@ -108,19 +106,14 @@ QList<EngineEvent> RealEngineTest::Play(const QString &media, bool takeScreensho
 
 void RealEngineTest::playsAFileFromStartToEnd()
 {
-    QFile subtitles(root->filePath("sub.srt"));
-    QVERIFY(subtitles.open(QIODevice::WriteOnly));
-    subtitles.write("1\n00:00:00,500 --> 00:00:02,500\nHello\n");
-    subtitles.close();
+    MediaMaker::FileRequest film;
+    film.seconds = 3;
+    film.videoCodec = "libx264";
+    film.tones = {{440, {}, {}}, {660, {}, {}}};
+    film.audioCodec = "aac";
+    film.subtitles = {{"1\n00:00:00,500 --> 00:00:02,500\nHello\n", {}, {}}};
     const QString media = root->filePath("three seconds \u00e9t\u00e9.mkv");
-    QVERIFY(MakeMedia({"-f",   "lavfi",   "-i",   "testsrc=size=320x240:rate=25:duration=3",
-                       "-f",   "lavfi",   "-i",   "sine=frequency=440:duration=3",
-                       "-f",   "lavfi",   "-i",   "sine=frequency=660:duration=3",
-                       "-i",   "sub.srt", "-map", "0",
-                       "-map", "1",       "-map", "2",
-                       "-map", "3",       "-c:v", "libx264",
-                       "-c:a", "aac",     "-c:s", "srt",
-                       media}));
+    QVERIFY(MakeMedia(film, media));
 
     const QList<EngineEvent> events = Play(media, true);
     auto count = [&](Kind kind) {
@@ -171,9 +164,13 @@ void RealEngineTest::forgedScreenshotLineTouchesNoUserFile()
     }();
 
     const QString media = root->filePath("crafted.mkv");
-    QVERIFY(
-        MakeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v",
-                   "libx264", "-metadata", "title=x\n*** screenshot '" + victim + "' ***", media}));
+    MediaMaker::FileRequest crafted;
+    crafted.width = 160;
+    crafted.height = 120;
+    crafted.seconds = 1;
+    crafted.videoCodec = "libx264";
+    crafted.tags = {{"title", "x\n*** screenshot '" + victim + "' ***"}};
+    QVERIFY(MakeMedia(crafted, media));
 
     const QList<EngineEvent> events = Play(media, false);
     QVERIFY(!events.isEmpty());
@@ -205,21 +202,18 @@ void RealEngineTest::reportsLanguagesSubtitleFilesAndChapters()
         QFile file(root->filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
     };
-    QVERIFY(write("fr.srt", "1\n00:00:00,500 --> 00:00:05,000\nBonjour\n"));
-    QVERIFY(write("chapters.txt", ";FFMETADATA1\n"
-                                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=Opening\n"
-                                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=4000\n"
-                                  "title=Middle, part\n"
-                                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=4000\nEND=6000\n"));
+    MediaMaker::FileRequest film;
+    film.width = 160;
+    film.height = 120;
+    film.seconds = 6;
+    film.videoCodec = "libx264";
+    film.keyFrameInterval = 25;
+    film.tones = {{440, "ger", "Stereo"}, {660, "eng", {}}};
+    film.audioCodec = "aac";
+    film.subtitles = {{"1\n00:00:00,500 --> 00:00:05,000\nBonjour\n", "fre", {}}};
+    film.chapters = {{0, 2000, "Opening"}, {2000, 4000, "Middle, part"}, {4000, 6000, {}}};
     const QString media = root->filePath("film.mkv");
-    QVERIFY(MakeMedia(
-        QString("-f lavfi -i testsrc=size=160x120:rate=25:duration=6 -f lavfi -i "
-                "sine=frequency=440:duration=6 -f lavfi -i sine=frequency=660:duration=6 -i fr.srt "
-                "-i chapters.txt -map 0 -map 1 -map 2 -map 3 -map_chapters 4 -c:v libx264 -g 25 "
-                "-c:a aac -c:s srt -metadata:s:a:0 language=ger -metadata:s:a:0 title=Stereo "
-                "-metadata:s:a:1 language=eng -metadata:s:s:0 language=fre")
-            .split(' ') +
-        QStringList{media}));
+    QVERIFY(MakeMedia(film, media));
     QVERIFY(write("film.srt", "1\n00:00:00,500 --> 00:00:05,000\nGr\xfc\xdf Gott\n"));
     const QString added = root->filePath("it's \"quoted\" \u00e9t\u00e9.srt");
     QVERIFY(write(QFileInfo(added).fileName(), "1\n00:00:00,500 --> 00:00:05,000\nHi\n"));
@@ -300,9 +294,14 @@ void RealEngineTest::reportsLanguagesSubtitleFilesAndChapters()
 void RealEngineTest::aResumedFilmNeverStartsAfterWhereItWasLeft()
 {
     // A key frame every 10 s: a seek to 122 s lands on the one at 130 s.
-    QVERIFY(MakeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-t", "150", "-c:v",
-                       "libx264", "-preset", "ultrafast", "-g", "250", "-keyint_min", "250",
-                       "-sc_threshold", "0", "keyframes.mkv"}));
+    MediaMaker::FileRequest keyframes;
+    keyframes.width = 160;
+    keyframes.height = 120;
+    keyframes.seconds = 150;
+    keyframes.videoCodec = "libx264";
+    keyframes.keyFrameInterval = 250;
+    keyframes.codingOptions = {"-preset", "ultrafast", "-keyint_min", "250", "-sc_threshold", "0"};
+    QVERIFY(MakeMedia(keyframes, root->filePath("keyframes.mkv")));
     const QString film = root->filePath("keyframes.mkv");
     ResumePoint left;
     left.position = 127;
@@ -324,7 +323,7 @@ void RealEngineTest::aResumedFilmNeverStartsAfterWhereItWasLeft()
     // The engine lands after the place, is sent back, and plays from a key frame before it.
     QTRY_VERIFY_WITH_TIMEOUT(std::any_of(answers.begin(), answers.end(),
                                          [](double at) { return at >= 110 && at <= 127; }),
-                             15000);
+                             30000);
     controller.Handle(Ask::Quit{});
 }
 

@@ -1,8 +1,8 @@
 // Subtitle files in the encodings people have, beside a film, through the session to the
 // real engine: what the engine decoded is what its subtitle dump holds.
+#include "TestMedia.h"
 #include "player/PlaybackSession.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,11 +47,13 @@ void SubtitleEncodingsRealTest::initTestCase()
         QFAIL("mplayer and ffmpeg are needed (scripts/install-deps.sh installs them)");
     QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + "/Player"));
     film = dir.filePath("film.mkv");
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
-                  "testsrc=size=160x120:rate=10:duration=3", "-c:v", "mpeg4", film});
-    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    MediaMaker::FileRequest bars;
+    bars.width = 160;
+    bars.height = 120;
+    bars.framesPerSecond = 10;
+    bars.seconds = 3;
+    QString error;
+    QVERIFY2(MakeTestMedia(bars, film, &error), qPrintable(error));
 }
 
 void SubtitleEncodingsRealTest::theEngineReadsEveryEncodingRight_data()
@@ -85,7 +87,7 @@ void SubtitleEncodingsRealTest::theEngineReadsEveryEncodingRight()
     SessionLaunch launch;
     launch.path = film;
     session.Start(launch);
-    QTRY_VERIFY_WITH_TIMEOUT(!session.IsActive(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!session.IsActive(), 30000);
     QFile dumped(dump);
     QVERIFY2(dumped.open(QIODevice::ReadOnly), qPrintable(dump));
     const QByteArray bytes = dumped.readAll();

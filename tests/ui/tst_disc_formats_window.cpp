@@ -5,6 +5,7 @@
 // menu says so on that stream once the engine has tried it.
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
+#include "WindowFixture.h"
 #include "disc/StreamMenuName.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
@@ -57,10 +58,9 @@ void DiscFormatsWindowTest::initTestCase()
 
 void DiscFormatsWindowTest::thePageWarnsThenItPlays()
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowFixture fixture;
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     window.OpenDiscFolder(disc);
     QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
@@ -80,10 +80,9 @@ void DiscFormatsWindowTest::thePageWarnsThenItPlays()
 
 void DiscFormatsWindowTest::theAudioMenuNamesAStreamTheEngineCannotSound()
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowFixture fixture;
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     window.OpenDiscFolder(soundDisc);
     QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);

@@ -4,6 +4,8 @@
 // test runs on an X server and a window manager of its own, so the other window tests keep
 // their display without one.
 #include "DRUITestAccess.h"
+#include "TestMedia.h"
+#include "WindowFixture.h"
 #include "platform/AppFolders.h"
 #include "player/FullScreenBarRules.h"
 #include "ui/FullScreenControls.h"
@@ -187,10 +189,13 @@ void FullScreenRealEngineTest::initTestCase()
     // A black wide film, so that the only bright pixels are the subtitle's, with one line due
     // from its start to its end beside it.
     film = dir.filePath("film.mkv");
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi",
-                            "-i", "color=c=black:s=640x360:r=25:d=120", "-c:v", "mpeg4", film});
-    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    MediaMaker::FileRequest black;
+    black.picture = "color=c=black";
+    black.width = 640;
+    black.height = 360;
+    black.seconds = 120;
+    QString error;
+    QVERIFY2(MakeTestMedia(black, film, &error), qPrintable(error));
     QFile line(dir.filePath("film.srt"));
     QVERIFY(line.open(QIODevice::WriteOnly));
     line.write("1\n00:00:00,000 --> 00:02:00,000\nThe line that is due\n");
@@ -198,17 +203,15 @@ void FullScreenRealEngineTest::initTestCase()
 
 void FullScreenRealEngineTest::subtitleStaysAtTheBottomOfThePicture()
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.resize(1000, 680);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    WindowFixture fixture(WindowFixture::Shown::Active, QSize(1000, 680));
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     window.OpenMediaFiles({film});
-    QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 500, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 500, 30000);
     BrightText text;
     QTRY_VERIFY2_WITH_TIMEOUT(LineAtTheBottomCentre(text = BrightTextOn(ui.VideoSurface())),
-                              qPrintable(Describe(text)), 15000);
+                              qPrintable(Describe(text)), 30000);
     const QRect normal = window.geometry();
     const int windowedLetters = text.box.height();
 
@@ -220,63 +223,61 @@ void FullScreenRealEngineTest::subtitleStaysAtTheBottomOfThePicture()
                                              .arg(window.y())
                                              .arg(window.width())
                                              .arg(window.height())),
-                              10000);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.VideoSurface()->width(), window.width(), 10000);
+                              30000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.VideoSurface()->width(), window.width(), 30000);
     QVERIFY(!ui.BottomPanel()->isVisible() && !ui.MenuStrip()->isVisible());
     // Laid out for the whole screen: lower third, centred, and larger letters than before.
     QTRY_VERIFY2_WITH_TIMEOUT(LineAtTheBottomCentre(text = BrightTextOn(ui.VideoSurface())) &&
                                   text.box.height() > windowedLetters,
-                              qPrintable(Describe(text)), 15000);
+                              qPrintable(Describe(text)), 30000);
     const QString shot = QDir::temp().filePath("orvel-fullscreen-subtitle.png");
     window.screen()->grabWindow(0).save(shot);
     qInfo("the screen in full screen: %s", qPrintable(shot));
 
     Press(window, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(
-        !(window.windowState() & Qt::WindowFullScreen) && window.geometry() == normal, 10000);
+        !(window.windowState() & Qt::WindowFullScreen) && window.geometry() == normal, 30000);
     QVERIFY(ui.BottomPanel()->isVisible() && ui.MenuStrip()->isVisible());
     QTRY_VERIFY2_WITH_TIMEOUT(LineAtTheBottomCentre(text = BrightTextOn(ui.VideoSurface())) &&
                                   text.surface.width() < window.screen()->size().width(),
-                              qPrintable(Describe(text)), 15000);
+                              qPrintable(Describe(text)), 30000);
     window.StopBtn();
 }
 
 void FullScreenRealEngineTest::controlBarComesAtTheBottomEdge()
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.resize(1000, 680);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    WindowFixture fixture(WindowFixture::Shown::Active, QSize(1000, 680));
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     QWidget *bar = ui.BottomPanel();
     QScreen *screen = window.screen();
     const QRect area = screen->geometry();
     window.OpenMediaFiles({film});
-    QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 500, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.IsPlaying() && ui.ClockMs() > 500, 30000);
     QCursor::setPos(screen, area.center());
     Press(window, Qt::Key_F);
-    QTRY_VERIFY_WITH_TIMEOUT(ShowsWholeScreen(window), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsWholeScreen(window), 30000);
     QVERIFY(!bar->isVisible());
 
     // The pointer comes to the bottom edge, over the engine's picture: the bar comes up at
     // the bottom of the screen, with the pointer shown.
     QCursor::setPos(screen, area.center().x(), area.bottom());
-    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 30000);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     QTRY_COMPARE_WITH_TIMEOUT(bar->mapToGlobal(QPoint(0, bar->height())).y(), area.bottom() + 1,
-                              5000);
+                              30000);
     // Left for the picture and resting there: the bar goes, and the pointer with it.
     QCursor::setPos(screen, area.center().x(), area.height() / 3);
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible() && window.cursor().shape() == Qt::BlankCursor,
                              FullScreenBarRules::HideAfterMs + 8000);
     // A move shows the pointer again; the bar waits for the edge.
     QCursor::setPos(screen, area.center().x() + 40, area.height() / 3 + 40);
-    QTRY_COMPARE_WITH_TIMEOUT(window.cursor().shape(), Qt::ArrowCursor, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.cursor().shape(), Qt::ArrowCursor, 30000);
     QVERIFY(!bar->isVisible());
 
     Press(window, Qt::Key_Escape);
-    QTRY_VERIFY_WITH_TIMEOUT(!(window.windowState() & Qt::WindowFullScreen), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(window.windowState() & Qt::WindowFullScreen), 30000);
     QVERIFY(bar->isVisible() && ui.MenuStrip()->isVisible());
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     window.StopBtn();

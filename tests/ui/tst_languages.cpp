@@ -1,6 +1,7 @@
 // Every language readable: the window in each shipped language, as the user switches to it
 // through the Help menu, shows its characters, Qt's own words and the guide in that language.
 #include "DRUITestAccess.h"
+#include "WindowFixture.h"
 #include "i18n/CLanguageManager.h"
 #include "i18n/CWebLinks.h"
 #include "i18n/StreamLabel.h"
@@ -113,13 +114,13 @@ void LanguagesTest::SwitchTo(DRUI &window, const QString &language)
 
 void LanguagesTest::chineseStartPageDrawsEveryCharacter()
 {
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowFixture fixture;
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     SwitchTo(window, "/ChineseSimplified");
     DRUITestAccess ui(window);
-    QTest::qWait(50);
+    // The rebuilt page shows its texts once it is laid out and shown.
+    QTRY_VERIFY_WITH_TIMEOUT(WidgetsWithWideTexts(ui).size() >= 6, 30000);
     const QList<QWidget *> widgets = WidgetsWithWideTexts(ui);
     QVERIFY2(widgets.size() >= 6, "the start page shows too few Chinese texts to judge");
 
@@ -159,8 +160,8 @@ void LanguagesTest::qtWordsAndGuideFollowTheLanguage_data()
 void LanguagesTest::qtWordsAndGuideFollowTheLanguage()
 {
     QFETCH(QString, language);
-    DRUI window;
-    window.InitMainWindow();
+    WindowFixture fixture(WindowFixture::Shown::Not);
+    DRUI &window = fixture.window;
     SwitchTo(window, language);
     DRUITestAccess ui(window);
 

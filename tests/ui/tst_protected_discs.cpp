@@ -4,6 +4,7 @@
 // and every road to a title shows the one message naming cause and remedy, starting nothing.
 #include "BluRayFolderBuilder.h"
 #include "DRUITestAccess.h"
+#include "WindowFixture.h"
 #include "disc/BluRayScan.h"
 #include "engine/EngineProcess.h"
 #include "i18n/GetText.h"
@@ -122,25 +123,24 @@ void ProtectedDiscsTest::playsWithItsKey()
         QSKIP("needs libaacs");
     }
     UseKeyFile(keyFileEntry);
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowFixture fixture;
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     window.OpenDiscFolder(disc);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 30000);
     QVERIFY(ui.DiscProtectionLine()->isVisible());
     QCOMPARE(ui.DiscProtectionLine()->text(), GetText("MainWnd/ProtectedPlays").arg("AACS"));
 
     emit ui.DiscPageMenu()->triggered(ui.PlayMovieEntry());
     QTRY_VERIFY(ui.Engine());
     // Picture, the title's length and its chapters: the engine read the scrambled streams.
-    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 8, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ColoursOnScreen(ui.VideoSurface()) > 8, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.DurationSec(), 8, 30000);
     QCOMPARE(ui.ChapterSubmenu()->actions().size(), 2);
-    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 2000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.ClockMs() >= 2000, 30000);
     window.close();
-    QTRY_VERIFY_WITH_TIMEOUT(ChildProcesses().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ChildProcesses().isEmpty(), 30000);
 }
 
 void ProtectedDiscsTest::withoutWhatItNeedsSaysWhy_data()
@@ -164,13 +164,12 @@ void ProtectedDiscsTest::withoutWhatItNeedsSaysWhy()
     UseKeyFile(keys);
     const QString expected = GetText(message.toLatin1().constData());
     QVERIFY(!expected.isEmpty());
-    DRUI window;
-    window.InitMainWindow();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    WindowFixture fixture;
+    QVERIFY(fixture.Ready());
+    DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     window.OpenDiscFolder(disc);
-    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(ui.CurrentPage(), Page::Disc, 30000);
     QVERIFY(ui.DiscProtectionLine()->isVisible());
     QCOMPARE(ui.DiscProtectionLine()->text(), GetText("MainWnd/ProtectedLocked").arg("AACS"));
 
@@ -182,7 +181,7 @@ void ProtectedDiscsTest::withoutWhatItNeedsSaysWhy()
         QVERIFY(road);
         MessageCatcher catcher(this);
         emit ui.DiscPageMenu()->triggered(road);
-        QTRY_COMPARE_WITH_TIMEOUT(catcher.shown, expected, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(catcher.shown, expected, 30000);
         QCOMPARE(ui.CurrentPage(), Page::Disc);
         QVERIFY(!ui.Session().IsActive());
     }
@@ -191,7 +190,7 @@ void ProtectedDiscsTest::withoutWhatItNeedsSaysWhy()
     QVERIFY(title);
     // As a click on the entry delivers it: through the menu bar's Controls menu.
     emit ui.ControlsMenu()->triggered(title);
-    QTRY_COMPARE_WITH_TIMEOUT(catcher.shown, expected, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(catcher.shown, expected, 30000);
     QVERIFY(!expected.contains(GetText("Messages/MSG0106").left(12)));
     QVERIFY(!ui.HasEngine());
     QVERIFY2(ChildProcesses().isEmpty(), qPrintable(ChildProcesses().join(", ")));

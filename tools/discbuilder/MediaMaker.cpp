@@ -503,3 +503,177 @@ bool MediaMaker::MakeDvdProgramStream(int seconds, QString &path, QString *error
     path = stream;
     return true;
 }
+
+namespace {
+
+// One part of a recipe, its length first, so that parts holding line breaks (a comment, a
+// subtitle file) can never run into the next and make two recipes read alike.
+QString RecipePart(const QString &value)
+{
+    return QString::number(value.size()) + QLatin1Char(':') + value;
+}
+
+QString RecipePart(int value)
+{
+    return QString::number(value);
+}
+
+QString ChapterMetadata(const QVector<MediaMaker::FileRequest::Chapter> &chapters)
+{
+    QString text = QStringLiteral(";FFMETADATA1\n");
+    for (const MediaMaker::FileRequest::Chapter &chapter : chapters) {
+        text += QStringLiteral("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\n")
+                    .arg(chapter.startMs)
+                    .arg(chapter.endMs);
+        if (!chapter.title.isEmpty())
+            text += QStringLiteral("title=") + chapter.title + QLatin1Char('\n');
+    }
+    return text;
+}
+
+bool WriteWhole(const QString &path, const QByteArray &content, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        if (error)
+            *error = QStringLiteral("cannot write ") + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool MediaMaker::MakeFile(const FileRequest &request, QString &path, QString *error)
+{
+    const int seconds = qMax(1, request.seconds);
+    QStringList recipe{QStringLiteral("file"),
+                       RecipePart(request.suffix),
+                       RecipePart(seconds),
+                       RecipePart(request.picture),
+                       RecipePart(request.width),
+                       RecipePart(request.height),
+                       RecipePart(request.framesPerSecond),
+                       RecipePart(request.videoCodec),
+                       RecipePart(request.keyFrameInterval),
+                       RecipePart(request.interlaced ? 1 : 0),
+                       RecipePart(request.pictureFilter),
+                       RecipePart(int(request.codingOptions.size()))};
+    for (const QString &option : request.codingOptions)
+        recipe << RecipePart(option);
+    recipe << RecipePart(request.audioCodec) << RecipePart(int(request.tones.size()));
+    for (const FileRequest::Tone &tone : request.tones)
+        recipe << RecipePart(tone.frequency) << RecipePart(tone.language) << RecipePart(tone.title);
+    recipe << RecipePart(int(request.subtitles.size()));
+    for (const FileRequest::TextStream &text : request.subtitles)
+        recipe << RecipePart(QString::fromLatin1(text.subRip.toBase64()))
+               << RecipePart(text.language) << RecipePart(text.title);
+    recipe << RecipePart(ChapterMetadata(request.chapters))
+           << RecipePart(int(request.chapters.size())) << RecipePart(int(request.tags.size()));
+    for (const auto &[key, value] : request.tags)
+        recipe << RecipePart(key) << RecipePart(value);
+
+    const QString made = CachePath(recipe, QLatin1Char('.') + request.suffix);
+    if (QFileInfo::exists(made)) {
+        path = made;
+        return true;
+    }
+    QTemporaryDir work(QDir(folder).filePath(QStringLiteral("work-XXXXXX")));
+    if (!work.isValid()) {
+        if (error)
+            *error = QStringLiteral("cannot make a work folder in ") + folder;
+        return false;
+    }
+    const QString length = QString::number(seconds);
+    QStringList inputs;
+    QStringList maps;
+    QStringList metadata;
+    int input = 0;
+    if (!request.picture.isEmpty()) {
+        const QChar joint =
+            request.picture.contains(QLatin1Char('=')) ? QLatin1Char(':') : QLatin1Char('=');
+        inputs << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+               << request.picture + joint +
+                      QStringLiteral("size=%1x%2:rate=%3:duration=%4")
+                          .arg(request.width)
+                          .arg(request.height)
+                          .arg(request.framesPerSecond)
+                          .arg(length);
+        maps << QStringLiteral("-map") << QStringLiteral("%1:v").arg(input++);
+    }
+    const auto describe = [&metadata](const QString &stream, const QString &language,
+                                      const QString &title) {
+        if (!language.isEmpty())
+            metadata << QStringLiteral("-metadata:s:") + stream
+                     << QStringLiteral("language=") + language;
+        if (!title.isEmpty())
+            metadata << QStringLiteral("-metadata:s:") + stream << QStringLiteral("title=") + title;
+    };
+    for (int i = 0; i < request.tones.size(); ++i) {
+        const FileRequest::Tone &tone = request.tones[i];
+        inputs << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+               << QStringLiteral("sine=frequency=%1:duration=%2").arg(tone.frequency).arg(length);
+        maps << QStringLiteral("-map") << QStringLiteral("%1:a").arg(input++);
+        describe(QStringLiteral("a:%1").arg(i), tone.language, tone.title);
+    }
+    for (int i = 0; i < request.subtitles.size(); ++i) {
+        const FileRequest::TextStream &text = request.subtitles[i];
+        const QString srt = work.filePath(QStringLiteral("s%1.srt").arg(i));
+        if (!WriteWhole(srt, text.subRip, error))
+            return false;
+        inputs << QStringLiteral("-i") << srt;
+        maps << QStringLiteral("-map") << QStringLiteral("%1:s").arg(input++);
+        describe(QStringLiteral("s:%1").arg(i), text.language, text.title);
+    }
+    if (!request.chapters.isEmpty()) {
+        const QString chapters = work.filePath(QStringLiteral("chapters.txt"));
+        if (!WriteWhole(chapters, ChapterMetadata(request.chapters).toUtf8(), error))
+            return false;
+        inputs << QStringLiteral("-i") << chapters;
+        maps << QStringLiteral("-map_chapters") << QString::number(input++);
+    }
+    QStringList arguments = inputs + maps;
+    if (!request.picture.isEmpty()) {
+        arguments << QStringLiteral("-c:v") << request.videoCodec;
+        if (request.keyFrameInterval > 0)
+            arguments << QStringLiteral("-g") << QString::number(request.keyFrameInterval);
+        if (request.interlaced)
+            arguments << QStringLiteral("-flags") << QStringLiteral("+ilme+ildct")
+                      << QStringLiteral("-top") << QStringLiteral("1");
+        if (!request.pictureFilter.isEmpty())
+            arguments << QStringLiteral("-vf") << request.pictureFilter;
+    }
+    if (!request.tones.isEmpty())
+        arguments << QStringLiteral("-c:a") << request.audioCodec;
+    if (!request.subtitles.isEmpty())
+        arguments << QStringLiteral("-c:s") << QStringLiteral("srt");
+    arguments << request.codingOptions << metadata;
+    for (const auto &[key, value] : request.tags)
+        arguments << QStringLiteral("-metadata") << key + QLatin1Char('=') + value;
+    const QString output = work.filePath(QStringLiteral("made.") + request.suffix);
+    arguments << output;
+    if (!RunFfmpeg(arguments, error))
+        return false;
+    // Another maker sharing the folder may have kept the same file meanwhile: as good.
+    if (!QFile::rename(output, made) && !QFileInfo::exists(made)) {
+        if (error)
+            *error = QStringLiteral("cannot keep ") + made;
+        return false;
+    }
+    path = made;
+    return true;
+}
+
+bool MediaMaker::MakeFileAs(const FileRequest &request, const QString &target, QString *error)
+{
+    QString made;
+    if (!MakeFile(request, made, error))
+        return false;
+    QFile::remove(target);
+    if (!QFile::copy(made, target)) {
+        if (error)
+            *error = QStringLiteral("cannot copy ") + made + QStringLiteral(" to ") + target;
+        return false;
+    }
+    return true;
+}

@@ -4,6 +4,7 @@
 #include "DiscAudioFormat.h"
 
 #include <QByteArray>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -62,6 +63,53 @@ public:
     bool MakeJpeg(int width, int height, QString &path, QString *error);
     // A PAL DVD program stream of the given length, as dvdauthor takes it.
     bool MakeDvdProgramStream(int seconds, QString &path, QString *error);
+
+    // A media file as viewers keep them: a picture (or none), tones, text subtitle streams,
+    // chapters and tags, in the container its suffix names. Every field is part of the
+    // recipe, so two requests that differ anywhere never share a made file.
+    struct FileRequest
+    {
+        QString suffix = QStringLiteral("mkv");
+        int seconds = 4;
+        // An ffmpeg picture source ("testsrc", "color=c=black"); empty: a file of sound only.
+        QString picture = QStringLiteral("testsrc");
+        int width = 320;
+        int height = 240;
+        int framesPerSecond = 25;
+        QString videoCodec = QStringLiteral("mpeg4");
+        int keyFrameInterval = 0;  // frames between key frames; 0: the coder's own choice
+        bool interlaced = false;   // coded as fields, top field first
+        QString pictureFilter;     // ffmpeg's -vf, e.g. to change the picture's shape
+        QStringList codingOptions; // further coder options, e.g. {"-preset", "ultrafast"}
+        struct Tone
+        {
+            int frequency = 440;
+            QString language;
+            QString title;
+        };
+        QVector<Tone> tones;
+        QString audioCodec = QStringLiteral("mp2");
+        struct TextStream
+        {
+            QByteArray subRip; // the stream's lines as an .srt file holds them
+            QString language;
+            QString title;
+        };
+        QVector<TextStream> subtitles;
+        struct Chapter
+        {
+            int startMs = 0;
+            int endMs = 0;
+            QString title;
+        };
+        QVector<Chapter> chapters;
+        QVector<QPair<QString, QString>> tags; // the file's own: title, comment ...
+    };
+
+    bool MakeFile(const FileRequest &request, QString &path, QString *error);
+    // The same, copied to TARGET: for a test that needs a name of its own, or a file beside
+    // it, or a file it may change.
+    bool MakeFileAs(const FileRequest &request, const QString &target, QString *error);
 
     QString CacheFolder() const { return folder; }
 
