@@ -57,6 +57,14 @@ QString Capitalised(QString text)
 
 } // namespace
 
+QStringList NamedLanguageCodes()
+{
+    QStringList codes;
+    for (const LanguageNames &names : Names)
+        codes << QLocale::languageToCode(names.language, QLocale::ISO639Part2);
+    return codes;
+}
+
 QLocale::Language LanguageOf(const QString &languageCode)
 {
     const QString code = languageCode.trimmed().toLower();

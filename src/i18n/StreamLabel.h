@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 // The menu text of one audio or subtitle stream: its number as the menus have always shown it
 // ("Audio 2"), then what the engine says of the stream, its language named in the interface
@@ -29,6 +30,10 @@ QString Text(Kind kind, int number, const QString &languageCode, const QString &
 // carry are kept here; for any other language those interfaces show the language's own name
 // ("Kiswahili"), which its speakers recognise, rather than an English one.
 QString LanguageName(const QString &languageCode, const QString &interfaceLocale);
+
+// The languages the player names in every interface language, as ISO 639-2 codes ("fra"), in
+// the order a chooser offers them.
+QStringList NamedLanguageCodes();
 
 // The language a code names, AnyLanguage when none.
 QLocale::Language LanguageOf(const QString &languageCode);

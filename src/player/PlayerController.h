@@ -128,6 +128,7 @@ private:
     bool Act(const Ask::ClearRecentFiles &);
     bool Act(const Ask::PlayNextAutomatically &ask);
     bool Act(const Ask::ResumeWhereLeft &ask);
+    bool Act(const Ask::PreferredLanguages &ask);
     bool Act(const Ask::VideoTrack &ask);
     bool Act(const Ask::SurfaceResized &);
     bool Act(const Ask::SnapshotKept &ask);

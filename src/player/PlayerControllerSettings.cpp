@@ -2,6 +2,7 @@
 // volume, speed, delays, the picture, the texts over it, the lists and the preferences.
 #include "player/PlayerController.h"
 
+#include "player/LoadedDisc.h"
 #include "player/PlaybackSession.h"
 #include "player/PlaylistKeeper.h"
 #include "player/ResumeKeeper.h"
@@ -204,6 +205,16 @@ bool PlayerController::Act(const Ask::ResumeWhereLeft &ask)
         !preferences.FilePath().isEmpty())
         qWarning("the choice to resume could not be stored");
     Tell(StateChange::Preferences);
+    return true;
+}
+
+bool PlayerController::Act(const Ask::PreferredLanguages &ask)
+{
+    if (!preferences.SetLanguages(ask.audio, ask.subtitle) && !preferences.FilePath().isEmpty())
+        qWarning("the preferred languages could not be stored");
+    discs->SetPreferredLanguages(preferences.AudioLanguage(), preferences.SubtitleLanguage());
+    // A disc page that shows now offers what its title would start with.
+    Tell(StateChange::Preferences | StateChange::CurrentTitle);
     return true;
 }
 

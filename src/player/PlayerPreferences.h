@@ -22,9 +22,12 @@ public:
     // Each returns whether the choice was stored; it holds for this run either way.
     bool SetPlayNext(bool on);
     bool SetResume(bool on);
+    // Codes as the stream lists give them ("fra"); empty leaves the choice to the disc.
+    bool SetLanguages(const QString &audio, const QString &subtitle);
 
 private:
     bool Store(const QString &key, bool on);
+    bool StoreText(const QString &key, const QString &value);
 
     QString settingsPath;
     bool playNext = false;

@@ -229,6 +229,13 @@ struct ResumeWhereLeft
 {
     bool on = true;
 };
+// The languages a title starts with when the user has chosen none of its streams: language
+// codes ("fra"); empty leaves it to the disc.
+struct PreferredLanguages
+{
+    QString audio;
+    QString subtitle;
+};
 // The Video Track menu: 0 hides the picture, 1 shows it.
 struct VideoTrack
 {
@@ -256,4 +263,4 @@ using PlayerRequest = std::variant<
     Ask::SubtitleDelay, Ask::SubtitleDelayStep, Ask::Deinterlace, Ask::Aspect,
     Ask::RemoveFromPlaylist, Ask::ClearPlaylist, Ask::MoveInPlaylist, Ask::AddToPlaylist,
     Ask::AddRecentFile, Ask::ClearRecentFiles, Ask::PlayNextAutomatically, Ask::ResumeWhereLeft,
-    Ask::VideoTrack, Ask::SurfaceResized, Ask::SnapshotKept>;
+    Ask::PreferredLanguages, Ask::VideoTrack, Ask::SurfaceResized, Ask::SnapshotKept>;

@@ -1,6 +1,8 @@
 #include "ui/CProcessUI.h"
 
+#include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
+#include "i18n/StreamLabel.h"
 #include "platform/AppFolders.h"
 #include "player/SnapshotNaming.h"
 #include "ui/WindowStyle.h"
@@ -55,6 +57,34 @@ QLabel *FieldLabel(const QString &text, QWidget *parent, const QRect &where)
     label->setWordWrap(true);
     label->setFont(WindowStyle::Font(11, false));
     return label;
+}
+
+// The disc's own choice first, then every language the player names, in the interface
+// language; a code set by hand in the settings file that names none of them is kept as it is.
+QComboBox *LanguageCombo(QWidget *parent, const QRect &where, const QString &chosen)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setGeometry(where);
+    combo->setFont(WindowStyle::Font(12, false));
+    combo->addItem(GetText("MainWnd/DiscOwnChoice"), QString());
+    const QString locale = CLanguageManager::Instance().Locale();
+    for (const QString &code : StreamLabel::NamedLanguageCodes())
+        combo->addItem(StreamLabel::LanguageName(code, locale), code);
+    int index = chosen.isEmpty() ? 0 : combo->findData(chosen);
+    if (index < 0) {
+        const QLocale::Language language = StreamLabel::LanguageOf(chosen);
+        for (int i = 1; i < combo->count() && index < 0; ++i) {
+            if (StreamLabel::LanguageOf(combo->itemData(i).toString()) == language &&
+                language != QLocale::AnyLanguage)
+                index = i;
+        }
+    }
+    if (index < 0) {
+        combo->addItem(chosen, chosen);
+        index = combo->count() - 1;
+    }
+    combo->setCurrentIndex(index);
+    return combo;
 }
 
 } // namespace
@@ -121,6 +151,12 @@ void CProcessUI::BuildLayout()
     resumeCheck->setGeometry(20, 75, 400, 25);
     resumeCheck->setFont(WindowStyle::Font(12, false));
     resumeCheck->setChecked(resume);
+    FieldLabel(GetText("MainWnd/AudioLanguage"), body, QRect(20, 105, 150, 25));
+    audioLanguageCombo = LanguageCombo(body, QRect(180, 105, 250, 25), audioLanguage);
+    audioLanguageCombo->setObjectName(QStringLiteral("audioLanguageCombo"));
+    FieldLabel(GetText("MainWnd/SubtitleLanguage"), body, QRect(20, 135, 150, 25));
+    subtitleLanguageCombo = LanguageCombo(body, QRect(180, 135, 250, 25), subtitleLanguage);
+    subtitleLanguageCombo->setObjectName(QStringLiteral("subtitleLanguageCombo"));
     auto *bodyBox = new QVBoxLayout;
     bodyBox->setContentsMargins(20, 0, 0, 0);
     bodyBox->addWidget(body);
@@ -177,6 +213,8 @@ void CProcessUI::btnOK()
 {
     formatIndex = formatCombo->currentIndex();
     resume = resumeCheck->isChecked();
+    audioLanguage = audioLanguageCombo->currentData().toString();
+    subtitleLanguage = subtitleLanguageCombo->currentData().toString();
     // A folder that cannot be saved still lets the format apply, as it always has.
     WriteSnapshotFolder(AppFolders::AppDataFolder(), folderPath);
     resultFlag = 0;

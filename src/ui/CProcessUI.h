@@ -27,6 +27,12 @@ public:
     // Whether a source opened again starts where it was left; the caller sets it first.
     bool resume = true;
     QCheckBox *resumeCheck = nullptr;
+    // The languages a title starts with (codes; empty: the disc's own choice); the caller sets
+    // them first and reads them back after OK.
+    QString audioLanguage;
+    QString subtitleLanguage;
+    QComboBox *audioLanguageCombo = nullptr;
+    QComboBox *subtitleLanguageCombo = nullptr;
 
     QString FolderPath() const { return folderPath; }
     // For tests: the folder the chooser would have returned.

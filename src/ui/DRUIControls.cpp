@@ -265,13 +265,19 @@ void DRUI::ShowPreferences()
 {
     CProcessUI dialog;
     dialog.formatIndex = snapshotFormatIndex;
-    dialog.resume = controller->State().preferences.Resume();
+    const PlayerPreferences preferences = controller->State().preferences;
+    dialog.resume = preferences.Resume();
+    dialog.audioLanguage = preferences.AudioLanguage();
+    dialog.subtitleLanguage = preferences.SubtitleLanguage();
     dialog.BuildLayout();
     dialog.exec();
     if (dialog.resultFlag == 0) {
         snapshotFormatIndex = dialog.formatIndex;
         snapshotFormat = dialog.formatCombo->currentText();
         Request(Ask::ResumeWhereLeft{dialog.resume});
+        if (dialog.audioLanguage != preferences.AudioLanguage() ||
+            dialog.subtitleLanguage != preferences.SubtitleLanguage())
+            Request(Ask::PreferredLanguages{dialog.audioLanguage, dialog.subtitleLanguage});
     }
 }
 

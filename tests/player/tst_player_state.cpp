@@ -51,6 +51,13 @@ void PlayerStateTest::aRequestChangesTheStateAndSaysWhat_data()
                                 << StateCheck([](const PlayerState &s) {
                                        return !s.preferences.Resume();
                                    });
+    QTest::newRow("preferred languages")
+        << PlayerRequest(Ask::PreferredLanguages{QStringLiteral("fra"), QStringLiteral("deu")})
+        << true << int(StateChange::Preferences | StateChange::CurrentTitle)
+        << StateCheck([](const PlayerState &s) {
+               return s.preferences.AudioLanguage() == QLatin1String("fra") &&
+                      s.preferences.SubtitleLanguage() == QLatin1String("deu");
+           });
     QTest::newRow("a recent file")
         << PlayerRequest(Ask::AddRecentFile{film}) << true << int(StateChange::RecentFiles)
         << StateCheck([film](const PlayerState &s) { return s.recentFiles.value(0) == film; });
@@ -110,10 +117,17 @@ void PlayerStateTest::thePreferencesAreKeptForTheNextStart()
         QVERIFY(controller.State().preferences.Resume());
         QVERIFY(controller.Handle(Ask::PlayNextAutomatically{true}));
         QVERIFY(controller.Handle(Ask::ResumeWhereLeft{false}));
+        QVERIFY(controller.Handle(Ask::PreferredLanguages{QStringLiteral("jpn"), QString()}));
     }
     PlayerController next(folder->path(), settings);
     QVERIFY(next.State().preferences.PlayNext());
     QVERIFY(!next.State().preferences.Resume());
+    QCOMPARE(next.State().preferences.AudioLanguage(), QStringLiteral("jpn"));
+    QCOMPARE(next.State().preferences.SubtitleLanguage(), QString());
+    // Back to the disc's own choice.
+    QVERIFY(next.Handle(Ask::PreferredLanguages{}));
+    QCOMPARE(PlayerController(folder->path(), settings).State().preferences.AudioLanguage(),
+             QString());
     // Without a settings file the choices hold for the run only.
     PlayerController passing(folder->path());
     QVERIFY(passing.Handle(Ask::PlayNextAutomatically{true}));

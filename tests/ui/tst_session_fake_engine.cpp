@@ -5,7 +5,9 @@
 #include "FakeEngine.h"
 #include "WindowFixture.h"
 #include "engine/EngineProcess.h"
+#include "i18n/CLanguageManager.h"
 #include "i18n/GetText.h"
+#include "i18n/StreamLabel.h"
 #include "platform/AppFolders.h"
 #include "player/ResumeStore.h"
 #include "ui/CMessageBox.h"
@@ -425,17 +427,27 @@ void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
     DRUI &window = fixture.window;
     DRUITestAccess ui(window);
     QString shownFolder;
+    QString shownAudioLanguage;
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<CProcessUI *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         shownFolder = dialog->findChild<QLineEdit *>("folderEdit")->text();
         dialog->SetChosenFolder(chosen);
         dialog->formatCombo->setCurrentIndex(1);
+        // French audio, found by the name the user reads.
+        auto *audio = dialog->findChild<QComboBox *>("audioLanguageCombo");
+        shownAudioLanguage = audio->currentText();
+        audio->setCurrentIndex(audio->findText(
+            StreamLabel::LanguageName("fr", CLanguageManager::Instance().Locale())));
         QTest::mouseClick(dialog->findChild<QPushButton *>("okButton"), Qt::LeftButton);
     });
     emit ui.ToolsMenu()->triggered(ui.ToolsMenu()->actions().at(1));
     QCOMPARE(shownFolder, AppFolders::DocumentsFolder());
+    QCOMPARE(shownAudioLanguage, GetText("MainWnd/DiscOwnChoice"));
     QCOMPARE(ui.SnapshotFormat(), QStringLiteral("PNG"));
+    const PlayerPreferences preferences = window.Controller().State().preferences;
+    QCOMPARE(StreamLabel::LanguageOf(preferences.AudioLanguage()), QLocale::French);
+    QCOMPARE(preferences.SubtitleLanguage(), QString());
     QFile stored(AppFolders::AppDataFolder() + "OutputPath.txt");
     QVERIFY(stored.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromLocal8Bit(stored.readAll()), chosen + "/");
