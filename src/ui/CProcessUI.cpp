@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int dialogWidth = 680;
-constexpr int dialogHeight = 250;
+constexpr int dialogHeight = 290;
 
 QPushButton *TextButton(const QString &text, QWidget *parent, const QRect &where)
 {
