@@ -60,8 +60,14 @@ QString Capitalised(QString text)
 QStringList NamedLanguageCodes()
 {
     QStringList codes;
-    for (const LanguageNames &names : Names)
-        codes << QLocale::languageToCode(names.language, QLocale::ISO639Part2);
+    for (const LanguageNames &names : Names) {
+        // Discs give ISO 639-2 codes; a language without one (Cantonese) takes its other code.
+        QString code = QLocale::languageToCode(names.language, QLocale::ISO639Part2);
+        if (code.isEmpty())
+            code = QLocale::languageToCode(names.language);
+        if (!code.isEmpty())
+            codes << code;
+    }
     return codes;
 }
 

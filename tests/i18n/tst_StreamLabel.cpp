@@ -1,5 +1,6 @@
 #include "i18n/StreamLabel.h"
 
+#include <QSet>
 #include <QTest>
 
 using Kind = StreamLabel::Kind;
@@ -12,6 +13,7 @@ class StreamLabelTest : public QObject
 private slots:
     void namesStreams_data();
     void namesStreams();
+    void everyOfferedLanguageIsNamedAndFoundAgain();
 };
 
 void StreamLabelTest::namesStreams_data()
@@ -78,6 +80,27 @@ void StreamLabelTest::namesStreams()
     QFETCH(QString, locale);
     QFETCH(QString, text);
     QCOMPARE(StreamLabel::Text(kind, number, code, title, locale), text);
+}
+
+// The Preferences dialog offers these: each must show a name in every interface language and
+// be taken for its own language when a disc's stream is matched against it.
+void StreamLabelTest::everyOfferedLanguageIsNamedAndFoundAgain()
+{
+    const QStringList codes = StreamLabel::NamedLanguageCodes();
+    QVERIFY(codes.size() >= 4);
+    QCOMPARE(QSet<QString>(codes.begin(), codes.end()).size(), codes.size());
+    QSet<int> languages;
+    for (const QString &code : codes) {
+        const QLocale::Language language = StreamLabel::LanguageOf(code);
+        QVERIFY2(language != QLocale::AnyLanguage, qPrintable(code));
+        languages << int(language);
+        for (const QString &locale :
+             {QString(), QStringLiteral("de"), QStringLiteral("fr"), QStringLiteral("zh_CN")})
+            QVERIFY2(!StreamLabel::LanguageName(code, locale).isEmpty(),
+                     qPrintable(code + " in " + locale));
+    }
+    QCOMPARE(languages.size(), codes.size());
+    QVERIFY(codes.contains(QStringLiteral("fre")) || codes.contains(QStringLiteral("fra")));
 }
 
 QTEST_APPLESS_MAIN(StreamLabelTest)
