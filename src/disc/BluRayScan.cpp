@@ -164,6 +164,15 @@ BluRayScan ScanBluRay(DiscFileSource &source, BluRayScanTimings *timings)
             title.audioStreams = title.itemStreams[film].audio;
             title.subtitles = title.itemStreams[film].subtitles;
         }
+        // Most titles' items all offer the film's streams (most have one item): the title's
+        // own lists then name them all, and a disc of thousands of playlists keeps no copies.
+        const bool itemsAlike = std::all_of(title.itemStreams.cbegin(), title.itemStreams.cend(),
+                                            [&title](const MplsItemStreams &item) {
+                                                return item.audio == title.audioStreams &&
+                                                       item.subtitles == title.subtitles;
+                                            });
+        if (itemsAlike)
+            title.itemStreams.clear();
         // A disc's thousands of playlists name the same few clips and languages: each is
         // kept once and shared, not once per stream.
         for (MplsPlayItem &item : title.playItems)

@@ -31,7 +31,8 @@ struct BluRayTitle
     // longest item (the film, not a logo or a trailer around it).
     QVector<MplsStream> audioStreams;
     QVector<MplsStream> subtitles;
-    // Every item's streams, in item order: the menus follow the item that plays.
+    // Every item's streams, in item order: the menus follow the item that plays. Empty when
+    // every item offers the streams above.
     QVector<MplsItemStreams> itemStreams;
     QVector<quint32> chapters; // chapter starts in milliseconds
     int videoFormat = 0;       // MplsReader::VideoFormat of the playlist

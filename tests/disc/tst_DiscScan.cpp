@@ -285,6 +285,8 @@ void DiscScanTest::scanKeepsTheWindowsTitleRules()
     QCOMPARE(longest.durationText, QStringLiteral("01:00:00"));
     QCOMPARE(longest.audioChoice, 0);
     QCOMPARE(scan.currentTitleKey, longest.key);
+    // Its items offer nothing but the film's streams: no copies are kept of them.
+    QVERIFY(longest.itemStreams.isEmpty());
 
     const BluRayTitle &pair = scan.titles[1];
     QVERIFY(pair.playlistName == QLatin1String("00003.mpls") ||
