@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -426,6 +427,10 @@ void SessionFakeEngineTest::preferencesChooseTheSnapshotFolderAndFormat()
     QVERIFY(fixture.Ready());
     DRUI &window = fixture.window;
     DRUITestAccess ui(window);
+    // The languages are kept in the user's settings, which the other window tests share: the
+    // disc's own choice comes back however this test ends.
+    const auto restoreLanguages =
+        qScopeGuard([&window] { window.Controller().Handle(Ask::PreferredLanguages{}); });
     QString shownFolder;
     QString shownAudioLanguage;
     QTimer::singleShot(0, [&] {
