@@ -1,6 +1,6 @@
 // What a launch starts with, decided in one place for files, DVD titles and Blu-ray titles,
 // and the one look at a path on its way there.
-#include "BluRayFolderBuilder.h"
+#include "SourceSamples.h"
 #include "disc/BluRayScan.h"
 #include "player/LaunchPlan.h"
 #include "player/SourceCheck.h"
@@ -276,20 +276,8 @@ void LaunchPlanTest::aLaunchIsPlannedFromTheRequestAndWhatIsKnown()
 void LaunchPlanTest::aPathIsLookedAtOnce_data()
 {
     QVERIFY(root.isValid());
-    BluRayFolderBuilder disc;
-    disc.AddSyntheticClip("00001", 30, {"eng"}, {});
-    disc.AddPlaylist(QStringLiteral("00001.mpls"), {"00001"});
-    QString error;
-    QVERIFY2(disc.Build(root.filePath("Blu-ray"), &error), qPrintable(error));
-    QFile film(root.filePath("film.mkv"));
-    QVERIFY(film.open(QIODevice::WriteOnly) && film.write("media") > 0);
-    film.close();
-    QFile damaged(root.filePath("damaged.ISO"));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(256 * 1024, '\x5a'));
-    damaged.close();
-    QVERIFY(QDir().mkpath(root.filePath("holiday photos")));
-    QCOMPARE(::mkfifo(QFile::encodeName(root.filePath("pipe.iso")).constData(), 0600), 0);
+    const QString made = MakeSourceSamples(root.path(), "damaged.ISO", "pipe.iso");
+    QVERIFY2(made.isEmpty(), qPrintable(made));
 
     QTest::addColumn<QString>("path");
     QTest::addColumn<SourceCheck::Verdict>("verdict");

@@ -1,5 +1,5 @@
 // What the desktop may hand over to be played, told apart before anything stops.
-#include "BluRayFolderBuilder.h"
+#include "SourceSamples.h"
 #include "player/SourceCheck.h"
 
 #include <QDir>
@@ -27,20 +27,8 @@ private:
 void SourceCheckTest::initTestCase()
 {
     QVERIFY(root.isValid());
-    BluRayFolderBuilder disc;
-    disc.AddSyntheticClip("00001", 30, {"eng"}, {});
-    disc.AddPlaylist(QStringLiteral("00001.mpls"), {"00001"});
-    QString error;
-    QVERIFY2(disc.Build(root.filePath("Blu-ray"), &error), qPrintable(error));
-    QFile film(root.filePath("film.mkv"));
-    QVERIFY(film.open(QIODevice::WriteOnly) && film.write("media") > 0);
-    film.close();
-    QFile damaged(root.filePath("damaged.iso"));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(256 * 1024, '\x5a'));
-    damaged.close();
-    QVERIFY(QDir().mkpath(root.filePath("holiday photos")));
-    QCOMPARE(::mkfifo(QFile::encodeName(root.filePath("pipe.mkv")).constData(), 0600), 0);
+    const QString made = MakeSourceSamples(root.path(), "damaged.iso", "pipe.mkv");
+    QVERIFY2(made.isEmpty(), qPrintable(made));
 }
 
 void SourceCheckTest::tellsWhatCanBePlayed_data()
